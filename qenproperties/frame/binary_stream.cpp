@@ -1,0 +1,111 @@
+#include "qenproperties/frame/binary_stream.h"
+
+#include <cstring>
+
+#include "qenproperties/frame/result_codes.h"
+
+namespace Quenneth {
+namespace {
+
+// Reinterpreting through memcpy keeps the bit pattern without aliasing or signed-conversion questions.
+template <class To, class From>
+To BitCast(const From& from) {
+  static_assert(sizeof(To) == sizeof(From), "BitCast needs equal sizes");
+  To to;
+  std::memcpy(&to, &from, sizeof(To));
+  return to;
+}
+
+}  // namespace
+
+CWriteStream::CWriteStream(CPort& port, QuenByteOrdering order, ULONG /*bufferHint*/, ULONG /*reserved*/,
+                           unsigned char /*flags*/)
+    : port_(port), order_(order) {}
+
+CWriteStream::~CWriteStream() = default;
+
+ULONG CWriteStream::PutBits(std::uint64_t bits, ULONG width) {
+  if (failed_) return kResultOutOfRange;
+  unsigned char bytes[8];
+  for (ULONG i = 0; i < width; ++i) {
+    const ULONG shift = order_ == kQuenBigEndian ? 8 * (width - 1 - i) : 8 * i;
+    bytes[i] = static_cast<unsigned char>(bits >> shift);
+  }
+  if (!port_.Write(position_, bytes, width)) {
+    failed_ = true;
+    return kResultOutOfRange;
+  }
+  position_ += width;
+  return kResultOk;
+}
+
+ULONG CWriteStream::PutByte(unsigned char v) { return PutBits(v, 1); }
+ULONG CWriteStream::PutShort(short v) { return PutBits(BitCast<std::uint16_t>(v), 2); }
+ULONG CWriteStream::PutInt(std::int32_t v) { return PutBits(BitCast<std::uint32_t>(v), 4); }
+ULONG CWriteStream::PutInt64(long long v) { return PutBits(BitCast<std::uint64_t>(v), 8); }
+ULONG CWriteStream::PutFloat(float v) { return PutBits(BitCast<std::uint32_t>(v), 4); }
+ULONG CWriteStream::PutDouble(double v) { return PutBits(BitCast<std::uint64_t>(v), 8); }
+ULONG CWriteStream::Flush(unsigned char /*flags*/) { return kResultOk; }
+
+CReadStream::CReadStream(const CPort& port, QuenByteOrdering order, ULONG /*bufferHint*/, ULONG /*reserved*/,
+                         unsigned char /*flags*/)
+    : port_(port), order_(order) {}
+
+ULONG CReadStream::GetBits(std::uint64_t& bits, ULONG width) {
+  bits = 0;
+  unsigned char bytes[8];
+  if (failed_ || !port_.Read(position_, bytes, width)) {
+    failed_ = true;
+    return kResultOutOfRange;
+  }
+  for (ULONG i = 0; i < width; ++i) {
+    const ULONG shift = order_ == kQuenBigEndian ? 8 * (width - 1 - i) : 8 * i;
+    bits |= static_cast<std::uint64_t>(bytes[i]) << shift;
+  }
+  position_ += width;
+  return kResultOk;
+}
+
+ULONG CReadStream::ReadByte(unsigned char& v) {
+  std::uint64_t bits;
+  const ULONG result = GetBits(bits, 1);
+  v = static_cast<unsigned char>(bits);
+  return result;
+}
+
+ULONG CReadStream::ReadShort(short& v) {
+  std::uint64_t bits;
+  const ULONG result = GetBits(bits, 2);
+  v = BitCast<short>(static_cast<std::uint16_t>(bits));
+  return result;
+}
+
+ULONG CReadStream::ReadInt(std::int32_t& v) {
+  std::uint64_t bits;
+  const ULONG result = GetBits(bits, 4);
+  v = BitCast<std::int32_t>(static_cast<std::uint32_t>(bits));
+  return result;
+}
+
+ULONG CReadStream::ReadInt(long long& v) {
+  std::uint64_t bits;
+  const ULONG result = GetBits(bits, 8);
+  v = BitCast<long long>(bits);
+  return result;
+}
+
+ULONG CReadStream::ReadFloat(float& v) {
+  std::uint64_t bits;
+  const ULONG result = GetBits(bits, 4);
+  v = BitCast<float>(static_cast<std::uint32_t>(bits));
+  return result;
+}
+
+ULONG CReadStream::ReadDouble(double& v) {
+  std::uint64_t bits;
+  const ULONG result = GetBits(bits, 8);
+  v = BitCast<double>(bits);
+  return result;
+}
+
+}  // namespace Quenneth

@@ -1,0 +1,23 @@
+// encoding.h: the text form of a byte block (internal).
+//
+// Encode(bytes)   two upper-case hexadecimal characters per byte, in order, nothing else; "" for no bytes.
+// Decode(text)    the bytes back. Upper and lower case digits are accepted. Text that is not such an encoding
+//                 (odd length, any other character, embedded zeros included) gives an empty vector. Never
+//                 throws for bad text; only std::bad_alloc can escape.
+// Decode(ptr)     the same over zero-terminated text, read no further than the terminator; null gives empty.
+#ifndef QENPROPERTIES_FRAME_ENCODING_H_
+#define QENPROPERTIES_FRAME_ENCODING_H_
+
+#include <vector>
+
+#include "qenproperties/frame/string_utils.h"
+
+namespace Quenneth {
+
+QWString Encode(const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> Decode(const QWString& text);
+std::vector<unsigned char> Decode(const WCHAR* text);
+
+}  // namespace Quenneth
+
+#endif  // QENPROPERTIES_FRAME_ENCODING_H_

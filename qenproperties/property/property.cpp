@@ -1,0 +1,364 @@
+#include "qenproperties/property/property.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "qenproperties/frame/encoding.h"
+#include "qenproperties/frame/guid.h"
+#include "qenproperties/frame/interface_ids.h"
+#include "qenproperties/frame/result_codes.h"
+#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/internal/change_lock.h"
+#include "qenproperties/internal/interface_table.h"
+
+namespace Quenneth {
+namespace {
+
+// Copies a text getter's answer: the length in code units, and the text with its terminator when asked.
+void WriteText(const detail::SharedText& text, WCHAR* buffer, ULONG* length) {
+  if (length != nullptr) *length = text.length();
+  if (buffer != nullptr && text) StringUtils::QWCopy(buffer, text.get(), 0);
+}
+
+// Copies `length` bytes of which `bytes` holds the first `held`; the rest reads as zeros.
+void WriteBytes(const detail::ByteBuffer& bytes, ULONG length, void* buffer, ULONG* outLength) {
+  if (outLength != nullptr) *outLength = length;
+  if (buffer == nullptr || length == 0) return;
+  ULONG held = bytes.size() < length ? bytes.size() : length;
+  if (held != 0) std::memcpy(buffer, bytes.data(), held);
+  if (held < length) std::memset(static_cast<unsigned char*>(buffer) + held, 0, length - held);
+}
+
+}  // namespace
+
+// Everything CopyFrom takes from a source, read under the source's lock in one go so that no two property
+// locks are ever held together.
+struct CQProperty::State {
+  QRef<IQServicesManager> servicesManager;
+  detail::SharedText name;
+  detail::SharedText description;
+  ULONG propertyId;
+  ULONG groupId;
+  ULONG dataType;
+  ULONG flags;
+  _QGUID objectId;
+  detail::ByteBuffer value;
+  ULONG valueLength;
+  detail::ByteBuffer defaultBytes;
+  ULONG attribute = 0;
+};
+
+CQProperty::CQProperty() : CQProperty(nullptr, nullptr) {}
+
+CQProperty::CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {
+  detail::QLockGuard guard(ObjectLock());
+  QGenerateGUID(&objectId_);
+  BindMediator(mediator);
+  advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager));
+}
+
+CQProperty::CQProperty(CQProperty& source) : Counted(source) { CopyFrom(source); }
+
+CQProperty& CQProperty::operator=(const CQProperty& source) {
+  if (this != &source) CopyFrom(source);
+  return *this;
+}
+
+CQProperty::~CQProperty() = default;
+
+CQProperty::State CQProperty::TakeState() const {
+  detail::QLockGuard guard(ObjectLock());
+  State state{servicesManager_,
+              name_,
+              description_,
+              propertyId_.load(std::memory_order_relaxed),
+              groupId_.load(std::memory_order_relaxed),
+              dataType_.load(std::memory_order_relaxed),
+              flags_.load(std::memory_order_relaxed),
+              objectId_,
+              value_,
+              valueLength_,
+              default_};
+  if (advanced_) advanced_->GetAttribute(&state.attribute);
+  return state;
+}
+
+void CQProperty::CopyFrom(const CQProperty& source) {
+  State state = source.TakeState();
+  // The new advanced object is made before anything changes, so a failed allocation leaves this as it was.
+  auto advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get()));
+  advanced->SetAttribute(state.attribute);
+
+  detail::QLockGuard guard(ObjectLock());
+  dataType_.store(state.dataType, std::memory_order_relaxed);
+  groupId_.store(state.groupId, std::memory_order_relaxed);
+  propertyId_.store(state.propertyId, std::memory_order_relaxed);
+  objectId_ = state.objectId;
+  name_ = std::move(state.name);
+  description_ = std::move(state.description);
+  value_ = std::move(state.value);
+  valueLength_ = state.valueLength;
+  default_ = std::move(state.defaultBytes);
+  flags_.store(state.flags, std::memory_order_relaxed);
+  servicesManager_ = std::move(state.servicesManager);
+  mediatorLock_.store(nullptr, std::memory_order_release);
+  mediator_.reset();
+  advanced_ = std::move(advanced);
+}
+
+void CQProperty::BindMediator(IQPropertyMediator* mediator) {
+  auto* owner = dynamic_cast<detail::ChangeLockOwner*>(mediator);
+  mediator_ = QRef<IQPropertyMediator>::Retain(mediator);
+  mediatorLock_.store(owner != nullptr ? &owner->ChangeLock() : nullptr, std::memory_order_release);
+}
+
+ULONG CQProperty::QueryInterface(const _QGUID& iid, void** out) {
+  if (out == nullptr) return kResultNullPointer;
+  static const detail::InterfaceEntry<CQProperty> kTable[] = {
+      {&IID_IQProperty, &detail::InterfaceCast<CQProperty, IQProperty>},
+      {&IID_IQUnknown, &detail::InterfaceCast<CQProperty, IQProperty>},
+      {&IID_IQPropertySerializer, &detail::InterfaceCast<CQProperty, IQPropertySerializer>},
+  };
+  if (detail::FindInterface(this, kTable, iid, out)) return kResultOk;
+  if (iid == IID_IQPropertyAdvanced) {
+    QRef<CQPropertyAdvanced> advanced;
+    {
+      detail::QLockGuard guard(ObjectLock());
+      advanced = advanced_;
+    }
+    if (advanced) return detail::HandOut(static_cast<IQPropertyAdvanced*>(advanced.get()), out);
+  }
+  return detail::NoInterface(out);
+}
+
+ULONG CQProperty::GetPropertyName(WCHAR* buffer, ULONG* length) {
+  detail::QLockGuard guard(ObjectLock());
+  WriteText(name_, buffer, length);
+  return kResultOk;
+}
+
+ULONG CQProperty::GetPropertyDescription(WCHAR* buffer, ULONG* length) {
+  detail::QLockGuard guard(ObjectLock());
+  WriteText(description_, buffer, length);
+  return kResultOk;
+}
+
+ULONG CQProperty::GetPropertyID(ULONG* id) {
+  if (id != nullptr) *id = propertyId_.load(std::memory_order_relaxed);
+  return kResultOk;
+}
+
+ULONG CQProperty::GetPropertyGroupID(ULONG* id) {
+  if (id != nullptr) *id = groupId_.load(std::memory_order_relaxed);
+  return kResultOk;
+}
+
+ULONG CQProperty::GetPropertyDataType(QDataType* type) {
+  if (type != nullptr) *type = static_cast<QDataType>(dataType_.load(std::memory_order_relaxed));
+  return kResultOk;
+}
+
+ULONG CQProperty::GetPropertyDefaultData(void* buffer, ULONG* length) {
+  detail::QLockGuard guard(ObjectLock());
+  WriteBytes(default_, default_.size(), buffer, length);
+  return kResultOk;
+}
+
+ULONG CQProperty::GetPropertyData(void* buffer, ULONG* length) {
+  detail::QLockGuard guard(ObjectLock());
+  WriteBytes(value_, valueLength_, buffer, length);
+  return kResultOk;
+}
+
+ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
+  if (data == nullptr && length != 0) return kResultInvalidArgument;
+  detail::QLockGuard guard(ObjectLock());
+  valueLength_ = length;
+  try {
+    value_.Assign(data, length);
+  } catch (const std::bad_alloc&) {
+    return kResultStorageFailed;
+  }
+  return SetPropertyFlag(flags_.load(std::memory_order_relaxed) | kFlagValueSet);
+}
+
+ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
+  if (data == nullptr && length != 0) return kResultInvalidArgument;
+  detail::QLockGuard changeGuard(MediatorChangeLock());
+  detail::QLockGuard guard(ObjectLock());
+  if (!mediator_) return SetDirectData(data, length);
+
+  // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone.
+  QRef<IQProperty> snapshot;
+  CloneProperty(snapshot.Put());
+  detail::ByteBuffer previous = std::move(value_);
+  const ULONG previousLength = valueLength_;
+  auto restore = [&] {
+    value_ = std::move(previous);
+    valueLength_ = previousLength;
+  };
+
+  SetDirectData(data, length);
+  ULONG result;
+  try {
+    result = mediator_->PropertyChanged(snapshot.get(), this);
+  } catch (...) {
+    restore();  // a callback's exception passes to the caller with the previous value back
+    throw;
+  }
+  snapshot.reset();
+  if (result != kResultOk) restore();
+  return result;
+}
+
+ULONG CQProperty::GetPropertyFlags(ULONG* flags) {
+  if (flags == nullptr) return kResultNullPointer;
+  *flags = flags_.load(std::memory_order_relaxed);
+  return kResultOk;
+}
+
+ULONG CQProperty::GetCapabilities(ULONG capability, void* /*input*/, void* output, ULONG* size) {
+  if (capability != 1) return kResultCapabilityUnknown;
+  if (size != nullptr) *size = sizeof(ULONG);
+  if (output != nullptr) std::memcpy(output, &capability_, sizeof(ULONG));
+  return kResultOk;
+}
+
+ULONG CQProperty::CloneProperty(IQProperty** out) {
+  if (out == nullptr) return kResultNullPointer;
+  try {
+    *out = new CQProperty(*this);
+  } catch (const std::bad_alloc&) {
+    return kResultOutOfMemory;
+  }
+  return kResultOk;
+}
+
+ULONG CQProperty::SetProperyMediator(IQPropertyMediator* mediator) {
+  if (mediator == nullptr) return kResultOk;
+  detail::QLockGuard guard(ObjectLock());
+  BindMediator(mediator);
+  return kResultOk;
+}
+
+ULONG CQProperty::GetObjectId(_QGUID* id) {
+  if (id == nullptr) return kResultOk;
+  detail::QLockGuard guard(ObjectLock());
+  *id = objectId_;
+  return kResultOk;
+}
+
+ULONG CQProperty::Reset() {
+  detail::QLockGuard guard(ObjectLock());
+  const detail::ByteBuffer defaults = default_;
+  const ULONG result = SetDirectData(defaults.data(), defaults.size());
+  flags_.fetch_and(~kFlagValueSet, std::memory_order_relaxed);
+  return result;
+}
+
+ULONG CQProperty::SetObjectId(_QGUID id) {
+  detail::QLockGuard guard(ObjectLock());
+  objectId_ = id;
+  return kResultOk;
+}
+
+ULONG CQProperty::GetDataSize(ULONG* size) {
+  if (size != nullptr) {
+    detail::QLockGuard guard(ObjectLock());
+    *size = valueLength_;
+  }
+  return kResultOk;
+}
+
+ULONG CQProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
+  ULONG size = 0;
+  GetPropertyData(nullptr, &size);
+  if (length == nullptr) return kResultNullPointer;
+  if (size == 0) return kResultOk;
+  std::vector<unsigned char> bytes(size);
+  const ULONG result = GetPropertyData(bytes.data(), &size);
+  bytes.resize(size);
+  const QWString encoded = Encode(bytes);
+  *length = static_cast<ULONG>(encoded.size());
+  if (text != nullptr) StringUtils::QWCopy(text, encoded.c_str(), 0);
+  return result;
+}
+
+ULONG CQProperty::StoreText(detail::SharedText& target, const char* text) {
+  target.reset();
+  QWString converted;
+  const ULONG result = StringUtils::QUTF8ToUTF16(text, converted);
+  if (result != kResultOk) return result;
+  target = detail::SharedText::Copy(converted.c_str(), static_cast<ULONG>(converted.size()));
+  return kResultOk;
+}
+
+ULONG CQProperty::SetPropertyName(const char* name) {
+  if (name == nullptr) return kResultInvalidArgument;
+  detail::QLockGuard guard(ObjectLock());
+  return StoreText(name_, name);
+}
+
+ULONG CQProperty::SetPropertyName(const WCHAR* name) {
+  if (name == nullptr) return kResultInvalidArgument;
+  detail::QLockGuard guard(ObjectLock());
+  name_ = detail::SharedText::Copy(name, StringUtils::QWLen(name));
+  return kResultOk;
+}
+
+ULONG CQProperty::SetPropertyDesc(const char* description) {
+  if (description == nullptr) return kResultNullPointer;
+  detail::QLockGuard guard(ObjectLock());
+  return StoreText(description_, description);
+}
+
+ULONG CQProperty::SetPropertyDesc(const WCHAR* description) {
+  if (description == nullptr) return kResultNullPointer;
+  detail::QLockGuard guard(ObjectLock());
+  description_ = detail::SharedText::Copy(description, StringUtils::QWLen(description));
+  return kResultOk;
+}
+
+ULONG CQProperty::SetPropertyGroupID(ULONG groupId) {
+  groupId_.store(groupId, std::memory_order_relaxed);
+  return kResultOk;
+}
+
+ULONG CQProperty::SetPropertyID(ULONG id) {
+  propertyId_.store(id, std::memory_order_relaxed);
+  return kResultOk;
+}
+
+ULONG CQProperty::SetPropertyDataType(QDataType type) {
+  dataType_.store(type, std::memory_order_relaxed);
+  return kResultOk;
+}
+
+ULONG CQProperty::SetDataSize(ULONG size) {
+  detail::QLockGuard guard(ObjectLock());
+  valueLength_ = size;
+  return kResultOk;
+}
+
+ULONG CQProperty::SetPropertyFlag(ULONG flags) {
+  flags_.store(flags, std::memory_order_relaxed);
+  return kResultOk;
+}
+
+ULONG CQProperty::SetPropertyDefaultData(const void* data, ULONG length) {
+  if (data == nullptr && length != 0) return kResultInvalidArgument;
+  detail::QLockGuard guard(ObjectLock());
+  default_.Assign(data, length);
+  return kResultOk;
+}
+
+ULONG CQProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
+  if (text == nullptr) return kResultNullPointer;
+  const std::vector<unsigned char> bytes = Decode(text);
+  if (bytes.empty()) return kResultOk;
+  return SetPropertyData(bytes.data(), static_cast<ULONG>(bytes.size()));
+}
+
+}  // namespace Quenneth

@@ -1,0 +1,137 @@
+// property.h: CQProperty, the base property.
+//
+// A base property stores what every property has in common: name, description, property ID, group ID, data
+// type, flags, default and current value as raw bytes, and an object ID. Every typed property owns exactly one
+// and forwards the common queries to it; a host may also use one on its own as an untyped property whose preset
+// text is the encoded form of its bytes.
+//
+// References held: the services manager, the advanced attribute object (created by every constructor) and the
+// bound mediator. A copy (copy constructor, operator=, CloneProperty) has the same object ID and is bound to no
+// mediator.
+//
+// Locking: setters, Reset and SetPropertyData take the object's recursive lock; SetPropertyData holds it while
+// it calls the mediator, so a callback may re-enter the same property on the same thread. Getters that read
+// buffers take the lock briefly, so a getter never sees a buffer being replaced.
+#ifndef QENPROPERTIES_PROPERTY_PROPERTY_H_
+#define QENPROPERTIES_PROPERTY_PROPERTY_H_
+
+#include <atomic>
+
+#include "qenproperties/frame/export.h"
+#include "qenproperties/frame/qref.h"
+#include "qenproperties/frame/services_manager.h"
+#include "qenproperties/internal/byte_buffer.h"
+#include "qenproperties/internal/counted.h"
+#include "qenproperties/internal/shared_text.h"
+#include "qenproperties/property/property_advanced.h"
+#include "qenproperties/property/property_interface.h"
+#include "qenproperties/property/property_serializer.h"
+
+namespace Quenneth {
+
+class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQPropertySerializer> {
+ public:
+  // No services manager, no mediator. Flags 1, a fresh object ID, data type 0 until set.
+  CQProperty();
+  // Holds a reference on each non-null argument; the mediator is told of every SetPropertyData.
+  CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
+  // Same attributes, value and default bytes and object ID as `source`; the source's services manager; no
+  // mediator; a new advanced attribute object with the source's attribute word and no window-string callback.
+  CQProperty(CQProperty& source);
+  // As the copy constructor, into this object (the mediator binding is dropped). Self-assignment does nothing.
+  CQProperty& operator=(const CQProperty& source);
+
+  // IQUnknown: IQProperty and IQUnknown give the object, IQPropertySerializer its serializer part,
+  // IQPropertyAdvanced the advanced attribute object.
+  ULONG QueryInterface(const _QGUID& iid, void** out) override;
+
+  // IQProperty
+  ULONG GetPropertyName(WCHAR* buffer, ULONG* length) override;
+  ULONG GetPropertyDescription(WCHAR* buffer, ULONG* length) override;
+  ULONG GetPropertyID(ULONG* id) override;
+  ULONG GetPropertyGroupID(ULONG* id) override;
+  ULONG GetPropertyDataType(QDataType* type) override;
+  // A length recorded by SetDataSize beyond the bytes held is reported as it is; the bytes not held are
+  // written as zeros, so a caller that sized its buffer from the reported length is filled and never read past.
+  ULONG GetPropertyDefaultData(void* buffer, ULONG* length) override;
+  ULONG GetPropertyData(void* buffer, ULONG* length) override;
+  // Without a mediator, SetDirectData. With one: the previous value is kept, the new bytes stored, and
+  // PropertyChanged(snapshot with the old value, this) called; any non-zero answer (or an exception) puts the
+  // previous bytes and length back (kFlagValueSet stays set) and is returned. Null `data` with a non-zero
+  // length gives kResultInvalidArgument.
+  ULONG SetPropertyData(const void* data, ULONG length) override;
+  ULONG GetPropertyFlags(ULONG* flags) override;
+  ULONG GetCapabilities(ULONG capability, void* input, void* output, ULONG* size) override;
+  // kResultNullPointer for null `out`; kResultOutOfMemory when the copy cannot be made.
+  ULONG CloneProperty(IQProperty** out) override;
+  ULONG SetProperyMediator(IQPropertyMediator* mediator) override;
+  ULONG GetObjectId(_QGUID* id) override;
+  ULONG Reset() override;
+
+  virtual ~CQProperty();
+  virtual ULONG SetObjectId(_QGUID id);
+
+  // IQPropertySerializer. GetDataSize, SetPropertyID, SetPropertyDataType, SetDataSize and SetPropertyFlag
+  // always return 0.
+  ULONG GetDataSize(ULONG* size) override;
+  // The encoded value bytes; length in code units without the terminator. An empty value writes nothing.
+  ULONG GetPropertyDataToSave(WCHAR* text, ULONG* length) override;
+  // UTF-8; kResultInvalidArgument for null; a conversion error is returned and leaves no name.
+  ULONG SetPropertyName(const char* name) override;
+  ULONG SetPropertyID(ULONG id) override;
+  ULONG SetPropertyDataType(QDataType type) override;
+  // Records `size` as the value length without touching the bytes.
+  ULONG SetDataSize(ULONG size) override;
+  // Replaces the whole flags word.
+  ULONG SetPropertyFlag(ULONG flags) override;
+  // Decodes `text` and stores the bytes with SetPropertyData (the mediator is told); text that decodes to no
+  // bytes changes nothing and gives 0. kResultNullPointer for null text. `size` is not used.
+  ULONG LoadDirectDataFromPreset(WCHAR* text, ULONG size) override;
+
+  // Wide setters: kResultInvalidArgument for a null name, kResultNullPointer for a null description.
+  ULONG SetPropertyName(const WCHAR* name);
+  ULONG SetPropertyDesc(const char* description);
+  ULONG SetPropertyDesc(const WCHAR* description);
+  // Stores the group ID (the serializer has no load-side slot for it).
+  ULONG SetPropertyGroupID(ULONG groupId);
+  // Replaces the default bytes; the mediator is not told.
+  ULONG SetPropertyDefaultData(const void* data, ULONG length);
+  // Stores value bytes without telling the mediator and sets kFlagValueSet; kResultStorageFailed when the
+  // bytes cannot be allocated (the property then holds no value bytes).
+  ULONG SetDirectData(const void* data, ULONG length);
+
+  // The owned texts (null when unset) and the property ID. The pointers stay valid until the text is replaced.
+  const WCHAR* GetPropertyName() const { return name_.get(); }
+  const WCHAR* GetPropertyDesc() const { return description_.get(); }
+  ULONG GetPropertyID() const { return propertyId_.load(std::memory_order_relaxed); }
+
+  // The lock that serialises the changes of the bound mediator, or null (see internal/change_lock.h).
+  detail::QLock* MediatorChangeLock() const { return mediatorLock_.load(std::memory_order_acquire); }
+
+ private:
+  struct State;
+  State TakeState() const;
+  void CopyFrom(const CQProperty& source);
+  void BindMediator(IQPropertyMediator* mediator);
+  ULONG StoreText(detail::SharedText& target, const char* text);
+
+  QRef<IQServicesManager> servicesManager_;
+  detail::SharedText name_;
+  detail::SharedText description_;
+  std::atomic<ULONG> propertyId_{0};
+  std::atomic<ULONG> groupId_{0};
+  std::atomic<ULONG> dataType_{kDataTypeBool};
+  detail::ByteBuffer value_;
+  detail::ByteBuffer default_;
+  ULONG valueLength_ = 0;
+  std::atomic<ULONG> flags_{1};
+  _QGUID objectId_{};
+  ULONG capability_ = 0;
+  QRef<CQPropertyAdvanced> advanced_;
+  QRef<IQPropertyMediator> mediator_;
+  std::atomic<detail::QLock*> mediatorLock_{nullptr};
+};
+
+}  // namespace Quenneth
+
+#endif  // QENPROPERTIES_PROPERTY_PROPERTY_H_

@@ -1,0 +1,67 @@
+#include "qenproperties/property/property_advanced.h"
+
+#include "qenproperties/frame/interface_ids.h"
+#include "qenproperties/frame/result_codes.h"
+#include "qenproperties/internal/interface_table.h"
+
+namespace Quenneth {
+
+CQPropertyAdvanced::CQPropertyAdvanced(IQServicesManager* servicesManager)
+    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {}
+
+CQPropertyAdvanced::CQPropertyAdvanced(CQPropertyAdvanced& source) : Counted(source) {
+  ULONG attribute = 0;
+  source.GetAttribute(&attribute);
+  attribute_ = attribute;
+  detail::QLockGuard guard(source.ObjectLock());
+  windowStringCallback_ = source.windowStringCallback_;
+  windowStringContext_ = source.windowStringContext_;
+  servicesManager_ = source.servicesManager_;
+}
+
+CQPropertyAdvanced::~CQPropertyAdvanced() = default;
+
+ULONG CQPropertyAdvanced::QueryInterface(const _QGUID& iid, void** out) {
+  if (out == nullptr) return kResultNullPointer;
+  static const detail::InterfaceEntry<CQPropertyAdvanced> kTable[] = {
+      {&IID_IQPropertyAdvanced, &detail::InterfaceCast<CQPropertyAdvanced, IQPropertyAdvanced>},
+      {&IID_IQUnknown, &detail::InterfaceCast<CQPropertyAdvanced, IQPropertyAdvanced>},
+  };
+  if (detail::FindInterface(this, kTable, iid, out)) return kResultOk;
+  return detail::NoInterface(out);
+}
+
+ULONG CQPropertyAdvanced::SetAttribute(ULONG attribute) {
+  detail::QLockGuard guard(ObjectLock());
+  attribute_ = attribute;
+  return kResultOk;
+}
+
+ULONG CQPropertyAdvanced::GetAttribute(ULONG* attribute) {
+  if (attribute == nullptr) return kResultNullPointer;
+  detail::QLockGuard guard(ObjectLock());
+  *attribute = attribute_;
+  return kResultOk;
+}
+
+ULONG CQPropertyAdvanced::SetWindowString(const WCHAR* text) {
+  if (text == nullptr) return kResultNullPointer;
+  WindowStringChangeCallback callback;
+  void* context;
+  {
+    detail::QLockGuard guard(ObjectLock());
+    callback = windowStringCallback_;
+    context = windowStringContext_;
+  }
+  if (callback != nullptr) callback(text, context);
+  return kResultOk;
+}
+
+ULONG CQPropertyAdvanced::SetWindowStringChangeCallback(WindowStringChangeCallback callback, void* context) {
+  detail::QLockGuard guard(ObjectLock());
+  windowStringCallback_ = callback;
+  windowStringContext_ = context;
+  return kResultOk;
+}
+
+}  // namespace Quenneth

@@ -1,0 +1,211 @@
+#include "qenproperties/scalar/long_property.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/internal/little_endian.h"
+
+namespace Quenneth {
+namespace {
+
+// Width of the stored value for a data type; 0 for types that store nothing.
+ULONG WidthOf(QDataType type) {
+  switch (type) {
+    case kDataTypeUInt8: return 1;
+    case kDataTypeUInt16: return 2;
+    case kDataTypeUInt32:
+    case kDataTypeInt32: return 4;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+template <class Char>
+void CQLongProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
+                          QDataType type, ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum) {
+  Describe(name, description, groupId, propertyId, type);
+  SetPropertyDefaultData(defaultValue);
+  SetPropertyData(currentValue);
+  SetRange(minimum, maximum);
+  inner_->SetPropertyFlag(1 | kFlagValueSet);
+}
+
+CQLongProperty::CQLongProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
+                               QDataType type, ULONG defaultValue, ULONG currentValue, ULONG minimum,
+                               ULONG maximum, IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator) {
+  Init(name, description, groupId, propertyId, type, defaultValue, currentValue, minimum, maximum);
+}
+
+CQLongProperty::CQLongProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
+                               QDataType type, ULONG defaultValue, ULONG currentValue, ULONG minimum,
+                               ULONG maximum, IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator) {
+  Init(name, description, groupId, propertyId, type, defaultValue, currentValue, minimum, maximum);
+}
+
+CQLongProperty::CQLongProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator) {}
+
+CQLongProperty::CQLongProperty(CQLongProperty& source) : TypedProperty(source) { CopyFrom(source); }
+
+CQLongProperty& CQLongProperty::operator=(const CQLongProperty& source) {
+  if (this != &source) CopyFrom(source);
+  return *this;
+}
+
+CQLongProperty::~CQLongProperty() = default;
+
+void CQLongProperty::CopyFrom(const CQLongProperty& source) {
+  CopyShellFrom(source);
+  detail::QLockGuard guard(ObjectLock());
+  minimum_.store(source.minimum_.load());
+  maximum_.store(source.maximum_.load());
+  optional_.Set(source.optional_.Get());
+}
+
+ULONG CQLongProperty::QueryInterface(const _QGUID& iid, void** out) {
+  return QueryTyped(IID_IQLongProperty, iid, out, optional_.Get().get());
+}
+
+bool CQLongProperty::RangeActive() const { return minimum_.load() != 0 && maximum_.load() != 0; }
+
+// Below compares as the data type reads: signed for kDataTypeInt32, unsigned otherwise.
+bool CQLongProperty::Below(ULONG value, ULONG bound, QDataType type) const {
+  if (type == kDataTypeInt32) return static_cast<std::int32_t>(value) < static_cast<std::int32_t>(bound);
+  return value < bound;
+}
+
+ULONG CQLongProperty::GetMinRange(ULONG* minimum) {
+  if (minimum == nullptr) return kResultInvalidArgument;
+  *minimum = minimum_.load();
+  return kResultOk;
+}
+
+ULONG CQLongProperty::GetMaxRange(ULONG* maximum) {
+  if (maximum == nullptr) return kResultInvalidArgument;
+  *maximum = maximum_.load();
+  return kResultOk;
+}
+
+ULONG CQLongProperty::GetCurValue(ULONG* value) {
+  if (value == nullptr) return kResultInvalidArgument;
+  QDataType type = kDataTypeBool;
+  const ULONG result = inner_->GetPropertyDataType(&type);
+  if (result != kResultOk) return result;
+  const ULONG width = WidthOf(type);
+  if (width == 0) return kResultOk;
+  unsigned char bytes[4] = {};
+  ULONG held = 0;
+  inner_->GetPropertyData(nullptr, &held);
+  if (held == 0) return kResultOk;
+  // Read the whole value into a buffer of its own size, then take at most the width: a shorter value reads
+  // as zero-extended, a longer one is cut, and nothing is written past the caller's variable.
+  if (held <= sizeof(bytes)) {
+    inner_->GetPropertyData(bytes, &held);
+  } else {
+    std::vector<unsigned char> all(held);
+    inner_->GetPropertyData(all.data(), &held);
+    std::memcpy(bytes, all.data(), sizeof(bytes));
+  }
+  *value = static_cast<ULONG>(detail::LoadLE(bytes, std::min(width, held)));
+  return kResultOk;
+}
+
+ULONG CQLongProperty::Store(ULONG value, bool notify) {
+  SetterGuard guard(*this);
+  QDataType type = kDataTypeBool;
+  const ULONG result = inner_->GetPropertyDataType(&type);
+  if (result != kResultOk) return result;
+  if (RangeActive() && (Below(value, minimum_.load(), type) || Below(maximum_.load(), value, type))) {
+    return kResultOutOfRange;
+  }
+  const ULONG width = WidthOf(type);
+  if (width == 0) return kResultOk;
+  const auto bytes = detail::StoreLE32(value);
+  return notify ? inner_->SetPropertyData(bytes.data(), width) : inner_->SetDirectData(bytes.data(), width);
+}
+
+ULONG CQLongProperty::SetCurValue(ULONG value) { return Store(value, true); }
+ULONG CQLongProperty::SetPropertyData(ULONG value) { return Store(value, true); }
+ULONG CQLongProperty::SetDirectCurValue(ULONG value) { return Store(value, false); }
+
+ULONG CQLongProperty::SetPropertyData(const void* data, ULONG length) {
+  if (data == nullptr) return kResultInvalidArgument;
+  SetterGuard guard(*this);
+  if (RangeActive() && (length == 1 || length == 2 || length == 4)) {
+    QDataType type = kDataTypeUInt32;
+    if (length == 4) {
+      const ULONG result = inner_->GetPropertyDataType(&type);
+      if (result != kResultOk) return result;
+    }
+    const auto value = static_cast<ULONG>(detail::LoadLE(static_cast<const unsigned char*>(data), length));
+    if (Below(value, minimum_.load(), type) || Below(maximum_.load(), value, type)) return kResultOutOfRange;
+  }
+  return inner_->SetPropertyData(data, length);
+}
+
+ULONG CQLongProperty::SetPropertyDefaultData(ULONG value) {
+  SetterGuard guard(*this);
+  const auto bytes = detail::StoreLE32(value);
+  return inner_->SetPropertyDefaultData(bytes.data(), static_cast<ULONG>(bytes.size()));
+}
+
+ULONG CQLongProperty::SetRange(ULONG minimum, ULONG maximum) {
+  SetterGuard guard(*this);
+  minimum_.store(minimum);
+  maximum_.store(maximum);
+  ULONG value = 0;
+  ULONG result = GetCurValue(&value);
+  if (result != kResultOk) return result;
+  if (!RangeActive()) return kResultOk;
+  QDataType type = kDataTypeBool;
+  inner_->GetPropertyDataType(&type);
+  if (Below(maximum, value, type)) {
+    result = SetDirectCurValue(maximum);
+    if (result != kResultOk) return result;
+  } else if (Below(value, minimum, type)) {
+    return SetDirectCurValue(minimum);
+  }
+  return kResultOk;
+}
+
+ULONG CQLongProperty::SetOptionalProperty(IQOptionalProperty* optional) {
+  optional_.Set(QRef<IQOptionalProperty>::Retain(optional));
+  return kResultOk;
+}
+
+ULONG CQLongProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
+  ULONG value = 0;
+  const ULONG result = GetCurValue(&value);
+  if (length == nullptr) return kResultNullPointer;
+  if (result != kResultOk) return result;
+  oUTF16StringStream stream;
+  stream << static_cast<std::int32_t>(value);
+  const QWString formatted = stream.str();
+  *length = static_cast<ULONG>(formatted.size());
+  if (text != nullptr) StringUtils::QWCopy(text, formatted.c_str(), 0);
+  return kResultOk;
+}
+
+ULONG CQLongProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
+  if (text == nullptr) return kResultNullPointer;
+  SetterGuard guard(*this);
+  std::int32_t value = 0;
+  iUTF16StringStream stream(text);
+  stream >> value;  // text that is no number loads 0, unreported
+  // The size word gives the stored length; bytes beyond the 4 of the value are zeros, never read past it.
+  unsigned char bytes[8] = {};
+  const auto encoded = detail::StoreLE32(static_cast<ULONG>(value));
+  std::memcpy(bytes, encoded.data(), encoded.size());
+  if (sizeWord_ <= sizeof(bytes)) return SetPropertyData(bytes, sizeWord_);
+  std::vector<unsigned char> padded(sizeWord_, 0);
+  std::memcpy(padded.data(), encoded.data(), encoded.size());
+  return SetPropertyData(padded.data(), sizeWord_);
+}
+
+}  // namespace Quenneth

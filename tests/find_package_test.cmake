@@ -1,0 +1,28 @@
+# Runs in script mode: install the built tree, configure and build the consumer, run it.
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${prefix} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "install failed")
+endif()
+if(NOT EXISTS ${prefix}/lib/pkgconfig/qenproperties.pc AND NOT EXISTS ${prefix}/lib64/pkgconfig/qenproperties.pc)
+  file(GLOB_RECURSE pc ${prefix}/*/qenproperties.pc)
+  if(NOT pc)
+    message(FATAL_ERROR "qenproperties.pc was not installed")
+  endif()
+endif()
+# The consumer is built with the flags of the tree under test (a sanitized library needs a sanitized host).
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/find_package_consumer -B ${WORK_DIR}/build
+                        -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
+                RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "configuring the consumer failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/build RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "building the consumer failed")
+endif()
+execute_process(COMMAND ${WORK_DIR}/build/consumer RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the consumer failed")
+endif()
