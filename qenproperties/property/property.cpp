@@ -55,7 +55,7 @@ CQProperty::CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* m
     : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {
   detail::QLockGuard guard(ObjectLock());
   QGenerateGUID(&objectId_);
-  BindMediator(mediator);
+  BindMediator(QRef<IQPropertyMediator>::Retain(mediator));
   advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager));
 }
 
@@ -91,6 +91,7 @@ void CQProperty::CopyFrom(const CQProperty& source) {
   auto advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get()));
   advanced->SetAttribute(state.attribute);
 
+  QRef<IQPropertyMediator> previousMediator;  // released after the lock is left
   detail::QLockGuard guard(ObjectLock());
   dataType_.store(state.dataType, std::memory_order_relaxed);
   groupId_.store(state.groupId, std::memory_order_relaxed);
@@ -103,15 +104,18 @@ void CQProperty::CopyFrom(const CQProperty& source) {
   default_ = std::move(state.defaultBytes);
   flags_.store(state.flags, std::memory_order_relaxed);
   servicesManager_ = std::move(state.servicesManager);
-  mediatorLock_.store(nullptr, std::memory_order_release);
-  mediator_.reset();
+  previousMediator = BindMediator(nullptr);
   advanced_ = std::move(advanced);
 }
 
-void CQProperty::BindMediator(IQPropertyMediator* mediator) {
-  auto* owner = dynamic_cast<detail::ChangeLockOwner*>(mediator);
-  mediator_ = QRef<IQPropertyMediator>::Retain(mediator);
+// BindMediator swaps the binding and hands back the previous mediator. The caller releases it (and adds the new
+// reference) outside the property's lock: the mediator counts under its change lock, which is always taken
+// before a property's lock.
+QRef<IQPropertyMediator> CQProperty::BindMediator(QRef<IQPropertyMediator> mediator) {
+  auto* owner = dynamic_cast<detail::ChangeLockOwner*>(mediator.get());
+  mediator_.swap(mediator);
   mediatorLock_.store(owner != nullptr ? &owner->ChangeLock() : nullptr, std::memory_order_release);
+  return mediator;
 }
 
 ULONG CQProperty::QueryInterface(const _QGUID& iid, void** out) {
@@ -238,8 +242,12 @@ ULONG CQProperty::CloneProperty(IQProperty** out) {
 
 ULONG CQProperty::SetProperyMediator(IQPropertyMediator* mediator) {
   if (mediator == nullptr) return kResultOk;
-  detail::QLockGuard guard(ObjectLock());
-  BindMediator(mediator);
+  auto added = QRef<IQPropertyMediator>::Retain(mediator);
+  QRef<IQPropertyMediator> previous;
+  {
+    detail::QLockGuard guard(ObjectLock());
+    previous = BindMediator(std::move(added));
+  }
   return kResultOk;
 }
 

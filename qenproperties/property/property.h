@@ -112,7 +112,7 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   struct State;
   State TakeState() const;
   void CopyFrom(const CQProperty& source);
-  void BindMediator(IQPropertyMediator* mediator);
+  QRef<IQPropertyMediator> BindMediator(QRef<IQPropertyMediator> mediator);
   ULONG StoreText(detail::SharedText& target, const char* text);
 
   QRef<IQServicesManager> servicesManager_;

@@ -71,10 +71,7 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...> {
   }
 
   // The mediator is bound to the base property, which reports the changes.
-  ULONG SetProperyMediator(IQPropertyMediator* mediator) override {
-    SetterGuard guard(*this);
-    return inner_->SetProperyMediator(mediator);
-  }
+  ULONG SetProperyMediator(IQPropertyMediator* mediator) override { return inner_->SetProperyMediator(mediator); }
 
   ULONG GetObjectId(_QGUID* id) override {
     if (id == nullptr) return kResultOk;

@@ -1,0 +1,411 @@
+#include "qenproperties/enum/enum_property.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "qenproperties/frame/qref.h"
+#include "qenproperties/testing/allocation_failure.h"
+#include "qenproperties/testing/counting_services_manager.h"
+#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/result_matchers.h"
+
+namespace Quenneth {
+namespace {
+
+using testing::AllocationFailure;
+using testing::CountingServicesManager;
+using testing::FakeMediator;
+
+class CountingOptional : public IQOptionalProperty {
+ public:
+  virtual ~CountingOptional() = default;
+  ULONG QueryInterface(const _QGUID&, void** out) override {
+    *out = nullptr;
+    return kResultNoInterface;
+  }
+  ULONG AddRef() override { return ++count; }
+  ULONG Release() override { return --count; }
+  ULONG count = 0;
+};
+
+std::vector<unsigned char> ValueOf(IQProperty* property) {
+  ULONG length = 0;
+  property->GetPropertyData(nullptr, &length);
+  std::vector<unsigned char> bytes(length);
+  if (length != 0) property->GetPropertyData(bytes.data(), &length);
+  return bytes;
+}
+
+std::string PresetOf(IQPropertySerializer* serializer) {
+  ULONG length = 0;
+  if (serializer->GetPropertyDataToSave(nullptr, &length) != kResultOk) return "<error>";
+  std::vector<WCHAR> text(length + 1);
+  serializer->GetPropertyDataToSave(text.data(), &length);
+  return std::string(text.begin(), text.begin() + length);
+}
+
+std::vector<WCHAR> Wide(const std::string& text) {
+  std::vector<WCHAR> wide(text.begin(), text.end());
+  wide.push_back(0);
+  return wide;
+}
+
+using Entries = std::vector<std::pair<std::string, long long>>;
+
+Entries EntriesOf(const CQEnumProperty& property) {
+  ULONG count = 0;
+  property.GetEnumCount(&count);
+  Entries entries;
+  for (ULONG i = 0; i < count; ++i) {
+    ULONG bytes = 0;
+    long long id = 0;
+    property.GetEnumString64(i, nullptr, &bytes, &id);
+    std::vector<WCHAR> text(bytes / 2 + 1);
+    property.GetEnumString64(i, text.data(), &bytes, &id);
+    entries.emplace_back(std::string(text.begin(), text.begin() + bytes / 2), id);
+  }
+  return entries;
+}
+
+std::string SelectedText(const CQEnumProperty& property) {
+  ULONG bytes = 0xFFFF;
+  property.GetCurSelString(nullptr, &bytes);
+  if (bytes == 0xFFFF) return "<none>";
+  std::vector<WCHAR> text(bytes / 2 + 1);
+  property.GetCurSelString(text.data(), &bytes);
+  return std::string(text.begin(), text.begin() + bytes / 2);
+}
+
+class EnumPropertyTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(0u, host_.Count());
+    EXPECT_EQ(0u, mediator_.Count());
+    EXPECT_EQ(0u, optional_.count);
+  }
+  QRef<CQEnumProperty> Make(QDataType subType, const Entries& entries, IQPropertyMediator* mediator = nullptr) {
+    auto p = QRef<CQEnumProperty>::Adopt(new CQEnumProperty("Mode", "Work mode", 1, 30, &host_, mediator, subType));
+    for (const auto& entry : entries) p->AddEnumString64(entry.first.c_str(), entry.second);
+    return p;
+  }
+  static ULONG Index(const CQEnumProperty& p) {
+    ULONG index = 0xDEADBEEF;
+    p.GetCurSel(&index);
+    return index;
+  }
+
+  CountingServicesManager host_;
+  FakeMediator mediator_;
+  CountingOptional optional_;
+};
+
+TEST_F(EnumPropertyTest, NamedFormsHaveAZeroDefaultOfTheFormsWidth) {
+  auto narrow = Make(kDataTypeUInt32, {});
+  auto wide = Make(kDataTypeEnum64, {});
+  ULONG length = 0;
+  narrow->GetPropertyDefaultData(nullptr, &length);
+  EXPECT_EQ(4u, length);
+  wide->GetPropertyDefaultData(nullptr, &length);
+  EXPECT_EQ(8u, length);
+  QDataType type = kDataTypeBool;
+  ULONG flags = 0;
+  narrow->GetPropertyDataType(&type);
+  narrow->GetPropertyFlags(&flags);
+  EXPECT_EQ(kDataTypeEnum, type);
+  EXPECT_EQ(9u, flags);
+  EXPECT_TRUE(ValueOf(narrow.get()).empty());
+
+  ULONG id = 0xDEADBEEF;
+  EXPECT_RESULT(kResultOk, narrow->GetCurSelId(&id));
+  EXPECT_EQ(0xDEADBEEFu, id) << "no value stored: nothing written";
+  EXPECT_EQ("0", PresetOf(narrow.get()));
+  EXPECT_EQ("0", PresetOf(wide.get()));
+
+  auto bare = QRef<CQEnumProperty>::Adopt(new CQEnumProperty(&host_, nullptr, kDataTypeUInt32));
+  bare->GetPropertyDefaultData(nullptr, &length);
+  EXPECT_EQ(0u, length);
+}
+
+TEST_F(EnumPropertyTest, NarrowAndWideAddsTreatEmptyTextDifferently) {
+  auto p = Make(kDataTypeUInt32, {});
+  auto empty = Wide("");
+  EXPECT_RESULT(kResultOk, p->AddEnumString(empty.data(), 1));
+  EXPECT_TRUE(EntriesOf(*p).empty()) << "the wide add skips empty text";
+  EXPECT_RESULT(kResultOk, p->AddEnumString("", 2));
+  EXPECT_EQ((Entries{{"", 2}}), EntriesOf(*p));
+  EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString(static_cast<const char*>(nullptr), 3));
+  EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString64(static_cast<const WCHAR*>(nullptr), 3));
+  EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString("\xC3", 4)) << "malformed UTF-8 adds nothing";
+  EXPECT_EQ(1u, EntriesOf(*p).size());
+
+  auto text = Wide("hi");
+  EXPECT_RESULT(kResultOk, p->AddEnumString(text.data(), 0xFFFFFFFFu));
+  EXPECT_EQ(4294967295LL, EntriesOf(*p).back().second) << "32-bit IDs are zero-extended";
+  ULONG bytes = 0;
+  ULONG id = 0;
+  EXPECT_RESULT(kResultOk, p->GetEnumString(1, nullptr, &bytes, &id));
+  EXPECT_EQ(4u, bytes) << "two bytes per code unit, terminator not counted";
+  EXPECT_EQ(0xFFFFFFFFu, id);
+}
+
+TEST_F(EnumPropertyTest, DuplicatesSelectTheFirstMatch) {
+  auto p = Make(kDataTypeUInt32, {{"A", 5}, {"A", 5}});
+  auto a = Wide("A");
+  p->SetDirectCurSel(1);
+  EXPECT_RESULT(kResultOk, p->SetCurSelString(a.data()));
+  EXPECT_EQ(0u, Index(*p));
+  p->SetDirectCurSel(1);
+  EXPECT_RESULT(kResultOk, p->SetCurSelById(5));
+  EXPECT_EQ(0u, Index(*p));
+  auto missing = Wide("B");
+  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelString(missing.data()));
+  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelString(nullptr));
+  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(6));
+}
+
+TEST_F(EnumPropertyTest, IdSelectionComparesZeroExtendedOrLowBits) {
+  auto p = Make(kDataTypeUInt32, {{"x", 1}, {"big", 0x100000005LL}});
+  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(5));
+  EXPECT_TRUE(ValueOf(p.get()).empty());
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(5));
+  EXPECT_EQ(1u, Index(*p));
+  ULONG id = 0;
+  EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
+  EXPECT_EQ(5u, id) << "the low 32 bits of the ID";
+  EXPECT_EQ("big", SelectedText(*p));
+}
+
+TEST_F(EnumPropertyTest, IndexSelectionChecksTheCount) {
+  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}, {"c", 3}});
+  ULONG bytes = 0;
+  EXPECT_RESULT(kResultIndexOutOfRange, p->SetCurSel(3));
+  EXPECT_RESULT(kResultIndexOutOfRange, p->SetDirectCurSel(3));
+  EXPECT_RESULT(kResultIndexOutOfRange, p->GetEnumString(3, nullptr, &bytes, nullptr));
+  EXPECT_RESULT(kResultInvalidArgument, p->GetEnumString(0, nullptr, nullptr, nullptr));
+  EXPECT_RESULT(kResultIndexOutOfRange, p->SetCurSel64(-1));
+  EXPECT_RESULT(kResultIndexOutOfRange, p->SetDirectCurSel64(3));
+  EXPECT_TRUE(ValueOf(p.get()).empty());
+  EXPECT_RESULT(kResultOk, p->SetCurSel(2));
+  EXPECT_EQ((std::vector<unsigned char>{2, 0, 0, 0}), ValueOf(p.get()));
+  EXPECT_RESULT(kResultOk, p->SetCurSel64(1));
+  EXPECT_EQ((std::vector<unsigned char>{1, 0, 0, 0, 0, 0, 0, 0}), ValueOf(p.get()));
+}
+
+TEST_F(EnumPropertyTest, NotifyingAndDirectSettersReachTheMediatorAsNamed) {
+  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}}, &mediator_);
+  auto b = Wide("b");
+  EXPECT_RESULT(kResultOk, p->SetCurSel(1));
+  EXPECT_RESULT(kResultOk, p->SetCurSel64(0));
+  EXPECT_RESULT(kResultOk, p->SetCurSelById(2));
+  EXPECT_RESULT(kResultOk, p->SetCurSelById64(1));
+  EXPECT_RESULT(kResultOk, p->SetCurSelString(b.data()));
+  EXPECT_RESULT(kResultOk, p->SetPropertyData(ULONG{0}));
+  EXPECT_RESULT(kResultOk, p->SetPropertyData64(1));
+  EXPECT_EQ(7u, mediator_.calls.size());
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSel(1));
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSel64(0));
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(2));
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSelById64(1));
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSelString(b.data()));
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSelString("a"));
+  EXPECT_RESULT(kResultOk, p->ChangeCurSelString(b.data()));
+  EXPECT_RESULT(kResultOk, p->Reset());
+  EXPECT_EQ(7u, mediator_.calls.size());
+
+  p->SetDirectCurSel(1);
+  mediator_.answer = kResultChangeRefused;
+  EXPECT_RESULT(kResultChangeRefused, p->SetCurSel(0));
+  EXPECT_EQ(1u, Index(*p)) << "a refused change keeps the old bytes";
+  p->SetProperyMediator(nullptr);
+}
+
+TEST_F(EnumPropertyTest, SixtyFourBitFormStoresAndReadsIds) {
+  auto p = Make(kDataTypeEnum64, {{"minus", -7}, {"plus", 9}});
+  EXPECT_RESULT(kResultOk, p->SetCurSelById64(-7));
+  long long value = 0;
+  EXPECT_RESULT(kResultOk, p->GetCurSel64(&value));
+  EXPECT_EQ(-7, value);
+  EXPECT_EQ("-7", PresetOf(p.get()));
+  EXPECT_EQ("minus", SelectedText(*p));
+  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById64(8));
+
+  EXPECT_RESULT(kResultOk, p->SetPropertyData64(1234));
+  long long id = 0;
+  EXPECT_RESULT(kResultOk, p->GetCurSelId64(&id));
+  EXPECT_EQ(-7, id) << "an ID no entry has reads as the first entry's";
+  EXPECT_EQ("<none>", SelectedText(*p));
+
+  // Index-form readers take the low 32 bits of the 8 stored bytes and write no more than their variable.
+  p->SetPropertyData64(0x0000000500000001LL);
+  struct {
+    ULONG index;
+    ULONG guard;
+  } out{0, 0xCAFEF00Du};
+  EXPECT_RESULT(kResultOk, p->GetCurSel(&out.index));
+  EXPECT_EQ(1u, out.index);
+  EXPECT_EQ(0xCAFEF00Du, out.guard);
+  ULONG selected = 0;
+  EXPECT_RESULT(kResultOk, p->GetCurSelId(&selected));
+  EXPECT_EQ(9u, selected);
+}
+
+TEST_F(EnumPropertyTest, IndexFormGetCurSel64KeepsTheHighHalf) {
+  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
+  p->SetCurSel(1);
+  long long value = 0x1234567800000000LL;
+  EXPECT_RESULT(kResultOk, p->GetCurSel64(&value));
+  EXPECT_EQ(0x1234567800000001LL, value);
+}
+
+TEST_F(EnumPropertyTest, StoredValuesOfAnyLengthAreNeverReadPast) {
+  auto p = Make(kDataTypeEnum64, {{"a", 1}});
+  const unsigned char one[1] = {0};
+  p->SetPropertyData(one, 1);
+  long long value = -1;
+  EXPECT_RESULT(kResultOk, p->GetCurSel64(&value));
+  EXPECT_EQ(0, value) << "a short value reads zero-extended";
+  const unsigned char many[12] = {1, 0, 0, 0, 0, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE};
+  p->SetPropertyData(many, sizeof(many));
+  long long id = 0;
+  EXPECT_RESULT(kResultOk, p->GetCurSelId64(&id));
+  EXPECT_EQ(1, id);
+  EXPECT_EQ("1", PresetOf(p.get()));
+}
+
+TEST_F(EnumPropertyTest, PresetTextIsTheSelectedIdInTheFormsSign) {
+  auto p = Make(kDataTypeUInt32, {{"x", 10}, {"y", 4294967295LL}});
+  p->SetCurSel(1);
+  EXPECT_EQ("4294967295", PresetOf(p.get()));
+  p->SetCurSel(0);
+  ULONG length = 0;
+  EXPECT_RESULT(kResultNullPointer, p->GetPropertyDataToSave(nullptr, nullptr));
+  EXPECT_RESULT(kResultOk, p->GetPropertyDataToSave(nullptr, &length));
+  EXPECT_EQ(2u, length) << "code units, not bytes";
+  p->SetPropertyData(ULONG{5});
+  EXPECT_RESULT(kResultNoSelection, p->GetPropertyDataToSave(nullptr, &length));
+}
+
+TEST_F(EnumPropertyTest, LoadAppendsThePlaceholderAndSelectsIndexZero) {
+  auto p = Make(kDataTypeBool, {});
+  auto text = Wide("42");
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_EQ((Entries{{"use enum id", 42}}), EntriesOf(*p));
+  EXPECT_EQ(0u, Index(*p));
+  EXPECT_EQ("42", PresetOf(p.get()));
+
+  auto letters = Wide("abc");
+  auto empty = Wide("");
+  EXPECT_RESULT(kResultUnreadablePreset, p->LoadDirectDataFromPreset(letters.data(), 0));
+  EXPECT_RESULT(kResultInvalidArgument, p->LoadDirectDataFromPreset(empty.data(), 0));
+  EXPECT_RESULT(kResultInvalidArgument, p->LoadDirectDataFromPreset(nullptr, 0));
+  auto huge = Wide("99999999999999999999");
+  EXPECT_RESULT(kResultUnreadablePreset, p->LoadDirectDataFromPreset(huge.data(), 0));
+  EXPECT_EQ(1u, EntriesOf(*p).size()) << "failed loads change nothing";
+
+  auto mixed = Wide(" 17abc");
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(mixed.data(), 0));
+  EXPECT_EQ(17, EntriesOf(*p).back().second);
+  EXPECT_EQ("42", PresetOf(p.get())) << "index 0 stays the first entry";
+
+  auto minus = Wide("-1");
+  auto fresh = Make(kDataTypeUInt32, {});
+  fresh->LoadDirectDataFromPreset(minus.data(), 0);
+  EXPECT_EQ("4294967295", PresetOf(fresh.get()));
+}
+
+TEST_F(EnumPropertyTest, LoadInTheSixtyFourBitFormNotifies) {
+  auto p = Make(kDataTypeEnum64, {}, &mediator_);
+  auto text = Wide("-9000000000");
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_EQ(1u, mediator_.calls.size());
+  EXPECT_EQ(std::vector<unsigned char>(8, 0), ValueOf(p.get()));
+  EXPECT_EQ("-9000000000", PresetOf(p.get())) << "stored 0 matches no entry and falls back to the first";
+  p->SetProperyMediator(nullptr);
+}
+
+TEST_F(EnumPropertyTest, ChangeCurSelStringRenamesTheSelectedEntry) {
+  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
+  auto renamed = Wide("first");
+  EXPECT_RESULT(kResultOk, p->ChangeCurSelString(renamed.data())) << "no value: index 0 is renamed";
+  EXPECT_EQ("first", EntriesOf(*p)[0].first);
+  EXPECT_TRUE(ValueOf(p.get()).empty());
+  EXPECT_RESULT(kResultNullPointer, p->ChangeCurSelString(nullptr));
+  p->SetPropertyData(ULONG{2});
+  EXPECT_RESULT(kResultIndexOutOfRange, p->ChangeCurSelString(renamed.data()));
+}
+
+TEST_F(EnumPropertyTest, RemoveAllKeepsTheStoredIndex) {
+  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
+  p->SetCurSel(1);
+  EXPECT_RESULT(kResultOk, p->RemoveAllEnumStrings());
+  EXPECT_TRUE(EntriesOf(*p).empty());
+  EXPECT_EQ(1u, Index(*p));
+  ULONG id = 0;
+  EXPECT_RESULT(kResultNoSelection, p->GetCurSelId(&id));
+  EXPECT_EQ("<none>", SelectedText(*p));
+}
+
+TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntries) {
+  auto source = Make(kDataTypeEnum64, {{"a", 1}, {"", 7}, {"b", 2}});
+  source->SetCurSelById64(2);
+  source->SetOptionalProperty(&optional_);
+  auto target = Make(kDataTypeUInt32, {{"c", 3}});
+  *target = *source;
+  EXPECT_EQ((Entries{{"c", 3}, {"a", 1}, {"b", 2}}), EntriesOf(*target)) << "empty texts are not carried over";
+  QDataType subType = kDataTypeBool;
+  target->GetPropertySubDataType(&subType);
+  EXPECT_EQ(kDataTypeEnum64, subType);
+  EXPECT_EQ("2", PresetOf(target.get()));
+  EXPECT_EQ(2u, optional_.count);
+
+  IQProperty* clone = nullptr;
+  EXPECT_RESULT(kResultOk, source->CloneProperty(&clone));
+  auto owned = QRef<IQProperty>::Adopt(clone);
+  EXPECT_EQ((Entries{{"a", 1}, {"b", 2}}), EntriesOf(*static_cast<CQEnumProperty*>(owned.get())));
+  source->SetOptionalProperty(nullptr);
+  target->SetOptionalProperty(nullptr);
+}
+
+TEST_F(EnumPropertyTest, OptionalPropertyIsAnsweredOnlyWhileHeld) {
+  auto p = Make(kDataTypeUInt32, {});
+  void* out = nullptr;
+  EXPECT_RESULT(kResultNoInterface, p->QueryInterface(IID_IQOptionalProperty, &out));
+  EXPECT_RESULT(kResultOk, p->SetOptionalProperty(&optional_));
+  EXPECT_RESULT(kResultOk, p->QueryInterface(IID_IQOptionalProperty, &out));
+  EXPECT_EQ(static_cast<IQOptionalProperty*>(&optional_), out);
+  EXPECT_EQ(2u, optional_.count);
+  optional_.Release();
+  EXPECT_RESULT(kResultOk, p->QueryInterface(IID_IQEnumProperty, &out));
+  EXPECT_EQ(static_cast<IQEnumProperty*>(p.get()), out);
+  p->Release();
+  EXPECT_RESULT(kResultOk, p->SetOptionalProperty(nullptr));
+  EXPECT_EQ(0u, optional_.count);
+}
+
+TEST_F(EnumPropertyTest, OutOfMemoryWhileAddingLeavesTheListAlone) {
+  auto p = Make(kDataTypeUInt32, {{"a", 1}});
+  auto text = Wide("b");
+  for (std::size_t n = 1; n <= 2; ++n) {
+    AllocationFailure fail(n);
+    const ULONG result = p->AddEnumString(text.data(), 2);
+    if (!fail.Triggered()) break;
+    EXPECT_RESULT(kResultOutOfMemory, result) << "allocation " << n;
+  }
+  {
+    AllocationFailure fail(1);
+    EXPECT_RESULT(kResultOutOfMemory, p->AddEnumString("b", 2));
+  }
+  EXPECT_EQ((Entries{{"a", 1}}), EntriesOf(*p));
+  IQProperty* clone = nullptr;
+  {
+    AllocationFailure fail(1);
+    EXPECT_RESULT(kResultOutOfMemory, p->CloneProperty(&clone));
+  }
+  EXPECT_EQ(nullptr, clone);
+}
+
+}  // namespace
+}  // namespace Quenneth

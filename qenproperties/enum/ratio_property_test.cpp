@@ -1,0 +1,302 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "qenproperties/enum/ratio_property.h"
+#include "qenproperties/frame/interface_ids.h"
+#include "qenproperties/frame/qref.h"
+#include "qenproperties/testing/counting_services_manager.h"
+#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/result_matchers.h"
+
+namespace Quenneth {
+namespace {
+
+using testing::CountingServicesManager;
+using testing::FakeMediator;
+
+class CountingOptional : public IQOptionalProperty {
+ public:
+  virtual ~CountingOptional() = default;
+  ULONG QueryInterface(const _QGUID&, void** out) override {
+    *out = nullptr;
+    return kResultNoInterface;
+  }
+  ULONG AddRef() override { return ++count; }
+  ULONG Release() override { return --count; }
+  ULONG count = 0;
+};
+
+std::vector<WCHAR> Wide(const std::string& text) {
+  std::vector<WCHAR> wide(text.begin(), text.end());
+  wide.push_back(0);
+  return wide;
+}
+
+std::string Preset(CQRatioProperty* p, ULONG* size = nullptr) {
+  ULONG length = 0;
+  if (p->GetPropertyDataToSave(nullptr, &length) != kResultOk) return "<error>";
+  std::vector<WCHAR> text(length + 1);
+  p->GetPropertyDataToSave(text.data(), &length);
+  if (size != nullptr) *size = length;
+  return std::string(text.begin(), text.begin() + length);
+}
+
+std::string EntryString(CQRatioProperty* p, ULONG index, ULONG* id = nullptr) {
+  ULONG size = 0;
+  if (p->GetEnumString(index, nullptr, &size, id) != kResultOk) return "<none>";
+  std::vector<WCHAR> text(size / 2 + 1);
+  p->GetEnumString(index, text.data(), &size, id);
+  return std::string(text.begin(), text.begin() + size / 2);
+}
+
+class RatioPropertyTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(0u, host_.Count());
+    EXPECT_EQ(0u, mediator_.Count());
+    EXPECT_EQ(0u, optional_.count);
+  }
+  QRef<CQRatioProperty> Make(IQPropertyMediator* mediator = nullptr) {
+    return QRef<CQRatioProperty>::Adopt(new CQRatioProperty("Shape", "Frame shape", 2, 40, &host_, mediator));
+  }
+  // Entries (4:3, 1), (16:9, 2), (custom, 3); custom enum ID 3, custom ratio 16:9.
+  QRef<CQRatioProperty> MakeThree(IQPropertyMediator* mediator = nullptr) {
+    auto p = Make(mediator);
+    p->AddEnumString("4:3", 1);
+    p->AddEnumString("16:9", 2);
+    p->AddEnumString("custom", 3);
+    p->SetCustomEnumId(3);
+    p->SetCustomRatio(16, 9);
+    return p;
+  }
+  static std::pair<ULONG, ULONG> Ratio(CQRatioProperty* p) {
+    ULONG n = 0xAAAA;
+    ULONG d = 0xBBBB;
+    p->GetCustomRatio(&n, &d);
+    return {n, d};
+  }
+
+  CountingServicesManager host_;
+  FakeMediator mediator_;
+  CountingOptional optional_;
+};
+
+TEST_F(RatioPropertyTest, NewPropertyState) {
+  auto p = Make();
+  EXPECT_EQ(std::make_pair(1u, 0u), Ratio(p.get()));
+  ULONG id = 0x77;
+  EXPECT_RESULT(kResultOk, p->GetCustomEuumId(&id));
+  EXPECT_EQ(0xFFFFFFFFu, id);
+  id = 0x77;
+  EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
+  EXPECT_EQ(0x77u, id) << "an empty value writes nothing";
+  ULONG size = 0;
+  EXPECT_EQ("0", Preset(p.get(), &size));
+  EXPECT_EQ(1u, size);
+  ULONG flags = 0;
+  p->GetPropertyFlags(&flags);
+  EXPECT_EQ(9u, flags);
+  QDataType type = kDataTypeBool;
+  p->GetPropertyDataType(&type);
+  EXPECT_EQ(kDataTypeRatio, type);
+  EXPECT_RESULT(kResultNullPointer, p->GetPropertyDataToSave(nullptr, nullptr));
+  EXPECT_RESULT(kResultNullPointer, p->GetCustomEuumId(nullptr));
+  ULONG n = 5;
+  EXPECT_RESULT(kResultNotFound, p->GetCustomRatio(&n, nullptr));
+  EXPECT_EQ(5u, n);
+}
+
+TEST_F(RatioPropertyTest, SelectionAndPresetText) {
+  auto p = MakeThree(&mediator_);
+  EXPECT_RESULT(kResultIndexOutOfRange, p->SetCurSel(3));
+  ULONG size = 0;
+  EXPECT_RESULT(kResultIndexOutOfRange, p->GetEnumString(3, nullptr, &size, nullptr));
+  EXPECT_TRUE(mediator_.calls.empty());
+  EXPECT_RESULT(kResultOk, p->SetCurSel(2));
+  EXPECT_EQ(1u, mediator_.calls.size());
+  EXPECT_EQ("3#16#9", Preset(p.get(), &size));
+  EXPECT_EQ(6u, size);
+
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSel(0));
+  EXPECT_EQ("1", Preset(p.get()));
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(2));
+  EXPECT_RESULT(kResultOk, p->SetDirectCurSelString("16:9"));
+  EXPECT_EQ(1u, mediator_.calls.size()) << "direct stores never call the mediator";
+  ULONG index = 0;
+  p->GetCurSel(&index);
+  EXPECT_EQ(1u, index);
+  auto wide = Wide("custom");
+  EXPECT_RESULT(kResultOk, p->SetCurSelString(wide.data()));
+  EXPECT_RESULT(kResultOk, p->SetCurSelById(1));
+  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(42));
+  EXPECT_RESULT(kResultInvalidArgument, p->SetDirectCurSelString("none"));
+  EXPECT_EQ(3u, mediator_.calls.size());
+  std::vector<WCHAR> text(8);
+  EXPECT_RESULT(kResultOk, p->GetCurSelString(text.data(), &size));
+  EXPECT_EQ(6u, size);
+  EXPECT_EQ(Wide("4:3"), std::vector<WCHAR>(text.begin(), text.begin() + 4));
+
+  // IDs of 2^31 and above save as negative numbers.
+  p->AddEnumString("wide", 0xFFFFFFFEu);
+  p->SetDirectCurSel(3);
+  EXPECT_EQ("-2", Preset(p.get()));
+  p->SetProperyMediator(nullptr);
+}
+
+TEST_F(RatioPropertyTest, StoredIndexOutsideListReadsAsNoEntry) {
+  auto p = MakeThree();
+  p->SetCurSel(2);
+  p->RemoveAllEnumStrings();
+  ULONG id = 0x77;
+  EXPECT_RESULT(kResultNoSelection, p->GetCurSelId(&id));
+  EXPECT_EQ(0x77u, id);
+  std::vector<WCHAR> text(4, 0xEEEE);
+  ULONG size = 0x99;
+  EXPECT_RESULT(kResultOk, p->GetCurSelString(text.data(), &size));
+  EXPECT_EQ(0x99u, size);
+  EXPECT_EQ(0xEEEE, text[0]);
+  EXPECT_EQ("<error>", Preset(p.get()));
+  auto name = Wide("x");
+  EXPECT_RESULT(kResultIndexOutOfRange, p->ChangeCurSelString(name.data()));
+
+  // A host's oversized raw value is read no further than the index.
+  const unsigned char raw[9] = {1, 0, 0, 0, 9, 9, 9, 9, 9};
+  p->AddEnumString("a", 10);
+  p->AddEnumString("b", 11);
+  p->SetPropertyData(raw, sizeof(raw));
+  EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
+  EXPECT_EQ(11u, id);
+}
+
+TEST_F(RatioPropertyTest, PresetLoadRoundTrip) {
+  auto p = Make();
+  p->SetCustomEnumId(3);
+  auto text = Wide("3#16#9");
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(text.data(), 6));
+  ULONG count = 0;
+  p->GetEnumCount(&count);
+  ASSERT_EQ(1u, count);
+  ULONG id = 0;
+  EXPECT_EQ("use enum id", EntryString(p.get(), 0, &id));
+  EXPECT_EQ(3u, id);
+  EXPECT_EQ(std::make_pair(16u, 9u), Ratio(p.get()));
+  EXPECT_EQ("3#16#9", Preset(p.get()));
+
+  auto other = Wide("5#4#3");
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(other.data(), 5));
+  p->GetEnumCount(&count);
+  EXPECT_EQ(2u, count);
+  EXPECT_EQ(std::make_pair(16u, 9u), Ratio(p.get())) << "a non-custom ID leaves the ratio";
+  EXPECT_EQ("3#16#9", Preset(p.get())) << "index 0 stays selected";
+
+  auto negative = Make();
+  auto minus = Wide(" -1#-2#7");
+  negative->LoadDirectDataFromPreset(minus.data(), 0);
+  EXPECT_EQ(std::make_pair(0xFFFFFFFEu, 7u), Ratio(negative.get()));
+  EXPECT_EQ("-1#-2#7", Preset(negative.get()));
+}
+
+TEST_F(RatioPropertyTest, MalformedPresetTextsNeverCrashAndKeepTheRatio) {
+  struct Case {
+    const char* text;
+    ULONG id;
+  };
+  const Case cases[] = {
+      {"", 0},           {"abc", 0},       {"#", 0},          {"###", 0},          {"3#", 3},
+      {"3#16", 3},       {"3#16#", 3},     {"3#x#9", 3},      {"3##9", 3},         {"3#16#y", 3},
+      {"3#99999999999#9", 3},              {"99999999999#1#1", 0},                  {"3#1#-99999999999", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto p = Make();
+    p->SetCustomEnumId(3);
+    p->SetCustomRatio(4, 5);
+    auto text = Wide(c.text);
+    EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(text.data(), 0));
+    ULONG id = 0x77;
+    EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
+    EXPECT_EQ(c.id, id);
+    EXPECT_EQ(std::make_pair(4u, 5u), Ratio(p.get()));
+  }
+  auto p = Make();
+  EXPECT_RESULT(kResultInvalidArgument, p->LoadDirectDataFromPreset(nullptr, 0));
+}
+
+TEST_F(RatioPropertyTest, ResetRestoresRatioAndDefault) {
+  auto p = MakeThree();
+  p->SetCurSel(2);
+  p->SetCustomRatio(4, 3);
+  EXPECT_RESULT(kResultOk, p->Reset());
+  EXPECT_EQ(std::make_pair(1u, 0u), Ratio(p.get()));
+  ULONG index = 0x77;
+  p->GetCurSel(&index);
+  EXPECT_EQ(0u, index);
+  ULONG id = 0;
+  p->GetCustomEuumId(&id);
+  EXPECT_EQ(3u, id) << "the custom enum ID survives a reset";
+}
+
+TEST_F(RatioPropertyTest, ListBuildingAndCopy) {
+  auto p = Make();
+  auto empty = Wide("");
+  EXPECT_RESULT(kResultOk, p->AddEnumString(empty.data(), 1));
+  ULONG count = 0;
+  p->GetEnumCount(&count);
+  EXPECT_EQ(0u, count);
+  EXPECT_RESULT(kResultOk, p->AddEnumString("", 1));
+  p->GetEnumCount(&count);
+  EXPECT_EQ(1u, count);
+  EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString(static_cast<const char*>(nullptr), 1));
+  EXPECT_RESULT(kResultInvalidArgument, p->GetEnumCount(nullptr));
+
+  auto source = Make();
+  source->AddEnumString("a", 1);
+  source->AddEnumString("b", 2);
+  source->SetCustomRatio(21, 9);
+  auto target = Make();
+  target->AddEnumString("c", 3);
+  *target = *source;
+  EXPECT_EQ("c", EntryString(target.get(), 0));
+  EXPECT_EQ("a", EntryString(target.get(), 1));
+  EXPECT_EQ("b", EntryString(target.get(), 2));
+  EXPECT_EQ(std::make_pair(21u, 9u), Ratio(target.get()));
+
+  IQProperty* raw = nullptr;
+  ASSERT_RESULT(kResultOk, source->CloneProperty(&raw));
+  auto clone = QRef<IQProperty>::Adopt(raw);
+  void* out = nullptr;
+  ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQRatioProperty, &out));
+  auto typed = QRef<IQRatioProperty>::Adopt(static_cast<IQRatioProperty*>(out));
+  typed->GetEnumCount(&count);
+  EXPECT_EQ(2u, count);
+
+  auto renamed = Wide("first");
+  source->SetCurSel(0);
+  EXPECT_RESULT(kResultOk, source->ChangeCurSelString(renamed.data()));
+  EXPECT_EQ("first", EntryString(source.get(), 0));
+  EXPECT_RESULT(kResultNullPointer, source->ChangeCurSelString(nullptr));
+}
+
+TEST_F(RatioPropertyTest, OptionalPropertyIsHeldAndAnswered) {
+  auto p = Make();
+  void* out = nullptr;
+  EXPECT_NE(kResultOk, p->QueryInterface(IID_IQOptionalProperty, &out));
+  EXPECT_RESULT(kResultOk, p->SetOptionalProperty(&optional_));
+  EXPECT_EQ(1u, optional_.count);
+  ASSERT_RESULT(kResultOk, p->QueryInterface(IID_IQOptionalProperty, &out));
+  EXPECT_EQ(static_cast<void*>(static_cast<IQOptionalProperty*>(&optional_)), out);
+  EXPECT_EQ(2u, optional_.count);
+  optional_.Release();
+  {
+    auto copy = Make();
+    *copy = *p;
+    EXPECT_EQ(2u, optional_.count);
+  }
+  EXPECT_RESULT(kResultOk, p->SetOptionalProperty(nullptr));
+  EXPECT_EQ(0u, optional_.count);
+}
+
+}  // namespace
+}  // namespace Quenneth

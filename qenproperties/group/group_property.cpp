@@ -1,0 +1,153 @@
+#include "qenproperties/group/group_property.h"
+
+#include <cstring>
+#include <new>
+
+namespace Quenneth {
+namespace {
+
+static_assert(sizeof(grPropData) == 8, "the group record is two 32-bit words");
+
+}  // namespace
+
+template <class Char>
+void CQGroupProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId) {
+  Describe(name, description, groupId, propertyId, kDataTypeGroup);
+  const grPropData record = Own();
+  SetPropertyDefaultData(record);
+  SetPropertyData(record);
+  inner_->SetPropertyFlag(1 | kFlagValueSet);
+}
+
+CQGroupProperty::CQGroupProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
+                                 ULONG attribute, ULONG state, IQServicesManager* servicesManager,
+                                 IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator), attribute_(attribute), state_(state) {
+  Init(name, description, groupId, propertyId);
+}
+
+CQGroupProperty::CQGroupProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
+                                 ULONG attribute, ULONG state, IQServicesManager* servicesManager,
+                                 IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator), attribute_(attribute), state_(state) {
+  Init(name, description, groupId, propertyId);
+}
+
+CQGroupProperty::CQGroupProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator) {
+  inner_->SetPropertyDataType(kDataTypeGroup);
+  SetPropertyDefaultData(grPropData{0, 0});
+  SetPropertyData(grPropData{0, 0});
+  // Storing the value sets kFlagValueSet; the unnamed form still ends with flags 1.
+  inner_->SetPropertyFlag(1);
+}
+
+CQGroupProperty::CQGroupProperty(CQGroupProperty& source) : TypedProperty(source) { CopyFrom(source); }
+
+CQGroupProperty& CQGroupProperty::operator=(const CQGroupProperty& source) {
+  if (this != &source) CopyFrom(source);
+  return *this;
+}
+
+CQGroupProperty::~CQGroupProperty() = default;
+
+void CQGroupProperty::CopyFrom(const CQGroupProperty& source) {
+  CopyShellFrom(source);
+  detail::QLockGuard guard(ObjectLock());
+  attribute_.store(source.attribute_.load());
+  state_.store(source.state_.load());
+}
+
+ULONG CQGroupProperty::QueryInterface(const _QGUID& iid, void** out) {
+  return QueryTyped(IID_IQGroupProperty, iid, out);
+}
+
+ULONG CQGroupProperty::SetPropertyData(const void* data, ULONG length) {
+  SetterGuard guard(*this);
+  if (!inner_) return kResultNotAvailable;
+  return inner_->SetPropertyData(data, length);
+}
+
+ULONG CQGroupProperty::Reset() {
+  SetterGuard guard(*this);
+  if (!inner_) return kResultNotAvailable;
+  return inner_->Reset();
+}
+
+ULONG CQGroupProperty::GetGroupAttribute(ULONG* attribute) {
+  if (attribute == nullptr) return kResultNullPointer;
+  *attribute = attribute_.load();
+  return kResultOk;
+}
+
+ULONG CQGroupProperty::GetGroupState(ULONG* state) {
+  if (state == nullptr) return kResultNullPointer;
+  *state = state_.load();
+  return kResultOk;
+}
+
+// The own copy takes the new state before the store, so a mediator that refuses leaves the old bytes in the
+// value while the object already reports the new state.
+ULONG CQGroupProperty::StoreState(ULONG state, bool notify) {
+  SetterGuard guard(*this);
+  state_.store(state);
+  if (!inner_) return kResultNotAvailable;
+  const grPropData record = Own();
+  return notify ? inner_->SetPropertyData(&record, sizeof(record)) : inner_->SetDirectData(&record, sizeof(record));
+}
+
+ULONG CQGroupProperty::SetGroupState(ULONG state) { return StoreState(state, true); }
+ULONG CQGroupProperty::SetDirectGroupState(ULONG state) { return StoreState(state, false); }
+
+ULONG CQGroupProperty::SetGroupAttribute(ULONG attribute) {
+  SetterGuard guard(*this);
+  attribute_.store(attribute);
+  if (!inner_) return kResultNotAvailable;
+  const grPropData record = Own();
+  return inner_->SetDirectData(&record, sizeof(record));
+}
+
+ULONG CQGroupProperty::SetPropertyData(grPropData data) {
+  SetterGuard guard(*this);
+  if (!inner_) return kResultNotAvailable;
+  return inner_->SetPropertyData(&data, sizeof(data));
+}
+
+ULONG CQGroupProperty::SetPropertyDefaultData(grPropData data) {
+  SetterGuard guard(*this);
+  if (!inner_) return kResultNotAvailable;
+  return inner_->SetPropertyDefaultData(&data, sizeof(data));
+}
+
+ULONG CQGroupProperty::SetDataSize(ULONG size) {
+  return size == sizeof(grPropData) ? kResultOk : kResultInvalidArgument;
+}
+
+ULONG CQGroupProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
+  if (length == nullptr) return kResultNullPointer;
+  if (!inner_) return kResultNotAvailable;
+  try {
+    inner_->GetPropertyDataToSave(text, length);
+  } catch (const std::bad_alloc&) {
+    return kResultStorageFailed;
+  }
+  return kResultOk;
+}
+
+ULONG CQGroupProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG size) {
+  SetterGuard guard(*this);
+  if (!inner_) return kResultNotAvailable;
+  const ULONG result = inner_->LoadDirectDataFromPreset(text, size);
+  if (result != kResultOk) return result;
+  ULONG held = 0;
+  inner_->GetPropertyData(nullptr, &held);
+  if (held != sizeof(grPropData)) return kResultNoSelection;
+  grPropData record{0, 0};
+  const ULONG read = inner_->GetPropertyData(&record, &held);
+  if (read != kResultOk) return read;
+  attribute_.store(record.attribute);
+  state_.store(record.state);
+  return kResultOk;
+}
+
+}  // namespace Quenneth

@@ -1,0 +1,113 @@
+// modified_prop_iterator.cpp: the plain list, the indexed sequence and the references they hold.
+#include "qenproperties/mediator/modified_prop_iterator.h"
+
+#include <algorithm>
+
+#include "qenproperties/frame/result_codes.h"
+#include "qenproperties/property/property_interface.h"
+
+namespace Quenneth {
+namespace {
+
+void AddRefIfSet(IQProperty* property) {
+  if (property != nullptr) property->AddRef();
+}
+
+// Used by the destructor only: a host property whose Release throws must not keep the other recorded
+// properties from getting their references back.
+void ReleaseIfSet(IQProperty* property) noexcept {
+  if (property == nullptr) return;
+  try {
+    property->Release();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+CQModifiedPropIterator::CQModifiedPropIterator() : cursor_(plain_.end()) {}
+
+CQModifiedPropIterator::~CQModifiedPropIterator() {
+  detail::QLockGuard guard(lock_);
+  for (ModifiedPropEntry& entry : plain_) {
+    ReleaseIfSet(entry.first);
+    ReleaseIfSet(entry.second);
+    entry.first = nullptr;
+    entry.second = nullptr;
+  }
+  plain_.clear();
+  for (ModifiedPropEntry& entry : indexed_) {
+    ReleaseIfSet(entry.first);
+    ReleaseIfSet(entry.second);
+  }
+  indexed_.clear();
+}
+
+ULONG CQModifiedPropIterator::GetFirstModifiedProperty(IQProperty** first, IQProperty** second, ULONG* status) {
+  if (first == nullptr || second == nullptr || status == nullptr) return kResultNullPointer;
+  if (plain_.empty()) return kResultNotAvailable;
+  cursor_ = plain_.begin();
+  cursorSet_ = true;
+  return ReadAtCursor(first, second, status);
+}
+
+ULONG CQModifiedPropIterator::GetNextModifiedProperty(IQProperty** first, IQProperty** second, ULONG* status) {
+  if (first == nullptr || second == nullptr || status == nullptr) return kResultNullPointer;
+  if (!cursorSet_ || cursor_ == plain_.end()) return kResultNotAvailable;
+  return ReadAtCursor(first, second, status);
+}
+
+ULONG CQModifiedPropIterator::ReadAtCursor(IQProperty** first, IQProperty** second, ULONG* status) {
+  const ModifiedPropEntry& entry = *cursor_;
+  *first = entry.first;
+  *second = entry.second;
+  *status = entry.status;
+  AddRefIfSet(entry.first);
+  AddRefIfSet(entry.second);
+  ++cursor_;
+  return kResultOk;
+}
+
+ULONG CQModifiedPropIterator::AddToList(IQProperty* first, IQProperty* second, ULONG status) {
+  detail::QLockGuard guard(lock_);
+  // The item is stored before the references are taken, so a failed append holds nothing.
+  plain_.push_back(ModifiedPropEntry{first, second, status, 0});
+  AddRefIfSet(first);
+  AddRefIfSet(second);
+  return kResultOk;
+}
+
+ULONG CQModifiedPropIterator::AddToListWithIndex(ULONG index, IQProperty* first, IQProperty* second,
+                                                 ULONG status) {
+  detail::QLockGuard guard(lock_);
+  indexed_.push_back(ModifiedPropEntry{first, second, status, index});
+  AddRefIfSet(first);
+  AddRefIfSet(second);
+  return kResultOk;
+}
+
+ULONG CQModifiedPropIterator::SortIterator() {
+  detail::QLockGuard guard(lock_);
+  // A stable sort by index: equal indexes may end in any order, and keeping them in insertion order is one of
+  // those orders. A comparison that never answers "equal" is not safe to hand to every qsort, so none is used.
+  std::stable_sort(indexed_.begin(), indexed_.end(),
+                   [](const ModifiedPropEntry& a, const ModifiedPropEntry& b) { return a.index < b.index; });
+  return kResultOk;
+}
+
+ULONG CQModifiedPropIterator::GetNtheProperty(ULONG n, IQProperty** first, IQProperty** second, ULONG* status) {
+  if (n >= indexed_.size()) return kResultIndexOutOfRange;
+  const ModifiedPropEntry& entry = indexed_[n];
+  if (first != nullptr) {
+    *first = entry.first;
+    AddRefIfSet(entry.first);
+  }
+  if (second != nullptr) {
+    *second = entry.second;
+    AddRefIfSet(entry.second);
+  }
+  if (status != nullptr) *status = entry.status;
+  return kResultOk;
+}
+
+}  // namespace Quenneth

@@ -1,0 +1,108 @@
+#include "qenproperties/scalar/bool_property.h"
+
+#include <vector>
+
+#include "qenproperties/frame/string_utils.h"
+
+namespace Quenneth {
+namespace {
+
+const WCHAR kTrueText[] = {'T', 'R', 'U', 'E', 0};
+const WCHAR kFalseText[] = {'F', 'A', 'L', 'S', 'E', 0};
+
+}  // namespace
+
+template <class Char>
+void CQBoolProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
+                          unsigned char defaultValue, unsigned char currentValue) {
+  Describe(name, description, groupId, propertyId, kDataTypeBool);
+  inner_->SetPropertyDefaultData(&defaultValue, 1);
+  inner_->SetPropertyData(&currentValue, 1);  // refused while an unregistered mediator is bound
+  inner_->SetPropertyFlag(1);
+}
+
+CQBoolProperty::CQBoolProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
+                               unsigned char defaultValue, unsigned char currentValue,
+                               IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator) {
+  Init(name, description, groupId, propertyId, defaultValue, currentValue);
+}
+
+CQBoolProperty::CQBoolProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
+                               unsigned char defaultValue, unsigned char currentValue,
+                               IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator) {
+  Init(name, description, groupId, propertyId, defaultValue, currentValue);
+}
+
+CQBoolProperty::CQBoolProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator) {}
+
+CQBoolProperty::CQBoolProperty(CQBoolProperty& source) : TypedProperty(source) { CopyShellFrom(source); }
+
+CQBoolProperty& CQBoolProperty::operator=(const CQBoolProperty& source) {
+  if (this != &source) CopyShellFrom(source);
+  return *this;
+}
+
+CQBoolProperty::~CQBoolProperty() = default;
+
+ULONG CQBoolProperty::QueryInterface(const _QGUID& iid, void** out) {
+  return QueryTyped(IID_IQBoolProperty, iid, out);
+}
+
+ULONG CQBoolProperty::GetCurValue(unsigned char* value) {
+  if (value == nullptr) return kResultInvalidArgument;
+  ULONG held = 0;
+  inner_->GetPropertyData(nullptr, &held);
+  if (held == 0) return kResultOk;
+  if (held == 1) {
+    inner_->GetPropertyData(value, &held);
+    return kResultOk;
+  }
+  // A raw store may have left more than one byte; read them all into a buffer of their size.
+  std::vector<unsigned char> all(held);
+  inner_->GetPropertyData(all.data(), &held);
+  if (held != 0) *value = all[0];
+  return kResultOk;
+}
+
+ULONG CQBoolProperty::SetCurValue(unsigned char value) {
+  SetterGuard guard(*this);
+  return inner_->SetPropertyData(&value, 1);
+}
+
+ULONG CQBoolProperty::SetPropertyData(unsigned char value) { return SetCurValue(value); }
+
+ULONG CQBoolProperty::SetDirectCurValue(unsigned char value) {
+  SetterGuard guard(*this);
+  return inner_->SetDirectData(&value, 1);
+}
+
+ULONG CQBoolProperty::SetPropertyDefaultData(unsigned char value) {
+  SetterGuard guard(*this);
+  return inner_->SetPropertyDefaultData(&value, 1);
+}
+
+ULONG CQBoolProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
+  unsigned char value = 0;
+  const ULONG result = GetCurValue(&value);
+  if (result != kResultOk) return result;
+  const WCHAR* formatted = value != 0 ? kTrueText : kFalseText;
+  if (length == nullptr) return kResultNullPointer;
+  *length = StringUtils::QWLen(formatted);
+  if (text != nullptr) StringUtils::QWCopy(text, formatted, 0);
+  return kResultOk;
+}
+
+ULONG CQBoolProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
+  if (text == nullptr) return kResultInvalidArgument;
+  SetterGuard guard(*this);
+  // Exact code units: "true", "TRUE " and "1" all load as off.
+  const unsigned char value = StringUtils::QWIsEqual(text, kTrueText, 0) != 0 ? 1 : 0;
+  return SetPropertyData(&value, 1);
+}
+
+ULONG CQBoolProperty::SetDataSize(ULONG /*size*/) { return kResultOk; }
+
+}  // namespace Quenneth

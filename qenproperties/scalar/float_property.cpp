@@ -1,0 +1,244 @@
+#include "qenproperties/scalar/float_property.h"
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <iomanip>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/frame/utf16_stream.h"
+
+namespace Quenneth {
+namespace {
+
+// ToSingle rounds to the nearest single as the IEEE conversion does, but spells out the overflow, which the
+// language leaves undefined: beyond the largest single by half a unit or more the result is an infinity.
+float ToSingle(double value) {
+  const double limit = static_cast<double>(FLT_MAX) + std::ldexp(1.0, 127 - 24);
+  if (std::isfinite(value) && std::fabs(value) > static_cast<double>(FLT_MAX)) {
+    if (std::fabs(value) >= limit) {
+      return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+    }
+    return value > 0 ? FLT_MAX : -FLT_MAX;
+  }
+  return static_cast<float>(value);
+}
+
+}  // namespace
+
+template <class Char>
+void CQFloatProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
+                           QDataType type, double defaultValue, double currentValue, double minimum,
+                           double maximum) {
+  Describe(name, description, groupId, propertyId, type);
+  SetPropertyDefaultData(defaultValue);
+  SetPropertyData(currentValue);  // a value outside the bounds is refused here, unreported
+  SetRange(minimum, maximum);
+  inner_->SetPropertyFlag(1 | kFlagValueSet);
+}
+
+CQFloatProperty::CQFloatProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
+                                 QDataType type, double defaultValue, double currentValue, double minimum,
+                                 double maximum, IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator), minimum_(minimum), maximum_(maximum) {
+  Init(name, description, groupId, propertyId, type, defaultValue, currentValue, minimum, maximum);
+}
+
+CQFloatProperty::CQFloatProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
+                                 QDataType type, double defaultValue, double currentValue, double minimum,
+                                 double maximum, IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator), minimum_(minimum), maximum_(maximum) {
+  Init(name, description, groupId, propertyId, type, defaultValue, currentValue, minimum, maximum);
+}
+
+CQFloatProperty::CQFloatProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+    : TypedProperty(servicesManager, mediator),
+      minimum_(-std::numeric_limits<double>::max()),
+      maximum_(std::numeric_limits<double>::max()) {}
+
+CQFloatProperty::CQFloatProperty(CQFloatProperty& source)
+    : TypedProperty(source), minimum_(source.minimum_.load()), maximum_(source.maximum_.load()) {
+  CopyFrom(source);
+}
+
+CQFloatProperty& CQFloatProperty::operator=(const CQFloatProperty& source) {
+  if (this != &source) CopyFrom(source);
+  return *this;
+}
+
+CQFloatProperty::~CQFloatProperty() = default;
+
+void CQFloatProperty::CopyFrom(const CQFloatProperty& source) {
+  CopyShellFrom(source);
+  detail::QLockGuard guard(ObjectLock());
+  minimum_.store(source.minimum_.load());
+  maximum_.store(source.maximum_.load());
+  digits_.store(source.digits_.load());
+}
+
+ULONG CQFloatProperty::QueryInterface(const _QGUID& iid, void** out) {
+  return QueryTyped(IID_IQFloatProperty, iid, out);
+}
+
+bool CQFloatProperty::RangeActive() const { return minimum_.load() != 0.0 && maximum_.load() != 0.0; }
+
+ULONG CQFloatProperty::GetMinRange(double* minimum) {
+  if (minimum == nullptr) return kResultInvalidArgument;
+  *minimum = minimum_.load();
+  return kResultOk;
+}
+
+ULONG CQFloatProperty::GetMaxRange(double* maximum) {
+  if (maximum == nullptr) return kResultInvalidArgument;
+  *maximum = maximum_.load();
+  return kResultOk;
+}
+
+// Choice for a single-precision property: 8 or more stored bytes are read as a double, fewer as a single. The
+// value setters store 4 bytes, while Reset copies the 8-byte double default into the value, so a reset
+// property reads its default back. Stored bytes short of the width read as zeros; no more than 4 bytes are
+// ever copied into the single.
+ULONG CQFloatProperty::GetCurValue(double* value) {
+  if (value == nullptr) return kResultInvalidArgument;
+  QDataType type = kDataTypeBool;
+  const ULONG result = inner_->GetPropertyDataType(&type);
+  if (result != kResultOk) return result;
+  if (type != kDataTypeFloat && type != kDataTypeDouble) return kResultOk;
+  ULONG held = 0;
+  inner_->GetPropertyData(nullptr, &held);
+  if (held == 0) return kResultOk;
+  unsigned char bytes[sizeof(double)] = {};
+  if (held <= sizeof(bytes)) {
+    inner_->GetPropertyData(bytes, &held);
+  } else {
+    std::vector<unsigned char> all(held);
+    inner_->GetPropertyData(all.data(), &held);
+    std::memcpy(bytes, all.data(), sizeof(bytes));
+  }
+  if (type == kDataTypeDouble || held >= sizeof(double)) {
+    double stored = 0.0;
+    std::memcpy(&stored, bytes, sizeof(stored));
+    *value = stored;
+  } else {
+    float stored = 0.0f;
+    std::memcpy(&stored, bytes, sizeof(stored));
+    *value = static_cast<double>(stored);
+  }
+  return kResultOk;
+}
+
+ULONG CQFloatProperty::Store(double value, bool notify) {
+  QDataType type = kDataTypeBool;
+  const ULONG result = inner_->GetPropertyDataType(&type);
+  if (result != kResultOk) return result;
+  if (type == kDataTypeFloat) {
+    const float single = ToSingle(value);
+    return notify ? inner_->SetPropertyData(&single, sizeof(single)) : inner_->SetDirectData(&single, sizeof(single));
+  }
+  if (type == kDataTypeDouble) {
+    return notify ? inner_->SetPropertyData(&value, sizeof(value)) : inner_->SetDirectData(&value, sizeof(value));
+  }
+  return kResultOk;
+}
+
+ULONG CQFloatProperty::SetCurValue(double value) {
+  SetterGuard guard(*this);
+  if (RangeActive()) {
+    const double minimum = minimum_.load();
+    const double maximum = maximum_.load();
+    if (value < minimum - kTolerance || value > maximum + kTolerance) return kResultOutOfRange;
+    if (value < minimum) value = minimum;
+    if (value > maximum) value = maximum;
+  }
+  return Store(value, true);
+}
+
+ULONG CQFloatProperty::SetPropertyData(double value) {
+  SetterGuard guard(*this);
+  if (value > maximum_.load() || value < minimum_.load()) return kResultOutOfRange;
+  return Store(value, true);
+}
+
+ULONG CQFloatProperty::SetDirectCurValue(double value) {
+  SetterGuard guard(*this);
+  if (RangeActive() && (value < minimum_.load() || value > maximum_.load())) return kResultOutOfRange;
+  return Store(value, false);
+}
+
+ULONG CQFloatProperty::SetPropertyData(const void* data, ULONG length) {
+  if (data == nullptr) return kResultInvalidArgument;
+  SetterGuard guard(*this);
+  return inner_->SetPropertyData(data, length);
+}
+
+ULONG CQFloatProperty::SetPropertyDefaultData(double value) {
+  SetterGuard guard(*this);
+  return inner_->SetPropertyDefaultData(&value, sizeof(value));
+}
+
+ULONG CQFloatProperty::SetRange(double minimum, double maximum) {
+  SetterGuard guard(*this);
+  minimum_.store(minimum);
+  maximum_.store(maximum);
+  double value = 0.0;
+  ULONG result = GetCurValue(&value);
+  if (result != kResultOk) return result;
+  if (maximum < value) {
+    result = SetDirectCurValue(maximum);
+    if (result != kResultOk) return result;
+  }
+  if (minimum > value) return SetDirectCurValue(minimum);
+  return kResultOk;
+}
+
+ULONG CQFloatProperty::GetSignificantDigitAfterPoint(ULONG* digits) {
+  if (digits == nullptr) return kResultNullPointer;
+  *digits = digits_.load();
+  return kResultOk;
+}
+
+ULONG CQFloatProperty::SetSignificantDigitAfterPoint(ULONG digits) {
+  SetterGuard guard(*this);
+  digits_.store(digits);
+  return kResultOk;
+}
+
+ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
+  double value = 0.0;
+  ULONG result = GetCurValue(&value);
+  if (length == nullptr) return kResultNullPointer;
+  if (result != kResultOk) return result;
+  ULONG digits = 0;
+  result = GetSignificantDigitAfterPoint(&digits);
+  if (result != kResultOk) return result;
+  // The stream's precision is an int; a larger count asks for more digits than any text could hold anyway.
+  const int precision = digits > static_cast<ULONG>(INT_MAX) ? INT_MAX : static_cast<int>(digits);
+  try {
+    oUTF16StringStream stream;
+    stream << std::setiosflags(std::ios_base::fixed) << std::setprecision(precision) << value;
+    const QWString formatted = stream.str();
+    *length = static_cast<ULONG>(formatted.size());
+    if (text != nullptr) StringUtils::QWCopy(text, formatted.c_str(), 0);
+  } catch (const std::bad_alloc&) {
+    return kResultOutOfMemory;
+  }
+  return kResultOk;
+}
+
+ULONG CQFloatProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
+  if (text == nullptr) return kResultNullPointer;
+  SetterGuard guard(*this);
+  double value = 0.0;
+  iUTF16StringStream stream(text);
+  stream >> value;
+  if (stream.fail()) return kResultNotFound;
+  return SetDirectCurValue(value);
+}
+
+ULONG CQFloatProperty::SetDataSize(ULONG /*size*/) { return kResultOk; }
+
+}  // namespace Quenneth
