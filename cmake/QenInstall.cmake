@@ -18,6 +18,19 @@ install(EXPORT qenpropertiesTargets
   NAMESPACE qenproperties::
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/qenproperties)
 
+# The host kit has its own export set, which the package config includes when it is installed. Its JSON
+# dependency is private to the shared library, so consumers need nothing beyond this package.
+if(TARGET qenproperties_host)
+  install(TARGETS qenproperties_host EXPORT qenpropertiesHostTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  install(EXPORT qenpropertiesHostTargets
+    NAMESPACE qenproperties::
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/qenproperties)
+endif()
+
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/qenpropertiesConfig.cmake.in
   ${PROJECT_BINARY_DIR}/qenpropertiesConfig.cmake
   INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/qenproperties)

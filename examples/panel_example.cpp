@@ -55,8 +55,8 @@ ULONG OnWidth(IQProperty* /*previous*/, IQProperty* current, CModifiedPropIterat
 }
 
 // The host's veto: no frame over 2160 lines.
-unsigned char HostAllows(IQProperty* /*previous*/, IQProperty* current, CModifiedPropIterator* iterator,
-                         void* /*user*/, ULONG stage) {
+unsigned char HostAllows(IQProperty* /*previous*/, IQProperty* current, CModifiedPropIterator* iterator, void* /*user*/,
+                         ULONG stage) {
   if (stage != 0) return 1;
   IQProperty* first = nullptr;
   IQProperty* second = nullptr;
@@ -87,12 +87,10 @@ std::string Preset(IQProperty* property) {
 int main() {
   auto mediator = QRef<CQPropertyMediator>::Adopt(new CQPropertyMediator(nullptr));
   Panel panel;
-  panel.width = QRef<CQLongProperty>::Adopt(
-      new CQLongProperty("Width", "Frame width", 1, kWidthId, kDataTypeUInt32, 1920, 1920, 16, 8192, nullptr,
-                         mediator.get()));
-  panel.height = QRef<CQLongProperty>::Adopt(
-      new CQLongProperty("Height", "Frame height", 1, kHeightId, kDataTypeUInt32, 1080, 1080, 9, 8192, nullptr,
-                         mediator.get()));
+  panel.width = QRef<CQLongProperty>::Adopt(new CQLongProperty("Width", "Frame width", 1, kWidthId, kDataTypeUInt32,
+                                                               1920, 1920, 16, 8192, nullptr, mediator.get()));
+  panel.height = QRef<CQLongProperty>::Adopt(new CQLongProperty("Height", "Frame height", 1, kHeightId, kDataTypeUInt32,
+                                                                1080, 1080, 9, 8192, nullptr, mediator.get()));
   panel.keepAspect = QRef<CQBoolProperty>::Adopt(
       new CQBoolProperty("Keep aspect", "Keep 16:9", 1, kAspectId, 1, 1, nullptr, mediator.get()));
   // The named constructors offered their first values to a mediator that did not know them yet.
@@ -123,8 +121,7 @@ int main() {
     p->GetPropertyName(nullptr, &length);
     std::vector<WCHAR> name(length + 1);
     p->GetPropertyName(name.data(), &length);
-    std::printf("preset %-12s = %s\n", std::string(name.begin(), name.begin() + length).c_str(),
-                Preset(p).c_str());
+    std::printf("preset %-12s = %s\n", std::string(name.begin(), name.begin() + length).c_str(), Preset(p).c_str());
     mediator->UnRegisterProperty(p);
   }
   const bool ok = ValueOf(panel.width.get()) == 1280 && ValueOf(panel.height.get()) == 720;

@@ -14,6 +14,7 @@ endif()
 # The consumer is built with the flags of the tree under test (a sanitized library needs a sanitized host).
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/find_package_consumer -B ${WORK_DIR}/build
                         -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
+                        -DEXPECT_HOST=${EXPECT_HOST}
                 RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "configuring the consumer failed")
@@ -25,4 +26,16 @@ endif()
 execute_process(COMMAND ${WORK_DIR}/build/consumer RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the consumer failed")
+endif()
+if(EXPECT_HOST)
+  # The host kit keeps its JSON library private: its exported targets must not ask consumers for it.
+  file(GLOB_RECURSE host_targets ${prefix}/*/qenpropertiesHostTargets.cmake)
+  file(READ "${host_targets}" exported)
+  if(exported MATCHES "nlohmann")
+    message(FATAL_ERROR "qenproperties::host exports a dependency on nlohmann_json")
+  endif()
+  execute_process(COMMAND ${WORK_DIR}/build/host_consumer RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "the host consumer failed")
+  endif()
 endif()

@@ -6,6 +6,7 @@
 #include "qenproperties/frame/string_utils.h"
 #include "qenproperties/frame/utf16_stream.h"
 #include "qenproperties/internal/little_endian.h"
+#include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
 namespace {
@@ -35,16 +36,14 @@ void CQEnumLongProperty::Init(const Char* name, const Char* description, ULONG g
   inner_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
-CQEnumLongProperty::CQEnumLongProperty(const char* name, const char* description, ULONG groupId,
-                                       ULONG propertyId, IQServicesManager* servicesManager,
-                                       IQPropertyMediator* mediator)
+CQEnumLongProperty::CQEnumLongProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
+                                       IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
   Init(name, description, groupId, propertyId);
 }
 
-CQEnumLongProperty::CQEnumLongProperty(const WCHAR* name, const WCHAR* description, ULONG groupId,
-                                       ULONG propertyId, IQServicesManager* servicesManager,
-                                       IQPropertyMediator* mediator)
+CQEnumLongProperty::CQEnumLongProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
+                                       IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
   Init(name, description, groupId, propertyId);
 }
@@ -190,11 +189,8 @@ ULONG CQEnumLongProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   const ULONG result = GetCurSelLongValue(&value);
   if (length == nullptr) return kResultNullPointer;
   if (result != kResultOk) return result;
-  oUTF16StringStream stream;
-  stream << static_cast<std::int32_t>(value);
-  const QWString formatted = stream.str();
-  *length = static_cast<ULONG>(formatted.size());
-  if (text != nullptr) StringUtils::QWCopy(text, formatted.c_str(), 0);
+  const detail::DecimalText decimal(static_cast<long long>(static_cast<std::int32_t>(value)));
+  detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
   return kResultOk;
 }
 

@@ -8,6 +8,7 @@
 #include "qenproperties/frame/string_utils.h"
 #include "qenproperties/frame/utf16_stream.h"
 #include "qenproperties/internal/little_endian.h"
+#include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
 namespace {
@@ -15,6 +16,14 @@ namespace {
 constexpr char kLoadedEntryText[] = "use enum id";
 
 long long ZeroExtended(ULONG id) { return static_cast<long long>(static_cast<unsigned long long>(id)); }
+
+detail::SharedText LoadedEntryText() {
+  WCHAR wide[sizeof kLoadedEntryText];
+  for (std::size_t i = 0; i < sizeof kLoadedEntryText; ++i) {
+    wide[i] = static_cast<unsigned char>(kLoadedEntryText[i]);
+  }
+  return detail::SharedText::Copy(wide, static_cast<ULONG>(sizeof kLoadedEntryText - 1));
+}
 
 }  // namespace
 
@@ -30,21 +39,18 @@ void CQEnumProperty::Init(const Char* name, const Char* description, ULONG group
 }
 
 CQEnumProperty::CQEnumProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
-                               IQServicesManager* servicesManager, IQPropertyMediator* mediator,
-                               QDataType subDataType)
+                               IQServicesManager* servicesManager, IQPropertyMediator* mediator, QDataType subDataType)
     : TypedProperty(servicesManager, mediator), subDataType_(static_cast<ULONG>(subDataType)) {
   Init(name, description, groupId, propertyId);
 }
 
 CQEnumProperty::CQEnumProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
-                               IQServicesManager* servicesManager, IQPropertyMediator* mediator,
-                               QDataType subDataType)
+                               IQServicesManager* servicesManager, IQPropertyMediator* mediator, QDataType subDataType)
     : TypedProperty(servicesManager, mediator), subDataType_(static_cast<ULONG>(subDataType)) {
   Init(name, description, groupId, propertyId);
 }
 
-CQEnumProperty::CQEnumProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator,
-                               QDataType subDataType)
+CQEnumProperty::CQEnumProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator, QDataType subDataType)
     : TypedProperty(servicesManager, mediator), subDataType_(static_cast<ULONG>(subDataType)) {
   inner_->SetPropertyDataType(kDataTypeEnum);
 }
@@ -70,11 +76,17 @@ void CQEnumProperty::CopyFrom(const CQEnumProperty& source) {
   std::vector<EnumEntry> snapshot;
   {
     detail::QLockGuard sourceGuard(source.ObjectLock());
-    snapshot = source.entries_;
+    snapshot.reserve(source.entries_.size());
+    for (const EnumEntry& entry : source.entries_) {
+      if (entry.text.length() != 0) snapshot.push_back(entry);  // as the wide add, empty texts are skipped
+    }
   }
   detail::QLockGuard guard(ObjectLock());
-  for (const EnumEntry& entry : snapshot) {
-    if (entry.text.length() != 0) entries_.push_back(entry);  // as the wide add, empty texts are skipped
+  // A new copy has no entries yet and takes the snapshot whole; an assignment appends to its own.
+  if (entries_.empty()) {
+    entries_.swap(snapshot);
+  } else {
+    entries_.insert(entries_.end(), snapshot.begin(), snapshot.end());
   }
   CopyShellFrom(source);
   subDataType_.store(source.subDataType_.load());
@@ -166,29 +178,18 @@ ULONG CQEnumProperty::GetEnumString64(ULONG index, WCHAR* text, ULONG* byteLengt
 
 // ---- reading the selection ------------------------------------------------------------------------------
 
-// ReadStored reads the whole stored value into a buffer of its own size and gives its first `width` bytes as
-// a little-endian number; a shorter value reads zero-extended. So a value of any length (the raw setter
-// stores whatever it is given) is never read past, and the 4-byte readers on a 64-bit-form property take the
-// low 32 bits instead of writing 8 bytes into a 32-bit variable. `present` tells whether a value is stored.
+// ReadStored reads the first bytes of the stored value (at most 8, the widest width asked for) in one step and
+// gives its first `width` bytes as a little-endian number; a shorter value reads zero-extended. So a value of
+// any length (the raw setter stores whatever it is given) is never read past, and the 4-byte readers on a 64-bit-form
+// property take the low 32 bits instead of writing 8 bytes into a 32-bit variable. `present` tells whether a value is
+// stored.
 ULONG CQEnumProperty::ReadStored(ULONG width, unsigned long long& value, bool& present) const {
   present = false;
   ULONG held = 0;
-  ULONG result = inner_->GetPropertyData(nullptr, &held);
-  if (result != kResultOk || held == 0) return result;
-  try {
-    unsigned char small[8] = {};
-    std::vector<unsigned char> large;
-    unsigned char* bytes = small;
-    if (held > sizeof(small)) {
-      large.resize(held);
-      bytes = large.data();
-    }
-    result = inner_->GetPropertyData(bytes, &held);
-    if (result != kResultOk) return result;
-    value = detail::LoadLE(bytes, held < width ? held : width);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+  unsigned char bytes[8] = {};
+  inner_->ReadValue(bytes, sizeof(bytes), &held);  // no value is wider than 8 bytes
+  if (held == 0) return kResultOk;
+  value = detail::LoadLE(bytes, held < width ? held : width);
   present = true;
   return kResultOk;
 }
@@ -411,21 +412,19 @@ ULONG CQEnumProperty::SetDataSize(ULONG /*size*/) { return kResultOk; }
 
 ULONG CQEnumProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (length == nullptr) return kResultNullPointer;
-  oUTF16StringStream stream;
   if (Is64()) {
     long long id = 0;
     const ULONG result = GetCurSelId64(&id);
     if (result != kResultOk) return result;
-    stream << id;
+    const detail::DecimalText decimal(id);
+    detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
   } else {
     ULONG id = 0;
     const ULONG result = GetCurSelId(&id);
     if (result != kResultOk) return result;
-    stream << id;
+    const detail::DecimalText decimal(static_cast<unsigned long long>(id));
+    detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
   }
-  const QWString formatted = stream.str();
-  *length = static_cast<ULONG>(formatted.size());
-  if (text != nullptr) StringUtils::QWCopy(text, formatted.c_str(), 0);
   return kResultOk;
 }
 
@@ -436,7 +435,14 @@ ULONG CQEnumProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*length*/) {
   iUTF16StringStream stream(text);
   stream >> id;
   if (stream.fail()) return kResultUnreadablePreset;
-  AddEnumString64(kLoadedEntryText, id);
+  // The entry a load adds always has the same text, so every load shares one immutable copy of it instead of
+  // converting and allocating it again (AddEnumString64 with the narrow text would store the same units).
+  try {
+    static const detail::SharedText kLoadedText = LoadedEntryText();  // made again later if this throws
+    entries_.push_back(EnumEntry{kLoadedText, id});
+  } catch (const std::bad_alloc&) {
+    // as the add it stands for, a failed append is not examined: the selection below still runs
+  }
   return Is64() ? SetCurSel64(0) : SetCurSel(0);
 }
 

@@ -8,50 +8,17 @@
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
 using testing::AllocationFailure;
-using testing::CountingServicesManager;
-using testing::FakeMediator;
-
-class CountingOptional : public IQOptionalProperty {
- public:
-  virtual ~CountingOptional() = default;
-  ULONG QueryInterface(const _QGUID&, void** out) override {
-    *out = nullptr;
-    return kResultNoInterface;
-  }
-  ULONG AddRef() override { return ++count; }
-  ULONG Release() override { return --count; }
-  ULONG count = 0;
-};
-
-std::vector<unsigned char> ValueOf(IQProperty* property) {
-  ULONG length = 0;
-  property->GetPropertyData(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  if (length != 0) property->GetPropertyData(bytes.data(), &length);
-  return bytes;
-}
-
-std::string PresetOf(IQPropertySerializer* serializer) {
-  ULONG length = 0;
-  if (serializer->GetPropertyDataToSave(nullptr, &length) != kResultOk) return "<error>";
-  std::vector<WCHAR> text(length + 1);
-  serializer->GetPropertyDataToSave(text.data(), &length);
-  return std::string(text.begin(), text.begin() + length);
-}
-
-std::vector<WCHAR> Wide(const std::string& text) {
-  std::vector<WCHAR> wide(text.begin(), text.end());
-  wide.push_back(0);
-  return wide;
-}
+using testing::PresetOf;
+using testing::ValueOf;
+using testing::Wide;
 
 using Entries = std::vector<std::pair<std::string, long long>>;
 
@@ -71,21 +38,11 @@ Entries EntriesOf(const CQEnumProperty& property) {
 }
 
 std::string SelectedText(const CQEnumProperty& property) {
-  ULONG bytes = 0xFFFF;
-  property.GetCurSelString(nullptr, &bytes);
-  if (bytes == 0xFFFF) return "<none>";
-  std::vector<WCHAR> text(bytes / 2 + 1);
-  property.GetCurSelString(text.data(), &bytes);
-  return std::string(text.begin(), text.begin() + bytes / 2);
+  return testing::ByteText([&property](WCHAR* text, ULONG* bytes) { return property.GetCurSelString(text, bytes); });
 }
 
-class EnumPropertyTest : public ::testing::Test {
+class EnumPropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count());
-    EXPECT_EQ(0u, mediator_.Count());
-    EXPECT_EQ(0u, optional_.count);
-  }
   QRef<CQEnumProperty> Make(QDataType subType, const Entries& entries, IQPropertyMediator* mediator = nullptr) {
     auto p = QRef<CQEnumProperty>::Adopt(new CQEnumProperty("Mode", "Work mode", 1, 30, &host_, mediator, subType));
     for (const auto& entry : entries) p->AddEnumString64(entry.first.c_str(), entry.second);
@@ -96,26 +53,14 @@ class EnumPropertyTest : public ::testing::Test {
     p.GetCurSel(&index);
     return index;
   }
-
-  CountingServicesManager host_;
-  FakeMediator mediator_;
-  CountingOptional optional_;
 };
 
 TEST_F(EnumPropertyTest, NamedFormsHaveAZeroDefaultOfTheFormsWidth) {
   auto narrow = Make(kDataTypeUInt32, {});
   auto wide = Make(kDataTypeEnum64, {});
-  ULONG length = 0;
-  narrow->GetPropertyDefaultData(nullptr, &length);
-  EXPECT_EQ(4u, length);
-  wide->GetPropertyDefaultData(nullptr, &length);
-  EXPECT_EQ(8u, length);
-  QDataType type = kDataTypeBool;
-  ULONG flags = 0;
-  narrow->GetPropertyDataType(&type);
-  narrow->GetPropertyFlags(&flags);
-  EXPECT_EQ(kDataTypeEnum, type);
-  EXPECT_EQ(9u, flags);
+  EXPECT_EQ(std::vector<unsigned char>(4, 0), testing::DefaultOf(narrow.get()));
+  EXPECT_EQ(std::vector<unsigned char>(8, 0), testing::DefaultOf(wide.get()));
+  EXPECT_EQ(kDataTypeEnum, testing::TypeOf(narrow.get()));
   EXPECT_TRUE(ValueOf(narrow.get()).empty());
 
   ULONG id = 0xDEADBEEF;
@@ -125,8 +70,7 @@ TEST_F(EnumPropertyTest, NamedFormsHaveAZeroDefaultOfTheFormsWidth) {
   EXPECT_EQ("0", PresetOf(wide.get()));
 
   auto bare = QRef<CQEnumProperty>::Adopt(new CQEnumProperty(&host_, nullptr, kDataTypeUInt32));
-  bare->GetPropertyDefaultData(nullptr, &length);
-  EXPECT_EQ(0u, length);
+  EXPECT_TRUE(testing::DefaultOf(bare.get()).empty());
 }
 
 TEST_F(EnumPropertyTest, NarrowAndWideAddsTreatEmptyTextDifferently) {
@@ -141,8 +85,7 @@ TEST_F(EnumPropertyTest, NarrowAndWideAddsTreatEmptyTextDifferently) {
   EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString("\xC3", 4)) << "malformed UTF-8 adds nothing";
   EXPECT_EQ(1u, EntriesOf(*p).size());
 
-  auto text = Wide("hi");
-  EXPECT_RESULT(kResultOk, p->AddEnumString(text.data(), 0xFFFFFFFFu));
+  EXPECT_RESULT(kResultOk, p->AddEnumString(Wide("hi").data(), 0xFFFFFFFFu));
   EXPECT_EQ(4294967295LL, EntriesOf(*p).back().second) << "32-bit IDs are zero-extended";
   ULONG bytes = 0;
   ULONG id = 0;
@@ -151,23 +94,19 @@ TEST_F(EnumPropertyTest, NarrowAndWideAddsTreatEmptyTextDifferently) {
   EXPECT_EQ(0xFFFFFFFFu, id);
 }
 
-TEST_F(EnumPropertyTest, DuplicatesSelectTheFirstMatch) {
+TEST_F(EnumPropertyTest, IdAndStringSelectionTakeTheFirstMatchByTheFormsBits) {
   auto p = Make(kDataTypeUInt32, {{"A", 5}, {"A", 5}});
-  auto a = Wide("A");
   p->SetDirectCurSel(1);
-  EXPECT_RESULT(kResultOk, p->SetCurSelString(a.data()));
+  EXPECT_RESULT(kResultOk, p->SetCurSelString(Wide("A").data()));
   EXPECT_EQ(0u, Index(*p));
   p->SetDirectCurSel(1);
   EXPECT_RESULT(kResultOk, p->SetCurSelById(5));
   EXPECT_EQ(0u, Index(*p));
-  auto missing = Wide("B");
-  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelString(missing.data()));
+  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelString(Wide("B").data()));
   EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelString(nullptr));
   EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(6));
-}
 
-TEST_F(EnumPropertyTest, IdSelectionComparesZeroExtendedOrLowBits) {
-  auto p = Make(kDataTypeUInt32, {{"x", 1}, {"big", 0x100000005LL}});
+  p = Make(kDataTypeUInt32, {{"x", 1}, {"big", 0x100000005LL}});
   EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(5));
   EXPECT_TRUE(ValueOf(p.get()).empty());
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(5));
@@ -190,6 +129,9 @@ TEST_F(EnumPropertyTest, IndexSelectionChecksTheCount) {
   EXPECT_TRUE(ValueOf(p.get()).empty());
   EXPECT_RESULT(kResultOk, p->SetCurSel(2));
   EXPECT_EQ((std::vector<unsigned char>{2, 0, 0, 0}), ValueOf(p.get()));
+  long long wide = 0x1234567800000000LL;
+  EXPECT_RESULT(kResultOk, p->GetCurSel64(&wide));
+  EXPECT_EQ(0x1234567800000002LL, wide) << "the index form writes the low half only";
   EXPECT_RESULT(kResultOk, p->SetCurSel64(1));
   EXPECT_EQ((std::vector<unsigned char>{1, 0, 0, 0, 0, 0, 0, 0}), ValueOf(p.get()));
 }
@@ -219,7 +161,6 @@ TEST_F(EnumPropertyTest, NotifyingAndDirectSettersReachTheMediatorAsNamed) {
   mediator_.answer = kResultChangeRefused;
   EXPECT_RESULT(kResultChangeRefused, p->SetCurSel(0));
   EXPECT_EQ(1u, Index(*p)) << "a refused change keeps the old bytes";
-  p->SetProperyMediator(nullptr);
 }
 
 TEST_F(EnumPropertyTest, SixtyFourBitFormStoresAndReadsIds) {
@@ -252,14 +193,6 @@ TEST_F(EnumPropertyTest, SixtyFourBitFormStoresAndReadsIds) {
   EXPECT_EQ(9u, selected);
 }
 
-TEST_F(EnumPropertyTest, IndexFormGetCurSel64KeepsTheHighHalf) {
-  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
-  p->SetCurSel(1);
-  long long value = 0x1234567800000000LL;
-  EXPECT_RESULT(kResultOk, p->GetCurSel64(&value));
-  EXPECT_EQ(0x1234567800000001LL, value);
-}
-
 TEST_F(EnumPropertyTest, StoredValuesOfAnyLengthAreNeverReadPast) {
   auto p = Make(kDataTypeEnum64, {{"a", 1}});
   const unsigned char one[1] = {0};
@@ -290,44 +223,43 @@ TEST_F(EnumPropertyTest, PresetTextIsTheSelectedIdInTheFormsSign) {
 
 TEST_F(EnumPropertyTest, LoadAppendsThePlaceholderAndSelectsIndexZero) {
   auto p = Make(kDataTypeBool, {});
-  auto text = Wide("42");
-  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(Wide("42").data(), 0));
   EXPECT_EQ((Entries{{"use enum id", 42}}), EntriesOf(*p));
   EXPECT_EQ(0u, Index(*p));
   EXPECT_EQ("42", PresetOf(p.get()));
 
-  auto letters = Wide("abc");
-  auto empty = Wide("");
-  EXPECT_RESULT(kResultUnreadablePreset, p->LoadDirectDataFromPreset(letters.data(), 0));
-  EXPECT_RESULT(kResultInvalidArgument, p->LoadDirectDataFromPreset(empty.data(), 0));
+  EXPECT_RESULT(kResultUnreadablePreset, p->LoadDirectDataFromPreset(Wide("abc").data(), 0));
+  EXPECT_RESULT(kResultInvalidArgument, p->LoadDirectDataFromPreset(Wide("").data(), 0));
   EXPECT_RESULT(kResultInvalidArgument, p->LoadDirectDataFromPreset(nullptr, 0));
-  auto huge = Wide("99999999999999999999");
-  EXPECT_RESULT(kResultUnreadablePreset, p->LoadDirectDataFromPreset(huge.data(), 0));
+  EXPECT_RESULT(kResultUnreadablePreset, p->LoadDirectDataFromPreset(Wide("99999999999999999999").data(), 0));
   EXPECT_EQ(1u, EntriesOf(*p).size()) << "failed loads change nothing";
 
-  auto mixed = Wide(" 17abc");
-  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(mixed.data(), 0));
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(Wide(" 17abc").data(), 0));
   EXPECT_EQ(17, EntriesOf(*p).back().second);
   EXPECT_EQ("42", PresetOf(p.get())) << "index 0 stays the first entry";
 
-  auto minus = Wide("-1");
   auto fresh = Make(kDataTypeUInt32, {});
-  fresh->LoadDirectDataFromPreset(minus.data(), 0);
+  fresh->LoadDirectDataFromPreset(Wide("-1").data(), 0);
   EXPECT_EQ("4294967295", PresetOf(fresh.get()));
-}
 
-TEST_F(EnumPropertyTest, LoadInTheSixtyFourBitFormNotifies) {
-  auto p = Make(kDataTypeEnum64, {}, &mediator_);
-  auto text = Wide("-9000000000");
-  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(text.data(), 0));
+  p = Make(kDataTypeEnum64, {}, &mediator_);
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(Wide("-9000000000").data(), 0));
   EXPECT_EQ(1u, mediator_.calls.size());
   EXPECT_EQ(std::vector<unsigned char>(8, 0), ValueOf(p.get()));
   EXPECT_EQ("-9000000000", PresetOf(p.get())) << "stored 0 matches no entry and falls back to the first";
-  p->SetProperyMediator(nullptr);
 }
 
-TEST_F(EnumPropertyTest, ChangeCurSelStringRenamesTheSelectedEntry) {
+TEST_F(EnumPropertyTest, ListChangesKeepTheStoredIndex) {
   auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
+  p->SetCurSel(1);
+  EXPECT_RESULT(kResultOk, p->RemoveAllEnumStrings());
+  EXPECT_TRUE(EntriesOf(*p).empty());
+  EXPECT_EQ(1u, Index(*p));
+  ULONG id = 0;
+  EXPECT_RESULT(kResultNoSelection, p->GetCurSelId(&id));
+  EXPECT_EQ("<none>", SelectedText(*p));
+
+  p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
   auto renamed = Wide("first");
   EXPECT_RESULT(kResultOk, p->ChangeCurSelString(renamed.data())) << "no value: index 0 is renamed";
   EXPECT_EQ("first", EntriesOf(*p)[0].first);
@@ -337,18 +269,7 @@ TEST_F(EnumPropertyTest, ChangeCurSelStringRenamesTheSelectedEntry) {
   EXPECT_RESULT(kResultIndexOutOfRange, p->ChangeCurSelString(renamed.data()));
 }
 
-TEST_F(EnumPropertyTest, RemoveAllKeepsTheStoredIndex) {
-  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
-  p->SetCurSel(1);
-  EXPECT_RESULT(kResultOk, p->RemoveAllEnumStrings());
-  EXPECT_TRUE(EntriesOf(*p).empty());
-  EXPECT_EQ(1u, Index(*p));
-  ULONG id = 0;
-  EXPECT_RESULT(kResultNoSelection, p->GetCurSelId(&id));
-  EXPECT_EQ("<none>", SelectedText(*p));
-}
-
-TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntries) {
+TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntriesAndSharesTheOptionalProperty) {
   auto source = Make(kDataTypeEnum64, {{"a", 1}, {"", 7}, {"b", 2}});
   source->SetCurSelById64(2);
   source->SetOptionalProperty(&optional_);
@@ -365,11 +286,11 @@ TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntries) {
   EXPECT_RESULT(kResultOk, source->CloneProperty(&clone));
   auto owned = QRef<IQProperty>::Adopt(clone);
   EXPECT_EQ((Entries{{"a", 1}, {"b", 2}}), EntriesOf(*static_cast<CQEnumProperty*>(owned.get())));
+  owned.reset();
   source->SetOptionalProperty(nullptr);
   target->SetOptionalProperty(nullptr);
-}
+  EXPECT_EQ(0u, optional_.count) << "clone, source and target each gave their reference back";
 
-TEST_F(EnumPropertyTest, OptionalPropertyIsAnsweredOnlyWhileHeld) {
   auto p = Make(kDataTypeUInt32, {});
   void* out = nullptr;
   EXPECT_RESULT(kResultNoInterface, p->QueryInterface(IID_IQOptionalProperty, &out));
@@ -378,16 +299,13 @@ TEST_F(EnumPropertyTest, OptionalPropertyIsAnsweredOnlyWhileHeld) {
   EXPECT_EQ(static_cast<IQOptionalProperty*>(&optional_), out);
   EXPECT_EQ(2u, optional_.count);
   optional_.Release();
-  EXPECT_RESULT(kResultOk, p->QueryInterface(IID_IQEnumProperty, &out));
-  EXPECT_EQ(static_cast<IQEnumProperty*>(p.get()), out);
-  p->Release();
   EXPECT_RESULT(kResultOk, p->SetOptionalProperty(nullptr));
   EXPECT_EQ(0u, optional_.count);
 }
 
 TEST_F(EnumPropertyTest, OutOfMemoryWhileAddingLeavesTheListAlone) {
   auto p = Make(kDataTypeUInt32, {{"a", 1}});
-  auto text = Wide("b");
+  const auto text = Wide("b");
   for (std::size_t n = 1; n <= 2; ++n) {
     AllocationFailure fail(n);
     const ULONG result = p->AddEnumString(text.data(), 2);
@@ -399,12 +317,6 @@ TEST_F(EnumPropertyTest, OutOfMemoryWhileAddingLeavesTheListAlone) {
     EXPECT_RESULT(kResultOutOfMemory, p->AddEnumString("b", 2));
   }
   EXPECT_EQ((Entries{{"a", 1}}), EntriesOf(*p));
-  IQProperty* clone = nullptr;
-  {
-    AllocationFailure fail(1);
-    EXPECT_RESULT(kResultOutOfMemory, p->CloneProperty(&clone));
-  }
-  EXPECT_EQ(nullptr, clone);
 }
 
 }  // namespace

@@ -297,7 +297,12 @@ ULONG CQExEnumProperty::GetCurSelSubData(void* buffer, ULONG* size) const {
   *size = width;
   if (buffer == nullptr) return kResultOk;
   ULONG index = 0;
-  const ULONG result = CurrentIndex(index);
+  ULONG result = kResultOk;
+  try {
+    result = CurrentIndex(index);  // reading the record allocates
+  } catch (const std::bad_alloc&) {
+    return kResultStorageFailed;
+  }
   if (result != kResultOk) return result;
   detail::QLockGuard guard(ObjectLock());
   // A selected index that designates no entry (nothing selected yet, or the list emptied since) copies
@@ -384,7 +389,13 @@ ULONG CQExEnumProperty::SetDirectCurSelString(const char* string) {
 ULONG CQExEnumProperty::SetCustom(const void* data, ULONG size, bool always) {
   SetterGuard guard(*this);
   exEnumPropData record;
-  if (ReadRecord(record) != Held::kRecord) return kResultNotAvailable;
+  Held held = Held::kEmpty;
+  try {
+    held = ReadRecord(record);
+  } catch (const std::bad_alloc&) {
+    return kResultStorageFailed;
+  }
+  if (held != Held::kRecord) return kResultNotAvailable;
   if (size != static_cast<ULONG>(record.subDataSize)) return kResultNoSelection;
   if (data == nullptr && size != 0) return kResultInvalidArgument;  // never read sub data from nowhere
   const ULONG custom = customEnumId_.load();

@@ -37,12 +37,10 @@ struct exEnumPropData {
 class QEN_API CQExEnumProperty : public detail::TypedProperty<CQExEnumProperty, IQExEnumProperty> {
  public:
   // Named forms: base flags 9, data type 27; the initial record selects nothing and holds a zero value.
-  CQExEnumProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
-                   ULONG customEnumId, ULONG subDataType, IQServicesManager* servicesManager,
-                   IQPropertyMediator* mediator);
-  CQExEnumProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
-                   ULONG customEnumId, ULONG subDataType, IQServicesManager* servicesManager,
-                   IQPropertyMediator* mediator);
+  CQExEnumProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId, ULONG customEnumId,
+                   ULONG subDataType, IQServicesManager* servicesManager, IQPropertyMediator* mediator);
+  CQExEnumProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId, ULONG customEnumId,
+                   ULONG subDataType, IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // Custom enum ID 0, sub-data type 8 (float), flags 1.
   CQExEnumProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // Appends the source's entries; takes its base property, sub-data type, custom enum ID and services manager.

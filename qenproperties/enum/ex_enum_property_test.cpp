@@ -1,6 +1,5 @@
 #include <cstdint>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -9,33 +8,21 @@
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
-using testing::FakeMediator;
+using testing::FlagsOf;
+using testing::ValueOf;
+using testing::Wide;
 
-std::vector<unsigned char> ValueOf(IQProperty* property) {
-  ULONG length = 0;
-  property->GetPropertyData(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  if (length != 0) property->GetPropertyData(bytes.data(), &length);
-  return bytes;
-}
-
-// Field reads a little-endian 32-bit field of a stored record.
-ULONG Field(const std::vector<unsigned char>& record, std::size_t offset) {
-  if (record.size() < offset + 4) return 0xBADBADu;
-  return static_cast<ULONG>(record[offset]) | static_cast<ULONG>(record[offset + 1]) << 8 |
-         static_cast<ULONG>(record[offset + 2]) << 16 | static_cast<ULONG>(record[offset + 3]) << 24;
-}
-
+// Tail: the value field of a stored record.
 std::vector<unsigned char> Tail(const std::vector<unsigned char>& record) {
-  return record.size() < 24 ? std::vector<unsigned char>{} : std::vector<unsigned char>(record.begin() + 24, record.end());
+  return record.size() < 24 ? std::vector<unsigned char>{}
+                            : std::vector<unsigned char>(record.begin() + 24, record.end());
 }
 
 template <class T>
@@ -55,26 +42,18 @@ std::vector<unsigned char> Record(ULONG total, ULONG type, ULONG subSize, ULONG 
   return bytes;
 }
 
-std::vector<WCHAR> Wide(const std::string& text) {
-  std::vector<WCHAR> wide(text.begin(), text.end());
-  wide.push_back(0);
-  return wide;
+ULONG Count(IQExEnumProperty* p) {
+  ULONG count = 0xDEADBEEF;
+  p->GetEnumCount(&count);
+  return count;
 }
 
-std::string CurSelString(CQExEnumProperty* p) {
-  ULONG size = 0;
-  if (p->GetCurSelString(nullptr, &size) != kResultOk) return "<none>";
-  std::vector<WCHAR> text(size / 2 + 1);
-  p->GetCurSelString(text.data(), &size);
-  return std::string(text.begin(), text.begin() + size / 2);
+std::string CurSelString(IQExEnumProperty* p) {
+  return testing::ByteText([p](WCHAR* text, ULONG* bytes) { return p->GetCurSelString(text, bytes); });
 }
 
-class ExEnumPropertyTest : public ::testing::Test {
+class ExEnumPropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count());
-    EXPECT_EQ(0u, mediator_.Count());
-  }
   QRef<CQExEnumProperty> Make(ULONG custom, ULONG type, IQPropertyMediator* mediator = nullptr) {
     return QRef<CQExEnumProperty>::Adopt(new CQExEnumProperty("Mode", "A mode", 4, 21, custom, type, &host_, mediator));
   }
@@ -92,34 +71,14 @@ class ExEnumPropertyTest : public ::testing::Test {
   std::vector<WCHAR> PresetOf(const std::vector<unsigned char>& bytes) {
     auto carrier = Make(0, kDataTypeFloat);
     carrier->SetPropertyData(bytes.data(), static_cast<ULONG>(bytes.size()));
-    ULONG length = 0;
-    carrier->GetPropertyDataToSave(nullptr, &length);
-    std::vector<WCHAR> text(length + 1, 0);
-    carrier->GetPropertyDataToSave(text.data(), &length);
-    return text;
+    return testing::PresetTextOf(carrier.get());
   }
-
-  CountingServicesManager host_;
-  FakeMediator mediator_;
 };
 
 TEST_F(ExEnumPropertyTest, ConstructorStoresInitialRecord) {
   auto p = Make(7, kDataTypeFloat);
-  const auto record = ValueOf(p.get());
-  ASSERT_EQ(28u, record.size());
-  EXPECT_EQ(28u, Field(record, 0));
-  EXPECT_EQ(8u, Field(record, 4));
-  EXPECT_EQ(4u, Field(record, 8));
-  EXPECT_EQ(7u, Field(record, 12));
-  EXPECT_EQ(7u, Field(record, 16));
-  EXPECT_EQ(0xFFFFFFFFu, Field(record, 20));
-  EXPECT_EQ(std::vector<unsigned char>(4, 0), Tail(record));
-  ULONG flags = 0;
-  p->GetPropertyFlags(&flags);
-  EXPECT_EQ(9u, flags);
-  QDataType type = kDataTypeBool;
-  p->GetPropertyDataType(&type);
-  EXPECT_EQ(kDataTypeExEnum, type);
+  EXPECT_EQ(Record(28, 8, 4, 7, 7, 0xFFFFFFFF, {0, 0, 0, 0}), ValueOf(p.get()));
+  EXPECT_EQ(kDataTypeExEnum, testing::TypeOf(p.get()));
 
   ULONG index = 0;
   EXPECT_RESULT(kResultOk, p->GetCurSel(&index));
@@ -129,29 +88,18 @@ TEST_F(ExEnumPropertyTest, ConstructorStoresInitialRecord) {
   ULONG id = 0;
   EXPECT_RESULT(kResultOutOfRange, p->GetCurSelId(&id));
 
-  auto d = QRef<CQExEnumProperty>::Adopt(new CQExEnumProperty(&host_, nullptr));
-  const auto fresh = ValueOf(d.get());
-  EXPECT_EQ(28u, fresh.size());
-  EXPECT_EQ(0u, Field(fresh, 12));
-  d->GetPropertyFlags(&flags);
-  EXPECT_EQ(1u, flags);
-
+  auto plain = QRef<CQExEnumProperty>::Adopt(new CQExEnumProperty(&host_, nullptr));
+  EXPECT_EQ(Record(28, 8, 4, 0, 0, 0xFFFFFFFF, {0, 0, 0, 0}), ValueOf(plain.get()));
   auto unsupported = Make(3, 5);
-  const auto bare = ValueOf(unsupported.get());
-  EXPECT_EQ(24u, bare.size()) << "a type the record cannot carry has no value field";
-  EXPECT_EQ(0u, Field(bare, 8));
+  EXPECT_EQ(Record(24, 5, 0, 3, 3, 0xFFFFFFFF, {}), ValueOf(unsupported.get()))
+      << "a type the record cannot carry has no value field";
 }
 
 TEST_F(ExEnumPropertyTest, SelectionRewritesRecordAndNotifiesOnlyWhenAsked) {
   auto p = MakeFloats(&mediator_);
   EXPECT_RESULT(kResultOk, p->SetCurSel(0));
   EXPECT_EQ(1u, mediator_.calls.size());
-  auto record = ValueOf(p.get());
-  EXPECT_EQ(0u, Field(record, 20));
-  EXPECT_EQ(1u, Field(record, 16));
-  EXPECT_EQ(7u, Field(record, 12));
-  EXPECT_EQ(4u, Field(record, 8));
-  EXPECT_EQ(BytesOf(1.5f), Tail(record));
+  EXPECT_EQ(Record(28, 8, 4, 7, 1, 0, BytesOf(1.5f)), ValueOf(p.get()));
   EXPECT_EQ("auto", CurSelString(p.get()));
 
   float sub = 0;
@@ -163,35 +111,28 @@ TEST_F(ExEnumPropertyTest, SelectionRewritesRecordAndNotifiesOnlyWhenAsked) {
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(7));
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelString("custom"));
   EXPECT_EQ(1u, mediator_.calls.size()) << "direct selections never call the mediator";
-  record = ValueOf(p.get());
-  EXPECT_EQ(1u, Field(record, 20));
-  EXPECT_EQ(BytesOf(2.5f), Tail(record));
+  EXPECT_EQ(Record(28, 8, 4, 7, 7, 1, BytesOf(2.5f)), ValueOf(p.get()));
 
   // An entry without sub data keeps the value field of the previous selection.
-  auto off = Wide("off");
-  EXPECT_RESULT(kResultOk, p->SetCurSelString(off.data()));
-  record = ValueOf(p.get());
-  EXPECT_EQ(2u, Field(record, 20));
-  EXPECT_EQ(0u, Field(record, 8));
-  EXPECT_EQ(BytesOf(2.5f), Tail(record));
+  EXPECT_RESULT(kResultOk, p->SetCurSelString(Wide("off").data()));
+  const auto record = ValueOf(p.get());
+  EXPECT_EQ(Record(28, 8, 0, 7, 2, 2, BytesOf(2.5f)), record);
   ULONG id = 0;
   EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
   EXPECT_EQ(2u, id);
 
   EXPECT_RESULT(kResultIndexOutOfRange, p->SetCurSel(3));
   EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(99));
-  auto missing = Wide("none");
-  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelString(missing.data()));
+  EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelString(Wide("none").data()));
   EXPECT_RESULT(kResultInvalidArgument, p->SetDirectCurSelString("none"));
   EXPECT_EQ(record, ValueOf(p.get()));
 
   mediator_.answer = kResultChangeRefused;
   EXPECT_NE(kResultOk, p->SetCurSelById(1));
   EXPECT_EQ(record, ValueOf(p.get())) << "a refused change keeps the previous record";
-  p->SetProperyMediator(nullptr);
 }
 
-TEST_F(ExEnumPropertyTest, SizeQueriesGiveWidthOfSubDataType) {
+TEST_F(ExEnumPropertyTest, SizeQueriesGiveTheSubDataTypesWidthWrittenLittleEndian) {
   const std::pair<ULONG, ULONG> widths[] = {{1, 1}, {2, 2}, {3, 4}, {4, 8}, {8, 4}, {9, 8}, {14, 4}};
   for (const auto& w : widths) {
     auto p = Make(0, w.first);
@@ -212,9 +153,7 @@ TEST_F(ExEnumPropertyTest, SizeQueriesGiveWidthOfSubDataType) {
   EXPECT_EQ(8u, size);
   EXPECT_RESULT(kResultNullPointer, odd->GetCurSelSubData(nullptr, nullptr));
   EXPECT_RESULT(kResultNullPointer, odd->GetCustomData(nullptr, nullptr));
-}
 
-TEST_F(ExEnumPropertyTest, WideTypesAreWrittenLittleEndian) {
   auto p = Make(1, kDataTypeInt64);
   auto v = BytesOf<long long>(0x0102030405060708LL);
   p->AddEnumStringAndSubData("big", 1, v.data(), 8);
@@ -236,10 +175,7 @@ TEST_F(ExEnumPropertyTest, SubDataOfOtherThanWidthNeverOverrunsEitherBuffer) {
   p->AddEnumStringAndSubData("long", 7, longData, 12);
 
   EXPECT_RESULT(kResultOk, p->SetCurSel(0));
-  auto record = ValueOf(p.get());
-  EXPECT_EQ(28u, record.size());
-  EXPECT_EQ(2u, Field(record, 8));
-  EXPECT_EQ((std::vector<unsigned char>{0xAA, 0xBB, 0, 0}), Tail(record));
+  EXPECT_EQ(Record(28, 8, 2, 7, 1, 0, {0xAA, 0xBB, 0, 0}), ValueOf(p.get()));
   unsigned char out[8];
   std::memset(out, 0xEE, sizeof(out));
   ULONG size = 0;
@@ -261,8 +197,9 @@ TEST_F(ExEnumPropertyTest, SelectedIndexDesignatingNoEntryCopiesNothing) {
   EXPECT_EQ(0xEE, out[0]);
 
   p->SetCurSel(2);
+  const auto record = ValueOf(p.get());
   EXPECT_RESULT(kResultOk, p->RemoveAllEnumStrings());
-  EXPECT_EQ(2u, Field(ValueOf(p.get()), 20)) << "removing entries leaves the record";
+  EXPECT_EQ(record, ValueOf(p.get())) << "removing entries leaves the record";
   EXPECT_RESULT(kResultNotAvailable, p->GetCurSelSubData(out, &size));
   EXPECT_EQ(0xEE, out[0]);
   EXPECT_EQ("<none>", CurSelString(p.get()));
@@ -288,10 +225,7 @@ TEST_F(ExEnumPropertyTest, CustomDataSetters) {
   // Notifying form rewrites the value field whichever entry is selected, keeping the selection.
   const float custom = 6.5f;
   EXPECT_RESULT(kResultOk, p->SetCustomData(&custom, 4));
-  auto record = ValueOf(p.get());
-  EXPECT_EQ(0u, Field(record, 20));
-  EXPECT_EQ(1u, Field(record, 16));
-  EXPECT_EQ(BytesOf(6.5f), Tail(record));
+  EXPECT_EQ(Record(28, 8, 4, 7, 1, 0, BytesOf(6.5f)), ValueOf(p.get()));
 
   // Direct form with the custom entry selected rewrites the record too.
   p->SetDirectCurSel(1);
@@ -302,7 +236,6 @@ TEST_F(ExEnumPropertyTest, CustomDataSetters) {
   auto noCustom = Make(99, kDataTypeFloat);
   noCustom->AddEnumStringAndSubData("a", 1, nullptr, 0);
   EXPECT_RESULT(kResultInvalidArgument, noCustom->SetCustomData(&custom, 4));
-  p->SetProperyMediator(nullptr);
 }
 
 TEST_F(ExEnumPropertyTest, ValuesWithoutWholeRecordChangeNothing) {
@@ -336,17 +269,12 @@ TEST_F(ExEnumPropertyTest, PresetLoadRebuildsOneOrTwoEntries) {
   source->AddEnumStringAndSubData("a", 1, five.data(), 4);
   source->AddEnumStringAndSubData("b", 7, nine.data(), 4);
   source->SetCurSel(0);
-  ULONG length = 0;
-  ASSERT_RESULT(kResultOk, source->GetPropertyDataToSave(nullptr, &length));
-  std::vector<WCHAR> text(length + 1);
-  source->GetPropertyDataToSave(text.data(), &length);
+  auto text = testing::PresetTextOf(source.get());
 
   auto target = QRef<CQExEnumProperty>::Adopt(new CQExEnumProperty(&host_, nullptr));
   target->AddEnumStringAndSubData("old", 3, nullptr, 0);
-  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), length));
-  ULONG count = 0;
-  target->GetEnumCount(&count);
-  ASSERT_EQ(2u, count);
+  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1)));
+  ASSERT_EQ(2u, Count(target.get()));
   ULONG value = 0;
   ULONG type = 0;
   target->GetCustomEnumID(&value);
@@ -369,32 +297,28 @@ TEST_F(ExEnumPropertyTest, PresetLoadRebuildsOneOrTwoEntries) {
   EXPECT_EQ(1u, id);
 
   source->SetCurSel(1);
-  source->GetPropertyDataToSave(text.data(), &length);
-  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), length));
-  target->GetEnumCount(&count);
-  EXPECT_EQ(1u, count);
+  text = testing::PresetTextOf(source.get());
+  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1)));
+  EXPECT_EQ(1u, Count(target.get()));
   EXPECT_EQ("String 1", CurSelString(target.get()));
-  EXPECT_EQ(0u, Field(ValueOf(target.get()), 20));
-  EXPECT_EQ(nine, Tail(ValueOf(target.get())));
+  EXPECT_EQ(Record(28, kDataTypeInt32, 4, 7, 7, 0, nine), ValueOf(target.get()));
 }
 
 TEST_F(ExEnumPropertyTest, MalformedPresetsLeaveNoEntriesAndNoCrash) {
   const std::vector<std::vector<unsigned char>> malformed = {
-      std::vector<unsigned char>(10, 0x41),                                  // shorter than the head
-      Record(28, 8, 4, 7, 7, 0, {1, 2}),                                     // value field cut short
-      Record(28, 8, 4, 7, 7, 0, {1, 2, 3, 4, 5, 6, 7, 8}),                   // longer than its total size
-      Record(1000, 8, 4, 7, 1, 0, {1, 2, 3, 4}),                             // lying total size
-      Record(28, 9, 8, 7, 1, 0, {1, 2, 3, 4}),                               // type needs 8 value bytes
-      Record(0xFFFFFFFF, 8, 0xFFFFFFFF, 7, 1, 0xFFFFFFFF, {1, 2, 3, 4}),     // everything negative
+      std::vector<unsigned char>(10, 0x41),                               // shorter than the head
+      Record(28, 8, 4, 7, 7, 0, {1, 2}),                                  // value field cut short
+      Record(28, 8, 4, 7, 7, 0, {1, 2, 3, 4, 5, 6, 7, 8}),                // longer than its total size
+      Record(1000, 8, 4, 7, 1, 0, {1, 2, 3, 4}),                          // lying total size
+      Record(28, 9, 8, 7, 1, 0, {1, 2, 3, 4}),                            // type needs 8 value bytes
+      Record(0xFFFFFFFF, 8, 0xFFFFFFFF, 7, 1, 0xFFFFFFFF, {1, 2, 3, 4}),  // everything negative
   };
   for (std::size_t i = 0; i < malformed.size(); ++i) {
     SCOPED_TRACE(i);
     auto text = PresetOf(malformed[i]);
     auto p = MakeFloats();
     p->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1));
-    ULONG count = 5;
-    p->GetEnumCount(&count);
-    EXPECT_EQ(0u, count);
+    EXPECT_EQ(0u, Count(p.get()));
     const auto stored = ValueOf(p.get());
     ULONG index = 0x55;
     EXPECT_RESULT(kResultOk, p->GetCurSel(&index));
@@ -417,35 +341,24 @@ TEST_F(ExEnumPropertyTest, CopyAppendsEntriesAndTakesRecord) {
   b->AddEnumStringAndSubData("x", 3, nullptr, 0);
   b->AddEnumStringAndSubData("y", 4, nullptr, 0);
   *b = *a;
-  ULONG count = 0;
-  b->GetEnumCount(&count);
-  EXPECT_EQ(5u, count);
+  EXPECT_EQ(5u, Count(b.get()));
   ULONG value = 0;
   b->GetCustomEnumID(&value);
   EXPECT_EQ(7u, value);
   EXPECT_EQ(ValueOf(a.get()), ValueOf(b.get()));
 
-  IQProperty* raw = nullptr;
-  ASSERT_RESULT(kResultOk, a->CloneProperty(&raw));
-  auto clone = QRef<IQProperty>::Adopt(raw);
-  void* out = nullptr;
-  ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQExEnumProperty, &out));
-  auto typed = QRef<IQExEnumProperty>::Adopt(static_cast<IQExEnumProperty*>(out));
-  typed->GetEnumCount(&count);
-  EXPECT_EQ(3u, count);
-  EXPECT_EQ("custom", CurSelString(static_cast<CQExEnumProperty*>(typed.get())));
-  EXPECT_RESULT(kResultNullPointer, a->CloneProperty(nullptr));
+  auto typed = testing::CloneAs<IQExEnumProperty>(a.get(), IID_IQExEnumProperty);
+  ASSERT_TRUE(typed);
+  EXPECT_EQ(3u, Count(typed.get()));
+  EXPECT_EQ("custom", CurSelString(typed.get()));
 }
 
 TEST_F(ExEnumPropertyTest, FlagsAndSerializerSlots) {
   auto p = Make(0, kDataTypeFloat);
   EXPECT_RESULT(kResultOk, p->SetPropertyFlagBit(0x20));
-  ULONG flags = 0;
-  p->GetPropertyFlags(&flags);
-  EXPECT_EQ(0x29u, flags);
+  EXPECT_EQ(0x29u, FlagsOf(p.get()));
   EXPECT_RESULT(kResultOk, p->SetPropertyFlag(2));
-  p->GetPropertyFlags(&flags);
-  EXPECT_EQ(2u, flags);
+  EXPECT_EQ(2u, FlagsOf(p.get()));
   EXPECT_RESULT(kResultInvalidArgument, p->GetPropertyDataToSave(nullptr, nullptr));
   EXPECT_RESULT(kResultInvalidArgument, p->LoadDirectDataFromPreset(nullptr, 0));
   EXPECT_RESULT(kResultInvalidArgument, p->AddEnumStringAndSubData(static_cast<const char*>(nullptr), 1, nullptr, 0));
@@ -464,9 +377,7 @@ TEST_F(ExEnumPropertyTest, FailedAddLeavesListUnchanged) {
     ASSERT_TRUE(fail.Triggered());
   }
   EXPECT_RESULT(kResultOutOfMemory, result);
-  ULONG count = 0;
-  p->GetEnumCount(&count);
-  EXPECT_EQ(3u, count);
+  EXPECT_EQ(3u, Count(p.get()));
 }
 
 }  // namespace

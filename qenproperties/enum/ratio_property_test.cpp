@@ -1,4 +1,5 @@
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -6,58 +7,22 @@
 #include "qenproperties/enum/ratio_property.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/qref.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
-using testing::FakeMediator;
-
-class CountingOptional : public IQOptionalProperty {
- public:
-  virtual ~CountingOptional() = default;
-  ULONG QueryInterface(const _QGUID&, void** out) override {
-    *out = nullptr;
-    return kResultNoInterface;
-  }
-  ULONG AddRef() override { return ++count; }
-  ULONG Release() override { return --count; }
-  ULONG count = 0;
-};
-
-std::vector<WCHAR> Wide(const std::string& text) {
-  std::vector<WCHAR> wide(text.begin(), text.end());
-  wide.push_back(0);
-  return wide;
-}
-
-std::string Preset(CQRatioProperty* p, ULONG* size = nullptr) {
-  ULONG length = 0;
-  if (p->GetPropertyDataToSave(nullptr, &length) != kResultOk) return "<error>";
-  std::vector<WCHAR> text(length + 1);
-  p->GetPropertyDataToSave(text.data(), &length);
-  if (size != nullptr) *size = length;
-  return std::string(text.begin(), text.begin() + length);
-}
+using testing::PresetOf;
+using testing::Wide;
 
 std::string EntryString(CQRatioProperty* p, ULONG index, ULONG* id = nullptr) {
-  ULONG size = 0;
-  if (p->GetEnumString(index, nullptr, &size, id) != kResultOk) return "<none>";
-  std::vector<WCHAR> text(size / 2 + 1);
-  p->GetEnumString(index, text.data(), &size, id);
-  return std::string(text.begin(), text.begin() + size / 2);
+  return testing::ByteText([=](WCHAR* text, ULONG* bytes) { return p->GetEnumString(index, text, bytes, id); });
 }
 
-class RatioPropertyTest : public ::testing::Test {
+class RatioPropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count());
-    EXPECT_EQ(0u, mediator_.Count());
-    EXPECT_EQ(0u, optional_.count);
-  }
   QRef<CQRatioProperty> Make(IQPropertyMediator* mediator = nullptr) {
     return QRef<CQRatioProperty>::Adopt(new CQRatioProperty("Shape", "Frame shape", 2, 40, &host_, mediator));
   }
@@ -77,10 +42,6 @@ class RatioPropertyTest : public ::testing::Test {
     p->GetCustomRatio(&n, &d);
     return {n, d};
   }
-
-  CountingServicesManager host_;
-  FakeMediator mediator_;
-  CountingOptional optional_;
 };
 
 TEST_F(RatioPropertyTest, NewPropertyState) {
@@ -93,14 +54,9 @@ TEST_F(RatioPropertyTest, NewPropertyState) {
   EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
   EXPECT_EQ(0x77u, id) << "an empty value writes nothing";
   ULONG size = 0;
-  EXPECT_EQ("0", Preset(p.get(), &size));
+  EXPECT_EQ("0", PresetOf(p.get(), &size));
   EXPECT_EQ(1u, size);
-  ULONG flags = 0;
-  p->GetPropertyFlags(&flags);
-  EXPECT_EQ(9u, flags);
-  QDataType type = kDataTypeBool;
-  p->GetPropertyDataType(&type);
-  EXPECT_EQ(kDataTypeRatio, type);
+  EXPECT_EQ(kDataTypeRatio, testing::TypeOf(p.get()));
   EXPECT_RESULT(kResultNullPointer, p->GetPropertyDataToSave(nullptr, nullptr));
   EXPECT_RESULT(kResultNullPointer, p->GetCustomEuumId(nullptr));
   ULONG n = 5;
@@ -116,19 +72,18 @@ TEST_F(RatioPropertyTest, SelectionAndPresetText) {
   EXPECT_TRUE(mediator_.calls.empty());
   EXPECT_RESULT(kResultOk, p->SetCurSel(2));
   EXPECT_EQ(1u, mediator_.calls.size());
-  EXPECT_EQ("3#16#9", Preset(p.get(), &size));
+  EXPECT_EQ("3#16#9", PresetOf(p.get(), &size));
   EXPECT_EQ(6u, size);
 
   EXPECT_RESULT(kResultOk, p->SetDirectCurSel(0));
-  EXPECT_EQ("1", Preset(p.get()));
+  EXPECT_EQ("1", PresetOf(p.get()));
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(2));
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelString("16:9"));
   EXPECT_EQ(1u, mediator_.calls.size()) << "direct stores never call the mediator";
   ULONG index = 0;
   p->GetCurSel(&index);
   EXPECT_EQ(1u, index);
-  auto wide = Wide("custom");
-  EXPECT_RESULT(kResultOk, p->SetCurSelString(wide.data()));
+  EXPECT_RESULT(kResultOk, p->SetCurSelString(Wide("custom").data()));
   EXPECT_RESULT(kResultOk, p->SetCurSelById(1));
   EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(42));
   EXPECT_RESULT(kResultInvalidArgument, p->SetDirectCurSelString("none"));
@@ -141,8 +96,7 @@ TEST_F(RatioPropertyTest, SelectionAndPresetText) {
   // IDs of 2^31 and above save as negative numbers.
   p->AddEnumString("wide", 0xFFFFFFFEu);
   p->SetDirectCurSel(3);
-  EXPECT_EQ("-2", Preset(p.get()));
-  p->SetProperyMediator(nullptr);
+  EXPECT_EQ("-2", PresetOf(p.get()));
 }
 
 TEST_F(RatioPropertyTest, StoredIndexOutsideListReadsAsNoEntry) {
@@ -157,9 +111,8 @@ TEST_F(RatioPropertyTest, StoredIndexOutsideListReadsAsNoEntry) {
   EXPECT_RESULT(kResultOk, p->GetCurSelString(text.data(), &size));
   EXPECT_EQ(0x99u, size);
   EXPECT_EQ(0xEEEE, text[0]);
-  EXPECT_EQ("<error>", Preset(p.get()));
-  auto name = Wide("x");
-  EXPECT_RESULT(kResultIndexOutOfRange, p->ChangeCurSelString(name.data()));
+  EXPECT_EQ("<error>", PresetOf(p.get()));
+  EXPECT_RESULT(kResultIndexOutOfRange, p->ChangeCurSelString(Wide("x").data()));
 
   // A host's oversized raw value is read no further than the index.
   const unsigned char raw[9] = {1, 0, 0, 0, 9, 9, 9, 9, 9};
@@ -173,8 +126,7 @@ TEST_F(RatioPropertyTest, StoredIndexOutsideListReadsAsNoEntry) {
 TEST_F(RatioPropertyTest, PresetLoadRoundTrip) {
   auto p = Make();
   p->SetCustomEnumId(3);
-  auto text = Wide("3#16#9");
-  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(text.data(), 6));
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(Wide("3#16#9").data(), 6));
   ULONG count = 0;
   p->GetEnumCount(&count);
   ASSERT_EQ(1u, count);
@@ -182,20 +134,18 @@ TEST_F(RatioPropertyTest, PresetLoadRoundTrip) {
   EXPECT_EQ("use enum id", EntryString(p.get(), 0, &id));
   EXPECT_EQ(3u, id);
   EXPECT_EQ(std::make_pair(16u, 9u), Ratio(p.get()));
-  EXPECT_EQ("3#16#9", Preset(p.get()));
+  EXPECT_EQ("3#16#9", PresetOf(p.get()));
 
-  auto other = Wide("5#4#3");
-  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(other.data(), 5));
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(Wide("5#4#3").data(), 5));
   p->GetEnumCount(&count);
   EXPECT_EQ(2u, count);
   EXPECT_EQ(std::make_pair(16u, 9u), Ratio(p.get())) << "a non-custom ID leaves the ratio";
-  EXPECT_EQ("3#16#9", Preset(p.get())) << "index 0 stays selected";
+  EXPECT_EQ("3#16#9", PresetOf(p.get())) << "index 0 stays selected";
 
   auto negative = Make();
-  auto minus = Wide(" -1#-2#7");
-  negative->LoadDirectDataFromPreset(minus.data(), 0);
+  negative->LoadDirectDataFromPreset(Wide(" -1#-2#7").data(), 0);
   EXPECT_EQ(std::make_pair(0xFFFFFFFEu, 7u), Ratio(negative.get()));
-  EXPECT_EQ("-1#-2#7", Preset(negative.get()));
+  EXPECT_EQ("-1#-2#7", PresetOf(negative.get()));
 }
 
 TEST_F(RatioPropertyTest, MalformedPresetTextsNeverCrashAndKeepTheRatio) {
@@ -204,9 +154,19 @@ TEST_F(RatioPropertyTest, MalformedPresetTextsNeverCrashAndKeepTheRatio) {
     ULONG id;
   };
   const Case cases[] = {
-      {"", 0},           {"abc", 0},       {"#", 0},          {"###", 0},          {"3#", 3},
-      {"3#16", 3},       {"3#16#", 3},     {"3#x#9", 3},      {"3##9", 3},         {"3#16#y", 3},
-      {"3#99999999999#9", 3},              {"99999999999#1#1", 0},                  {"3#1#-99999999999", 3},
+      {"", 0},
+      {"abc", 0},
+      {"#", 0},
+      {"###", 0},
+      {"3#", 3},
+      {"3#16", 3},
+      {"3#16#", 3},
+      {"3#x#9", 3},
+      {"3##9", 3},
+      {"3#16#y", 3},
+      {"3#99999999999#9", 3},
+      {"99999999999#1#1", 0},
+      {"3#1#-99999999999", 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -240,8 +200,7 @@ TEST_F(RatioPropertyTest, ResetRestoresRatioAndDefault) {
 
 TEST_F(RatioPropertyTest, ListBuildingAndCopy) {
   auto p = Make();
-  auto empty = Wide("");
-  EXPECT_RESULT(kResultOk, p->AddEnumString(empty.data(), 1));
+  EXPECT_RESULT(kResultOk, p->AddEnumString(Wide("").data(), 1));
   ULONG count = 0;
   p->GetEnumCount(&count);
   EXPECT_EQ(0u, count);
@@ -263,18 +222,13 @@ TEST_F(RatioPropertyTest, ListBuildingAndCopy) {
   EXPECT_EQ("b", EntryString(target.get(), 2));
   EXPECT_EQ(std::make_pair(21u, 9u), Ratio(target.get()));
 
-  IQProperty* raw = nullptr;
-  ASSERT_RESULT(kResultOk, source->CloneProperty(&raw));
-  auto clone = QRef<IQProperty>::Adopt(raw);
-  void* out = nullptr;
-  ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQRatioProperty, &out));
-  auto typed = QRef<IQRatioProperty>::Adopt(static_cast<IQRatioProperty*>(out));
+  auto typed = testing::CloneAs<IQRatioProperty>(source.get(), IID_IQRatioProperty);
+  ASSERT_TRUE(typed);
   typed->GetEnumCount(&count);
   EXPECT_EQ(2u, count);
 
-  auto renamed = Wide("first");
   source->SetCurSel(0);
-  EXPECT_RESULT(kResultOk, source->ChangeCurSelString(renamed.data()));
+  EXPECT_RESULT(kResultOk, source->ChangeCurSelString(Wide("first").data()));
   EXPECT_EQ("first", EntryString(source.get(), 0));
   EXPECT_RESULT(kResultNullPointer, source->ChangeCurSelString(nullptr));
 }

@@ -26,28 +26,40 @@ std::vector<unsigned char> DecodeRange(const WCHAR* text, std::size_t length) {
   std::vector<unsigned char> bytes;
   if (length % 2 != 0) return bytes;
   bytes.resize(length / 2);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned char high = DigitValue(text[2 * i]);
-    const unsigned char low = DigitValue(text[2 * i + 1]);
-    if (high == kNotHex || low == kNotHex) {
-      bytes.clear();
-      bytes.shrink_to_fit();
-      return bytes;
-    }
-    bytes[i] = static_cast<unsigned char>((high << 4) | low);
+  if (!DecodeTo(text, length, bytes.data())) {
+    bytes.clear();
+    bytes.shrink_to_fit();
   }
   return bytes;
 }
 
 }  // namespace
 
-QWString Encode(const std::vector<unsigned char>& bytes) {
+void EncodeTo(const unsigned char* bytes, std::size_t count, WCHAR* text) {
   static const char kHex[] = "0123456789ABCDEF";
-  QWString text(bytes.size() * 2, WCHAR{0});
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
+  for (std::size_t i = 0; i < count; ++i) {
     text[2 * i] = static_cast<WCHAR>(kHex[bytes[i] >> 4]);
     text[2 * i + 1] = static_cast<WCHAR>(kHex[bytes[i] & 0xFu]);
   }
+  text[2 * count] = 0;
+}
+
+bool DecodeTo(const WCHAR* text, std::size_t length, unsigned char* bytes) {
+  if (length % 2 != 0) return false;
+  for (std::size_t i = 0; i < length / 2; ++i) {
+    const unsigned char high = DigitValue(text[2 * i]);
+    const unsigned char low = DigitValue(text[2 * i + 1]);
+    if (high == kNotHex || low == kNotHex) return false;
+    bytes[i] = static_cast<unsigned char>((high << 4) | low);
+  }
+  return true;
+}
+
+QWString Encode(const std::vector<unsigned char>& bytes) {
+  // One unit more for the terminator EncodeTo writes; the string's own length leaves it out.
+  QWString text(bytes.size() * 2 + 1, WCHAR{0});
+  EncodeTo(bytes.data(), bytes.size(), &text[0]);
+  text.resize(bytes.size() * 2);
   return text;
 }
 

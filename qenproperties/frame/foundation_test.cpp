@@ -54,7 +54,7 @@ TEST(WideString, OrdersCodeUnitsAsUnsignedAndKeepsEofDistinct) {
   EXPECT_EQ(text.substr(1, 3), W(u"ain"));
 }
 
-TEST(WideString, LengthCopyAndEquality) {
+TEST(WideString, LengthCopyEqualityAndAsciiWidening) {
   const QWString gain = W(u"Gain");
   EXPECT_EQ(QWLen(gain.c_str()), 4u);
   EXPECT_EQ(QWLen(W(u"").c_str()), 0u);
@@ -81,9 +81,7 @@ TEST(WideString, LengthCopyAndEquality) {
   EXPECT_FALSE(QWIsEqual(W(u"gain").c_str(), gain.c_str(), 1)) << "comparison is exact whatever the flag";
   EXPECT_TRUE(QWIsEqual(nullptr, nullptr, 0));
   EXPECT_FALSE(QWIsEqual(nullptr, W(u"").c_str(), 0));
-}
 
-TEST(WideString, AsciiWidensEveryByte) {
   EXPECT_EQ(QAsciiToUTF16("Q1"), W(u"Q1"));
   EXPECT_EQ(QAsciiToUTF16("\xE9"), W(u"\u00E9"));
   EXPECT_TRUE(QAsciiToUTF16(nullptr).empty());
@@ -126,7 +124,7 @@ TEST(Utf, RoundTripsEveryScalarValue) {
   EXPECT_TRUE(back == wide);
 }
 
-TEST(Utf, RejectsMalformedUtf8AndLeavesOutputEmpty) {
+TEST(Utf, RejectsMalformedInputAndLeavesOutputEmpty) {
   const std::vector<std::string> bad = {
       "\x80",              // continuation without lead
       "a\xBF",             //
@@ -152,14 +150,14 @@ TEST(Utf, RejectsMalformedUtf8AndLeavesOutputEmpty) {
     EXPECT_EQ(QUTF8ToUTF16(text, out), kResultInvalidArgument) << testing::PrintToString(text);
     EXPECT_TRUE(out.empty()) << testing::PrintToString(text);
   }
-}
 
-TEST(Utf, RejectsUnpairedSurrogatesAndLeavesOutputEmpty) {
-  const std::vector<QWString> bad = {
+  // clang-format off
+  const std::vector<QWString> unpaired = {
       {0xD800}, {0xDC00}, {'a', 0xD83D}, {0xD83D, 'a'}, {0xDE00, 0xD83D}, {0xDC00, 0xDE00},
       {0xD83D, 0xD83D, 0xDE00},
   };
-  for (const QWString& text : bad) {
+  // clang-format on
+  for (const QWString& text : unpaired) {
     std::string out = "stale";
     EXPECT_EQ(QUTF16ToUTF8(text, out), kResultInvalidArgument);
     EXPECT_TRUE(out.empty());
@@ -168,7 +166,7 @@ TEST(Utf, RejectsUnpairedSurrogatesAndLeavesOutputEmpty) {
 
 // ---- identifiers ----
 
-TEST(Guid, HasVersion4LayoutAndIsUnique) {
+TEST(Guid, HasVersion4LayoutIsUniqueAndPrintsInRegistryForm) {
   EXPECT_EQ(QGenerateGUID(nullptr), kResultNullPointer);
   std::set<std::string> seen;
   for (int i = 0; i < 20000; ++i) {
@@ -178,6 +176,9 @@ TEST(Guid, HasVersion4LayoutAndIsUnique) {
     ASSERT_EQ(id.Data4[0] & 0xC0, 0x80);
     ASSERT_TRUE(seen.insert(QGuidToString(id)).second);
   }
+
+  const _QGUID id{0x0A1B2C3D, 0x4E5F, 0x0607, {0x80, 0x09, 0xAB, 0xCD, 0xEF, 0x01, 0x02, 0xF3}};
+  EXPECT_EQ(QGuidToString(id), "{0A1B2C3D-4E5F-0607-8009-ABCDEF0102F3}");
 }
 
 TEST(Guid, ThreadsDrawDifferentIdentifiers) {
@@ -198,11 +199,6 @@ TEST(Guid, ThreadsDrawDifferentIdentifiers) {
   std::set<std::string> all;
   for (const auto& list : drawn) all.insert(list.begin(), list.end());
   EXPECT_EQ(all.size(), static_cast<std::size_t>(kThreads * kEach));
-}
-
-TEST(Guid, PrintsUpperCaseRegistryForm) {
-  const _QGUID id{0x0A1B2C3D, 0x4E5F, 0x0607, {0x80, 0x09, 0xAB, 0xCD, 0xEF, 0x01, 0x02, 0xF3}};
-  EXPECT_EQ(QGuidToString(id), "{0A1B2C3D-4E5F-0607-8009-ABCDEF0102F3}");
 }
 
 // ---- hex text ----
@@ -228,10 +224,12 @@ TEST(Encoding, DecodeRejectsAnythingButHexPairs) {
   QWString withZero = W(u"0A");
   withZero.push_back(0);
   withZero += W(u"B");
+  // clang-format off
   const std::vector<QWString> bad = {W(u"A"), W(u"ABC"), W(u"0G"), W(u"0 "), W(u" 0"), W(u"0x"), withZero,
                                      QWString{0x0130, '0'},  // low byte is '0'
                                      QWString{'0', 0x0141},  // low byte is 'A'
                                      W(u"\uFF10\uFF10")};
+  // clang-format on
   for (const QWString& text : bad) EXPECT_TRUE(Decode(text).empty()) << Narrow(text);
   EXPECT_TRUE(Decode(static_cast<const WCHAR*>(nullptr)).empty());
   EXPECT_TRUE(Decode(W(u"").c_str()).empty());
@@ -284,20 +282,15 @@ TEST_F(BinaryStreamTest, PortChecksRangesWithoutOverflow) {
   EXPECT_EQ(CPort::StaticRamPort(nullptr, 100)->Size(), 0u);
 }
 
-TEST_F(BinaryStreamTest, LittleEndianRecordHasExactBytes) {
+TEST_F(BinaryStreamTest, RecordHasExactBytesInEitherOrder) {
   WriteRecord(kQuenLittleEndian);
-  const std::vector<unsigned char> expected = {
-      0xAB, 0xFE, 0xFF, 0x04, 0x03, 0x02, 0x01, 0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02,
-      0x01, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0};
-  EXPECT_EQ(block, expected);
-}
-
-TEST_F(BinaryStreamTest, BigEndianRecordHasExactBytes) {
+  EXPECT_EQ(block, (std::vector<unsigned char>{0xAB, 0xFE, 0xFF, 0x04, 0x03, 0x02, 0x01, 0x08, 0x07,
+                                               0x06, 0x05, 0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x80,
+                                               0x3F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0}));
   WriteRecord(kQuenBigEndian);
-  const std::vector<unsigned char> expected = {
-      0xAB, 0xFF, 0xFE, 0x01, 0x02, 0x03, 0x04, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
-      0x08, 0x3F, 0x80, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-  EXPECT_EQ(block, expected);
+  EXPECT_EQ(block, (std::vector<unsigned char>{0xAB, 0xFF, 0xFE, 0x01, 0x02, 0x03, 0x04, 0x01, 0x02,
+                                               0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x3F, 0x80, 0x00,
+                                               0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
 }
 
 TEST_F(BinaryStreamTest, ExtremeValuesRoundTripInBothOrders) {
@@ -405,10 +398,12 @@ TEST(NumberText, WritesTheDocumentedExamples) {
 TEST(NumberText, MatchesTheStandardStreamForEveryPrecision) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
+  // clang-format off
   const std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.125, 0.005, 1e-5, 123456789.125,
                                       1e15, 1e16, 1e21, -1e300, std::numeric_limits<double>::max(),
                                       std::numeric_limits<double>::denorm_min(), 1.0 / 3.0, 0.1f, nan,
                                       -nan, inf, -inf};
+  // clang-format on
   for (double value : values) {
     for (int precision : {-1, 0, 1, 2, 3, 6, 10, 17, 25, 150}) {
       SCOPED_TRACE(testing::Message() << std::hexfloat << value << " precision " << precision);
@@ -485,7 +480,8 @@ void ExpectReadsLikeStandard(const std::string& text, T sentinel) {
   }
 }
 
-TEST(NumberReading, IntegersReadLikeTheStandardStream) {
+// clang-format off
+TEST(NumberReading, NumbersReadLikeTheStandardStream) {
   for (const char* text : {"17", "  17abc", "+5", "-0", "-2147483648", "2147483647", "2147483648", "-2147483649",
                            "99999999999999999999", "abc", "", "   ", "-", "+-5", "0x10", "\t\n\v\f\r 42", "007",
                            "3.9", "1e3"}) {
@@ -495,9 +491,7 @@ TEST(NumberReading, IntegersReadLikeTheStandardStream) {
                            "-9223372036854775809", "18446744073709551616", " -42 "}) {
     ExpectReadsLikeStandard<long long>(text, 12345);
   }
-}
 
-TEST(NumberReading, DoublesReadLikeTheStandardStream) {
   for (const char* text :
        {"2.50", "  -1e3x", ".5", "-.5", "+.5", "1.", "abc", "", ".", "-", "1e", "1e+", "1ex", "1E-2", "1.5.3",
         "1e5e3", "0x1p3", "1e400", "-1e400", "1e-400", "-1e-400", "1.7976931348623159e308",
@@ -507,6 +501,7 @@ TEST(NumberReading, DoublesReadLikeTheStandardStream) {
     ExpectReadsLikeStandard<double>(text, 12345.0);
   }
 }
+// clang-format on
 
 TEST(NumberReading, CodeUnitsAboveAsciiStopANumber) {
   std::int32_t value = 9;

@@ -21,11 +21,20 @@ std::mt19937_64& Engine() {
     const auto thread = static_cast<std::uint64_t>(std::hash<std::thread::id>()(std::this_thread::get_id()));
     int marker = 0;
     const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&marker));
-    std::seed_seq seed{device(), device(), device(), device(),
-                       device(), device(), device(), device(),
-                       static_cast<std::uint32_t>(now), static_cast<std::uint32_t>(now >> 32),
-                       static_cast<std::uint32_t>(thread), static_cast<std::uint32_t>(thread >> 32),
-                       static_cast<std::uint32_t>(address), static_cast<std::uint32_t>(address >> 32)};
+    std::seed_seq seed{device(),
+                       device(),
+                       device(),
+                       device(),
+                       device(),
+                       device(),
+                       device(),
+                       device(),
+                       static_cast<std::uint32_t>(now),
+                       static_cast<std::uint32_t>(now >> 32),
+                       static_cast<std::uint32_t>(thread),
+                       static_cast<std::uint32_t>(thread >> 32),
+                       static_cast<std::uint32_t>(address),
+                       static_cast<std::uint32_t>(address >> 32)};
     return std::mt19937_64(seed);
   }();
   return engine;

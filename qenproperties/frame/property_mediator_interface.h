@@ -35,8 +35,7 @@ typedef unsigned char (*PropDependencyNotifyCallback)(IQProperty* previous, IQPr
 class IQPropertyMediator : public IQUnknown {
  public:
   virtual ULONG PropertyChanged(IQProperty* previous, IQProperty* current) = 0;
-  virtual ULONG RegisterDependency(ULONG propertyId, PropDependencyCallback callback, void* user,
-                                   ULONG* handle) = 0;
+  virtual ULONG RegisterDependency(ULONG propertyId, PropDependencyCallback callback, void* user, ULONG* handle) = 0;
   virtual ULONG UnRegisterDependency(ULONG handle) = 0;
   virtual ULONG RegisterProperty(IQProperty* property) = 0;
   virtual ULONG UnRegisterProperty(IQProperty* property) = 0;

@@ -99,14 +99,13 @@ void oUTF16StringStream::AppendDecimal(unsigned long long value) {
 // with an explicit precision is defined to give that same text.
 void oUTF16StringStream::AppendDouble(double value) {
   const std::ios_base::fmtflags field = flags_ & std::ios_base::floatfield;
-  const bool decorated =
-      (flags_ & (std::ios_base::showpos | std::ios_base::showpoint | std::ios_base::uppercase)) != 0;
+  const bool decorated = (flags_ & (std::ios_base::showpos | std::ios_base::showpoint | std::ios_base::uppercase)) != 0;
   const std::streamsize precision = precision_ < 0 ? 6 : precision_;
   if (!decorated && (field == std::ios_base::fixed || field == std::ios_base::fmtflags{}) &&
       precision <= kMaxDirectPrecision) {
     char buffer[kDirectBufferSize];
-    const std::chars_format format = field == std::ios_base::fixed ? std::chars_format::fixed
-                                                                   : std::chars_format::general;
+    const std::chars_format format =
+        field == std::ios_base::fixed ? std::chars_format::fixed : std::chars_format::general;
     const std::to_chars_result result =
         std::to_chars(buffer, buffer + sizeof buffer, value, format, static_cast<int>(precision));
     if (result.ec == std::errc()) {

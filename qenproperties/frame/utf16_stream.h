@@ -20,8 +20,8 @@
 #define QENPROPERTIES_FRAME_UTF16_STREAM_H_
 
 #include <cstdint>
-#include <ios>
 #include <iomanip>
+#include <ios>
 #include <ostream>
 #include <type_traits>
 

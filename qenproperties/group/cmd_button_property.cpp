@@ -6,16 +6,16 @@
 
 namespace Quenneth {
 
-CQCmdButtonProperty::CQCmdButtonProperty(const char* name, const char* description, ULONG groupId,
-                                         ULONG propertyId, QDataType type, IQServicesManager* servicesManager,
+CQCmdButtonProperty::CQCmdButtonProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
+                                         QDataType type, IQServicesManager* servicesManager,
                                          IQPropertyMediator* mediator)
     : PropertyShell(servicesManager, mediator) {
   Describe(name, description, groupId, propertyId, type);
   inner_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
-CQCmdButtonProperty::CQCmdButtonProperty(const WCHAR* name, const WCHAR* description, ULONG groupId,
-                                         ULONG propertyId, QDataType type, IQServicesManager* servicesManager,
+CQCmdButtonProperty::CQCmdButtonProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
+                                         QDataType type, IQServicesManager* servicesManager,
                                          IQPropertyMediator* mediator)
     : PropertyShell(servicesManager, mediator) {
   Describe(name, description, groupId, propertyId, type);
@@ -26,9 +26,7 @@ CQCmdButtonProperty::CQCmdButtonProperty(IQServicesManager* servicesManager, IQP
     : PropertyShell(servicesManager, mediator) {}
 
 // The caption, text and procedure belong to the button the host set them on, so a copy starts without them.
-CQCmdButtonProperty::CQCmdButtonProperty(CQCmdButtonProperty& source) : PropertyShell(source) {
-  CopyShellFrom(source);
-}
+CQCmdButtonProperty::CQCmdButtonProperty(CQCmdButtonProperty& source) : PropertyShell(source) { CopyShellFrom(source); }
 
 // Only the base property and the services manager are taken; the target keeps its own caption, text and
 // procedure.
@@ -147,8 +145,7 @@ ULONG CQCmdButtonProperty::SetDescriptionText(const char* text) {
   return kResultOk;
 }
 
-ULONG CQCmdButtonProperty::GetText(const std::optional<QWString>& text, WCHAR* buffer, ULONG* length,
-                                   bool caption) {
+ULONG CQCmdButtonProperty::GetText(const std::optional<QWString>& text, WCHAR* buffer, ULONG* length, bool caption) {
   if (length == nullptr) return kResultNullPointer;
   if (*length != 0 && buffer == nullptr) return kResultNullPointer;
   {

@@ -27,8 +27,8 @@ class QEN_API CQCmdButtonProperty : public detail::PropertyShell<CQCmdButtonProp
   // Named forms (narrow texts are UTF-8): name, description, IDs and the data type as given; flags 9.
   CQCmdButtonProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId, QDataType type,
                       IQServicesManager* servicesManager, IQPropertyMediator* mediator);
-  CQCmdButtonProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
-                      QDataType type, IQServicesManager* servicesManager, IQPropertyMediator* mediator);
+  CQCmdButtonProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId, QDataType type,
+                      IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // Flags 1, nothing else set.
   CQCmdButtonProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // Base property (without mediator) and services manager of the source; no caption, text or procedure.

@@ -7,32 +7,15 @@
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/group/cmd_button_property.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
-using testing::FakeMediator;
-
-std::vector<WCHAR> Wide(const std::string& text) {
-  std::vector<WCHAR> wide(text.begin(), text.end());
-  wide.push_back(0);
-  return wide;
-}
-
-// Reads a text through the length protocol: a query with *length == 0 and no buffer, then the text.
-template <class Getter>
-std::string ReadText(Getter get) {
-  ULONG length = 0;
-  if (get(nullptr, &length) != kResultOk) return "<error>";
-  std::vector<WCHAR> buffer(length + 1, 0xFFFF);
-  if (length != 0 && get(buffer.data(), &length) != kResultOk) return "<error>";
-  if (length != 0 && buffer[length] != 0) return "<unterminated>";
-  return std::string(buffer.begin(), buffer.begin() + length);
-}
+using testing::ReadText;
+using testing::Wide;
 
 // What the on-click procedure and the callback saw, in order.
 struct ClickLog {
@@ -57,12 +40,8 @@ void AfterClick(enumButtonClickStatus status, void* user) {
   log->status = status;
 }
 
-class CmdButtonPropertyTest : public ::testing::Test {
+class CmdButtonPropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count());
-    EXPECT_EQ(0u, mediator_.Count());
-  }
   QRef<CQCmdButtonProperty> Make(IQPropertyMediator* mediator = nullptr) {
     return QRef<CQCmdButtonProperty>::Adopt(
         new CQCmdButtonProperty("Apply", "Applies the changes", 2, 40, kDataTypeUInt32, &host_, mediator));
@@ -74,17 +53,12 @@ class CmdButtonPropertyTest : public ::testing::Test {
     return ReadText([button](WCHAR* b, ULONG* l) { return button->GetDescriptionText(b, l); });
   }
 
-  CountingServicesManager host_;
-  FakeMediator mediator_;
   ClickLog log_;
   ClickLog callbackLog_;
 };
 
-TEST_F(CmdButtonPropertyTest, NamedButtonHasNoValueAndFlagsNine) {
+TEST_F(CmdButtonPropertyTest, ValueStartsEmptyAndIsExactlyFourBytes) {
   auto button = Make(&mediator_);
-  ULONG flags = 0;
-  button->GetPropertyFlags(&flags);
-  EXPECT_EQ(9u, flags);
   ULONG length = 99;
   button->GetPropertyData(nullptr, &length);
   EXPECT_EQ(0u, length);
@@ -92,12 +66,22 @@ TEST_F(CmdButtonPropertyTest, NamedButtonHasNoValueAndFlagsNine) {
   EXPECT_RESULT(kResultOk, button->GetPropertyData(&value));
   EXPECT_EQ(0xABCDu, value) << "an empty value leaves the output unchanged";
   EXPECT_TRUE(mediator_.calls.empty());
-}
 
-TEST_F(CmdButtonPropertyTest, ClickWithoutProcedureCallsNothing) {
-  auto button = Make();
-  EXPECT_RESULT(kResultNullPointer, button->ButtonClicked(&AfterClick, &callbackLog_));
-  EXPECT_TRUE(callbackLog_.events.empty());
+  const unsigned char two[2] = {1, 2};
+  EXPECT_RESULT(kResultInvalidArgument, button->SetPropertyData(two, 2));
+  EXPECT_RESULT(kResultInvalidArgument, button->SetPropertyData(two, 8));
+  EXPECT_TRUE(mediator_.calls.empty());
+  EXPECT_RESULT(kResultOk, button->SetPropertyData(7u));
+  EXPECT_RESULT(kResultOk, button->GetPropertyData(&value));
+  EXPECT_EQ(7u, value);
+  EXPECT_EQ(1u, mediator_.calls.size());
+  EXPECT_RESULT(kResultNullPointer, button->GetPropertyData(static_cast<ULONG*>(nullptr)));
+
+  const ULONG raw = 11;
+  EXPECT_RESULT(kResultOk, button->SetPropertyData(&raw, sizeof(raw)));
+  button->GetPropertyData(&value);
+  EXPECT_EQ(11u, value);
+  EXPECT_EQ(2u, mediator_.calls.size());
 }
 
 TEST_F(CmdButtonPropertyTest, ClickRunsProcedureThenCallbackWithItsResult) {
@@ -118,21 +102,18 @@ TEST_F(CmdButtonPropertyTest, ClickRunsProcedureThenCallbackWithItsResult) {
   EXPECT_EQ(1u, callbackLog_.events.size());
 
   ASSERT_RESULT(kResultOk, button->SetOnClickProc(nullptr, nullptr));
-  EXPECT_RESULT(kResultNullPointer, button->ButtonClicked(&AfterClick, &log_));
+  EXPECT_RESULT(kResultNullPointer, button->ButtonClicked(&AfterClick, &callbackLog_));
+  EXPECT_EQ(1u, callbackLog_.events.size()) << "without a procedure nothing is called";
 }
 
-TEST_F(CmdButtonPropertyTest, CaptionFallsBackToTheName) {
+TEST_F(CmdButtonPropertyTest, CaptionAndDescriptionFallBackToNameAndDescription) {
   auto button = Make();
   EXPECT_EQ("Apply", Caption(button.get()));
-  const auto caption = Wide("Apply now");
-  ASSERT_RESULT(kResultOk, button->SetButtonCaption(caption.data()));
+  ASSERT_RESULT(kResultOk, button->SetButtonCaption(Wide("Apply now").data()));
   EXPECT_EQ("Apply now", Caption(button.get()));
   ASSERT_RESULT(kResultOk, button->SetButtonCaption(nullptr));
   EXPECT_EQ("Apply", Caption(button.get()));
-}
 
-TEST_F(CmdButtonPropertyTest, DescriptionTextFallsBackToTheDescription) {
-  auto button = Make();
   EXPECT_EQ("Applies the changes", Description(button.get()));
   const auto text = Wide("Wide text");
   ASSERT_RESULT(kResultOk, button->SetDescriptionText(text.data()));
@@ -148,8 +129,7 @@ TEST_F(CmdButtonPropertyTest, DescriptionTextFallsBackToTheDescription) {
 
 TEST_F(CmdButtonPropertyTest, LengthProtocolRefusesLengthWithoutBuffer) {
   auto button = Make();
-  const auto caption = Wide("OK");
-  button->SetButtonCaption(caption.data());
+  button->SetButtonCaption(Wide("OK").data());
   ULONG length = 5;
   EXPECT_RESULT(kResultNullPointer, button->GetButtonCaption(nullptr, &length));
   EXPECT_RESULT(kResultNullPointer, button->GetDescriptionText(nullptr, &length));
@@ -163,51 +143,25 @@ TEST_F(CmdButtonPropertyTest, LengthProtocolRefusesLengthWithoutBuffer) {
   length = 0;
   EXPECT_RESULT(kResultOk, button->GetButtonCaption(nullptr, &length));
   EXPECT_EQ(5u, length);
-}
 
-TEST_F(CmdButtonPropertyTest, EmptyCaptionWritesNothing) {
-  auto button = Make();
   const WCHAR empty[] = {0};
   button->SetButtonCaption(empty);
   WCHAR buffer[4] = {0x41, 0x41, 0x41, 0x41};
-  ULONG length = 4;
+  length = 4;
   EXPECT_RESULT(kResultOk, button->GetButtonCaption(buffer, &length));
   EXPECT_EQ(0u, length);
-  EXPECT_EQ(0x41, buffer[0]);
-}
-
-TEST_F(CmdButtonPropertyTest, ValueIsExactlyFourBytes) {
-  auto button = Make(&mediator_);
-  const unsigned char two[2] = {1, 2};
-  EXPECT_RESULT(kResultInvalidArgument, button->SetPropertyData(two, 2));
-  EXPECT_RESULT(kResultInvalidArgument, button->SetPropertyData(two, 8));
-  EXPECT_TRUE(mediator_.calls.empty());
-  EXPECT_RESULT(kResultOk, button->SetPropertyData(7u));
-  ULONG value = 0;
-  EXPECT_RESULT(kResultOk, button->GetPropertyData(&value));
-  EXPECT_EQ(7u, value);
-  EXPECT_EQ(1u, mediator_.calls.size());
-  EXPECT_RESULT(kResultNullPointer, button->GetPropertyData(static_cast<ULONG*>(nullptr)));
-
-  const ULONG raw = 11;
-  EXPECT_RESULT(kResultOk, button->SetPropertyData(&raw, sizeof(raw)));
-  button->GetPropertyData(&value);
-  EXPECT_EQ(11u, value);
-  EXPECT_EQ(2u, mediator_.calls.size());
+  EXPECT_EQ(0x41, buffer[0]) << "an empty caption writes nothing";
 }
 
 TEST_F(CmdButtonPropertyTest, CloneHasNoCaptionTextOrProcedure) {
   auto button = Make(&mediator_);
-  const auto caption = Wide("Go");
-  button->SetButtonCaption(caption.data());
+  button->SetButtonCaption(Wide("Go").data());
   button->SetDescriptionText("Starts");
   button->SetOnClickProc(&OnClick, &log_);
   button->SetPropertyData(5u);
 
-  QRef<IQProperty> clone;
-  ASSERT_RESULT(kResultOk, button->CloneProperty(clone.Put()));
-  QRef<IQCmdButtonProperty> typed;
-  ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQCmdButtonProperty, typed.PutVoid()));
+  auto typed = testing::CloneAs<IQCmdButtonProperty>(button.get(), IID_IQCmdButtonProperty);
+  ASSERT_TRUE(typed);
   EXPECT_RESULT(kResultNullPointer, typed->ButtonClicked(&AfterClick, &log_));
   EXPECT_TRUE(log_.events.empty());
   EXPECT_EQ("Apply", Caption(typed.get()));
@@ -215,17 +169,14 @@ TEST_F(CmdButtonPropertyTest, CloneHasNoCaptionTextOrProcedure) {
   ULONG value = 0;
   static_cast<CQCmdButtonProperty*>(typed.get())->GetPropertyData(&value);
   EXPECT_EQ(5u, value) << "the value travels with the base property";
-  EXPECT_RESULT(kResultNullPointer, button->CloneProperty(nullptr));
 }
 
 TEST_F(CmdButtonPropertyTest, AssignmentKeepsTheTargetsOwnExtras) {
   auto source = Make();
-  const auto sourceCaption = Wide("Source");
-  source->SetButtonCaption(sourceCaption.data());
+  source->SetButtonCaption(Wide("Source").data());
   source->SetPropertyData(9u);
   auto target = QRef<CQCmdButtonProperty>::Adopt(new CQCmdButtonProperty(&host_, nullptr));
-  const auto targetCaption = Wide("Target");
-  target->SetButtonCaption(targetCaption.data());
+  target->SetButtonCaption(Wide("Target").data());
   target->SetOnClickProc(&OnClick, &log_);
 
   *target = *source;
@@ -237,18 +188,6 @@ TEST_F(CmdButtonPropertyTest, AssignmentKeepsTheTargetsOwnExtras) {
 
   auto copy = QRef<CQCmdButtonProperty>::Adopt(new CQCmdButtonProperty(*target));
   EXPECT_EQ("Apply", Caption(copy.get())) << "a fresh copy starts without a caption";
-}
-
-TEST_F(CmdButtonPropertyTest, QueryInterfaceRefusesTheSerializer) {
-  auto button = Make();
-  QRef<IQUnknown> out;
-  EXPECT_RESULT(kResultNoInterface, button->QueryInterface(IID_IQPropertySerializer, out.PutVoid()));
-  EXPECT_FALSE(out);
-  EXPECT_RESULT(kResultNoInterface, button->QueryInterface(IID_IQPropertyAdvanced, out.PutVoid()))
-      << "the base property is not asked";
-  EXPECT_RESULT(kResultOk, button->QueryInterface(IID_IQProperty, out.PutVoid()));
-  EXPECT_RESULT(kResultOk, button->QueryInterface(IID_IQUnknown, out.PutVoid()));
-  EXPECT_RESULT(kResultOk, button->QueryInterface(IID_IQCmdButtonProperty, out.PutVoid()));
 }
 
 TEST_F(CmdButtonPropertyTest, ConcurrentCaptionChangesAndReadsAreSafe) {

@@ -24,8 +24,8 @@ class QEN_API CQGroupProperty : public detail::TypedProperty<CQGroupProperty, IQ
   // mediator given here is called once) the value {attribute, state}; flags 9.
   CQGroupProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId, ULONG attribute,
                   ULONG state, IQServicesManager* servicesManager, IQPropertyMediator* mediator);
-  CQGroupProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
-                  ULONG attribute, ULONG state, IQServicesManager* servicesManager, IQPropertyMediator* mediator);
+  CQGroupProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId, ULONG attribute,
+                  ULONG state, IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // {0, 0} as default and value, data type 11, flags 1.
   CQGroupProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // Base property (without mediator), services manager and own copy of the source.

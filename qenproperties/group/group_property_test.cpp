@@ -7,15 +7,15 @@
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/group/group_property.h"
 #include "qenproperties/property/property.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
-using testing::FakeMediator;
+using testing::PresetTextOf;
+using testing::ValueOf;
 
 struct Words {
   ULONG attribute;
@@ -35,23 +35,8 @@ Words AsWords(const std::vector<unsigned char>& bytes) {
   return {record.attribute, record.state};
 }
 
-std::vector<unsigned char> ValueBytes(IQProperty* property) {
-  ULONG length = 0;
-  property->GetPropertyData(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  if (length != 0) property->GetPropertyData(bytes.data(), &length);
-  return bytes;
-}
-
-Words Value(IQProperty* property) { return AsWords(ValueBytes(property)); }
-
-Words Default(IQProperty* property) {
-  ULONG length = 0;
-  property->GetPropertyDefaultData(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  if (length != 0) property->GetPropertyDefaultData(bytes.data(), &length);
-  return AsWords(bytes);
-}
+Words Value(IQProperty* property) { return AsWords(ValueOf(property)); }
+Words Default(IQProperty* property) { return AsWords(testing::DefaultOf(property)); }
 
 Words Reported(IQGroupProperty* group) {
   Words words{0xDEADBEEF, 0xDEADBEEF};
@@ -60,68 +45,38 @@ Words Reported(IQGroupProperty* group) {
   return words;
 }
 
-// The preset text with its terminator, as a loader receives it.
-std::vector<WCHAR> PresetText(IQPropertySerializer* serializer) {
-  ULONG length = 0;
-  EXPECT_RESULT(kResultOk, serializer->GetPropertyDataToSave(nullptr, &length));
-  std::vector<WCHAR> text(length + 1, 0);
-  serializer->GetPropertyDataToSave(text.data(), &length);
-  return text;
-}
-
-class GroupPropertyTest : public ::testing::Test {
+class GroupPropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count());
-    EXPECT_EQ(0u, mediator_.Count());
-  }
   QRef<CQGroupProperty> Make(ULONG attribute, ULONG state, IQPropertyMediator* mediator = nullptr) {
     return QRef<CQGroupProperty>::Adopt(
         new CQGroupProperty("Layout", "Layout group", 4, 21, attribute, state, &host_, mediator));
   }
-  static ULONG Flags(IQProperty* property) {
-    ULONG flags = 0;
-    property->GetPropertyFlags(&flags);
-    return flags;
-  }
-
-  CountingServicesManager host_;
-  FakeMediator mediator_;
 };
 
-TEST_F(GroupPropertyTest, NamedPropertyHoldsTheRecordInValueDefaultAndOwnCopy) {
+TEST_F(GroupPropertyTest, ConstructorsHoldTheRecordInValueDefaultAndOwnCopy) {
   auto group = Make(2, 5, &mediator_);
   EXPECT_EQ((Words{2, 5}), Reported(group.get()));
   EXPECT_EQ((Words{2, 5}), Value(group.get()));
   EXPECT_EQ((Words{2, 5}), Default(group.get()));
-  EXPECT_EQ(9u, Flags(group.get()));
-  QDataType type = kDataTypeBool;
-  group->GetPropertyDataType(&type);
-  EXPECT_EQ(kDataTypeGroup, type);
+  EXPECT_EQ(kDataTypeGroup, testing::TypeOf(group.get()));
   EXPECT_EQ(1u, mediator_.calls.size()) << "the constructor stores the value by the notifying store";
-}
 
-TEST_F(GroupPropertyTest, WideConstructorNotifiesOnceToo) {
   const WCHAR name[] = {'G', 0};
   const WCHAR description[] = {'D', 0};
-  auto group =
-      QRef<CQGroupProperty>::Adopt(new CQGroupProperty(name, description, 1, 2, 6, 7, &host_, &mediator_));
-  EXPECT_EQ(1u, mediator_.calls.size());
-  EXPECT_EQ((Words{6, 7}), Value(group.get()));
+  auto wide = QRef<CQGroupProperty>::Adopt(new CQGroupProperty(name, description, 1, 2, 6, 7, &host_, &mediator_));
+  EXPECT_EQ(2u, mediator_.calls.size()) << "the wide constructor notifies once too";
+  EXPECT_EQ((Words{6, 7}), Value(wide.get()));
   ULONG id = 0;
-  group->GetPropertyID(&id);
+  wide->GetPropertyID(&id);
   EXPECT_EQ(2u, id) << "the fourth argument is the property ID";
+
+  auto plain = QRef<CQGroupProperty>::Adopt(new CQGroupProperty(&host_, nullptr));
+  EXPECT_EQ((Words{0, 0}), Reported(plain.get()));
+  EXPECT_EQ((Words{0, 0}), Value(plain.get()));
+  EXPECT_EQ((Words{0, 0}), Default(plain.get()));
 }
 
-TEST_F(GroupPropertyTest, DefaultConstructorHoldsZerosWithFlagsOne) {
-  auto group = QRef<CQGroupProperty>::Adopt(new CQGroupProperty(&host_, nullptr));
-  EXPECT_EQ((Words{0, 0}), Reported(group.get()));
-  EXPECT_EQ((Words{0, 0}), Value(group.get()));
-  EXPECT_EQ((Words{0, 0}), Default(group.get()));
-  EXPECT_EQ(1u, Flags(group.get()));
-}
-
-TEST_F(GroupPropertyTest, OnlySetGroupStateCallsTheMediator) {
+TEST_F(GroupPropertyTest, OnlySetGroupStateCallsTheMediatorAndARefusalKeepsTheValue) {
   auto group = Make(2, 5, &mediator_);
   EXPECT_RESULT(kResultOk, group->SetGroupState(7));
   EXPECT_EQ((Words{2, 7}), Value(group.get()));
@@ -134,10 +89,8 @@ TEST_F(GroupPropertyTest, OnlySetGroupStateCallsTheMediator) {
   EXPECT_EQ((Words{3, 8}), Value(group.get()));
   EXPECT_EQ((Words{3, 8}), Reported(group.get()));
   EXPECT_EQ(2u, mediator_.calls.size());
-}
 
-TEST_F(GroupPropertyTest, RefusedStateKeepsOldValueWhileOwnCopyTakesTheNewState) {
-  auto group = Make(2, 5, &mediator_);
+  group = Make(2, 5, &mediator_);
   mediator_.answer = kResultChangeRefused;
   EXPECT_RESULT(kResultChangeRefused, group->SetGroupState(7));
   EXPECT_EQ((Words{2, 5}), Value(group.get()));
@@ -147,19 +100,17 @@ TEST_F(GroupPropertyTest, RefusedStateKeepsOldValueWhileOwnCopyTakesTheNewState)
   EXPECT_EQ((Words{1, 7}), Value(group.get()));
 }
 
-TEST_F(GroupPropertyTest, ValueSettersLeaveTheOwnCopyUntilAPresetRoundTrip) {
+TEST_F(GroupPropertyTest, ValueDefaultAndResetMoveOnlyTheBaseBytesUntilAPresetRoundTrip) {
   auto group = Make(2, 5);
   EXPECT_RESULT(kResultOk, group->SetPropertyData(grPropData{1, 1}));
   EXPECT_EQ((Words{1, 1}), Value(group.get()));
   EXPECT_EQ((Words{2, 5}), Reported(group.get()));
 
-  std::vector<WCHAR> text = PresetText(group.get());
+  std::vector<WCHAR> text = PresetTextOf(group.get());
   EXPECT_RESULT(kResultOk, group->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1)));
   EXPECT_EQ((Words{1, 1}), Reported(group.get()));
-}
 
-TEST_F(GroupPropertyTest, DefaultAndResetMoveOnlyTheBaseBytes) {
-  auto group = Make(2, 5);
+  group = Make(2, 5);
   EXPECT_RESULT(kResultOk, group->SetPropertyDefaultData(grPropData{4, 9}));
   EXPECT_EQ((Words{4, 9}), Default(group.get()));
   EXPECT_EQ((Words{2, 5}), Value(group.get()));
@@ -172,7 +123,7 @@ TEST_F(GroupPropertyTest, DefaultAndResetMoveOnlyTheBaseBytes) {
   EXPECT_EQ((Words{2, 5}), Reported(group.get()));
 }
 
-TEST_F(GroupPropertyTest, SetDataSizeAcceptsOnlyTheRecordSizeAndStoresNothing) {
+TEST_F(GroupPropertyTest, SizeWordIsTheRecordSizeAndNullOutputsAreRefused) {
   auto group = Make(2, 5);
   EXPECT_RESULT(kResultOk, group->SetDataSize(8));
   EXPECT_RESULT(kResultInvalidArgument, group->SetDataSize(4));
@@ -181,26 +132,28 @@ TEST_F(GroupPropertyTest, SetDataSizeAcceptsOnlyTheRecordSizeAndStoresNothing) {
   group->GetDataSize(&size);
   EXPECT_EQ(8u, size);
   EXPECT_EQ((Words{2, 5}), Value(group.get()));
+
+  EXPECT_RESULT(kResultNullPointer, group->GetGroupState(nullptr));
+  EXPECT_RESULT(kResultNullPointer, group->GetGroupAttribute(nullptr));
+  WCHAR text[64] = {};
+  EXPECT_RESULT(kResultNullPointer, group->GetPropertyDataToSave(text, nullptr));
 }
 
-TEST_F(GroupPropertyTest, PresetOfFourBytesIsRefusedAndTheOwnCopyStays) {
+TEST_F(GroupPropertyTest, FailedPresetLoadsLeaveTheOwnCopy) {
   auto source = QRef<CQProperty>::Adopt(new CQProperty());
   const ULONG four = 0x01020304;
   ASSERT_RESULT(kResultOk, source->SetDirectData(&four, sizeof(four)));
-  std::vector<WCHAR> text = PresetText(source.get());
+  std::vector<WCHAR> text = PresetTextOf(source.get());
 
   auto group = Make(2, 5, &mediator_);
-  EXPECT_RESULT(kResultNoSelection,
-                group->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1)));
+  EXPECT_RESULT(kResultNoSelection, group->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1)));
   EXPECT_EQ((Words{2, 5}), Reported(group.get()));
-  EXPECT_EQ(4u, ValueBytes(group.get()).size()) << "the value keeps what the load stored";
+  EXPECT_EQ(4u, ValueOf(group.get()).size()) << "the value keeps what the load stored";
   EXPECT_EQ(2u, mediator_.calls.size()) << "the load stores by the notifying store";
-}
 
-TEST_F(GroupPropertyTest, RefusedPresetLoadLeavesTheOwnCopy) {
-  auto group = Make(2, 5, &mediator_);
+  group = Make(2, 5, &mediator_);
   auto other = Make(8, 9);
-  std::vector<WCHAR> text = PresetText(other.get());
+  text = PresetTextOf(other.get());
   mediator_.answer = kResultChangeRefused;
   EXPECT_RESULT(kResultChangeRefused,
                 group->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1)));
@@ -208,22 +161,11 @@ TEST_F(GroupPropertyTest, RefusedPresetLoadLeavesTheOwnCopy) {
   EXPECT_EQ((Words{2, 5}), Value(group.get()));
 }
 
-TEST_F(GroupPropertyTest, NullOutputsAreRefused) {
-  auto group = Make(2, 5);
-  EXPECT_RESULT(kResultNullPointer, group->GetGroupState(nullptr));
-  EXPECT_RESULT(kResultNullPointer, group->GetGroupAttribute(nullptr));
-  WCHAR text[64] = {};
-  EXPECT_RESULT(kResultNullPointer, group->GetPropertyDataToSave(text, nullptr));
-  EXPECT_RESULT(kResultNullPointer, group->CloneProperty(nullptr));
-}
-
 TEST_F(GroupPropertyTest, CopiesCarryBothTheValueAndTheOwnCopy) {
   auto group = Make(2, 5, &mediator_);
   group->SetPropertyData(grPropData{9, 9});
-  QRef<IQProperty> clone;
-  ASSERT_RESULT(kResultOk, group->CloneProperty(clone.Put()));
-  QRef<IQGroupProperty> typed;
-  ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQGroupProperty, typed.PutVoid()));
+  auto typed = testing::CloneAs<IQGroupProperty>(group.get(), IID_IQGroupProperty);
+  ASSERT_TRUE(typed);
   EXPECT_EQ((Words{2, 5}), Reported(typed.get()));
   EXPECT_EQ((Words{9, 9}), Value(typed.get()));
   const size_t calls = mediator_.calls.size();

@@ -8,6 +8,8 @@
 #ifndef QENPROPERTIES_INTERNAL_COUNTED_H_
 #define QENPROPERTIES_INTERNAL_COUNTED_H_
 
+#include <atomic>
+
 #include "qenproperties/frame/types.h"
 #include "qenproperties/internal/lock.h"
 
@@ -17,19 +19,13 @@ namespace detail {
 template <class Derived, class... Interfaces>
 class Counted : public Interfaces... {
  public:
-  ULONG AddRef() override {
-    QLockGuard guard(lock_);
-    return ++refCount_;
-  }
+  // The count is atomic rather than guarded by the object's lock: every change of a property makes and drops
+  // several references, and a lock round trip for each was a large part of the change road. The answers are
+  // the same: the new count, and the last Release destroys the object (after every other thread's Release).
+  ULONG AddRef() override { return refCount_.fetch_add(1, std::memory_order_relaxed) + 1; }
 
-  // The count is changed under the lock, but the object is destroyed after the lock is left: the destructor
-  // tears the lock down.
   ULONG Release() override {
-    ULONG count;
-    {
-      QLockGuard guard(lock_);
-      count = --refCount_;
-    }
+    const ULONG count = refCount_.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (count == 0) delete static_cast<Derived*>(this);
     return count;
   }
@@ -45,7 +41,7 @@ class Counted : public Interfaces... {
 
  private:
   mutable QLock lock_;
-  ULONG refCount_ = 1;
+  std::atomic<ULONG> refCount_{1};
 };
 
 }  // namespace detail

@@ -1,5 +1,4 @@
 #include <atomic>
-#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "qenproperties/mediator/property_mediator.h"
 #include "qenproperties/scalar/long_property.h"
 #include "qenproperties/testing/counting_services_manager.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 #if defined(__SANITIZE_THREAD__)
@@ -28,6 +28,8 @@ namespace Quenneth {
 namespace {
 
 using testing::CountingServicesManager;
+using testing::LongOf;
+using testing::RefCount;
 
 constexpr int kThreads = 4;
 constexpr int kProperties = 4;
@@ -35,20 +37,6 @@ constexpr int kIterations = 300;
 // A change to a value that is not the last of its block of eight sets the next property to the value after
 // it, so every chain started at a multiple of eight ends after at most seven further changes.
 constexpr ULONG kChainBlock = 8;
-
-template <class T>
-ULONG RefCount(T* object) {
-  object->AddRef();
-  return object->Release();
-}
-
-ULONG ValueOf(IQProperty* property) {
-  ULONG value = 0;
-  ULONG length = sizeof(value);
-  unsigned char bytes[4] = {0, 0, 0, 0};
-  if (property->GetPropertyData(bytes, &length) == kResultOk) std::memcpy(&value, bytes, sizeof(value));
-  return value;
-}
 
 struct Link {
   CQLongProperty* target = nullptr;
@@ -60,7 +48,7 @@ struct Link {
 ULONG PassOn(IQProperty*, IQProperty* current, CModifiedPropIterator* iterator, void* user,
              enumPropChangeStatus status) {
   auto* link = static_cast<Link*>(user);
-  const ULONG value = ValueOf(current);
+  const ULONG value = LongOf(current);
   const bool passes = value % kChainBlock != kChainBlock - 1;
   if (status == ePropChangePreview && passes) iterator->AddToList(link->target, nullptr, value + 1);
   if (status == ePropChangeApply) {

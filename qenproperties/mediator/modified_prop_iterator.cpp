@@ -77,8 +77,7 @@ ULONG CQModifiedPropIterator::AddToList(IQProperty* first, IQProperty* second, U
   return kResultOk;
 }
 
-ULONG CQModifiedPropIterator::AddToListWithIndex(ULONG index, IQProperty* first, IQProperty* second,
-                                                 ULONG status) {
+ULONG CQModifiedPropIterator::AddToListWithIndex(ULONG index, IQProperty* first, IQProperty* second, ULONG status) {
   detail::QLockGuard guard(lock_);
   indexed_.push_back(ModifiedPropEntry{first, second, status, index});
   AddRefIfSet(first);

@@ -9,17 +9,14 @@
 #include "qenproperties/scalar/long_property.h"
 #include "qenproperties/testing/allocation_failure.h"
 #include "qenproperties/testing/counting_services_manager.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
 using testing::CountingServicesManager;
-
-ULONG RefCount(IQProperty* property) {
-  property->AddRef();
-  return property->Release();
-}
+using testing::RefCount;
 
 // Reads one item and gives back the references the getter handed out, so counts stay comparable.
 struct Item {
@@ -54,15 +51,6 @@ class ModifiedPropIteratorTest : public ::testing::Test {
   std::unique_ptr<CQModifiedPropIterator> owned_{new CQModifiedPropIterator()};
   CQModifiedPropIterator& it_ = *owned_;
 };
-
-TEST_F(ModifiedPropIteratorTest, FreshIteratorHasNothingToGive) {
-  Item item;
-  EXPECT_RESULT(kResultNotAvailable, it_.GetFirstModifiedProperty(&item.first, &item.second, &item.status));
-  EXPECT_RESULT(kResultNotAvailable, it_.GetNextModifiedProperty(&item.first, &item.second, &item.status));
-  EXPECT_RESULT(kResultIndexOutOfRange, it_.GetNtheProperty(0, &item.first, &item.second, &item.status));
-  EXPECT_EQ(nullptr, item.first);
-  EXPECT_EQ(0xDEADBEEFu, item.status);
-}
 
 TEST_F(ModifiedPropIteratorTest, PlainListReadsInInsertionOrderThenEnds) {
   EXPECT_RESULT(kResultOk, it_.AddToList(P(0), P(1), 10));
@@ -118,15 +106,20 @@ TEST_F(ModifiedPropIteratorTest, NullPairIsStoredAndHandedBack) {
   EXPECT_EQ(77u, item.status);
 }
 
-TEST_F(ModifiedPropIteratorTest, TheTwoCollectionsDoNotSeeEachOther) {
-  it_.AddToList(P(0), P(1), 1);
+TEST_F(ModifiedPropIteratorTest, TheTwoCollectionsStartEmptyAndDoNotSeeEachOther) {
   Item item;
+  EXPECT_RESULT(kResultNotAvailable, it_.GetFirstModifiedProperty(&item.first, &item.second, &item.status));
+  EXPECT_RESULT(kResultNotAvailable, it_.GetNextModifiedProperty(&item.first, &item.second, &item.status));
+  EXPECT_RESULT(kResultIndexOutOfRange, it_.GetNtheProperty(0, &item.first, &item.second, &item.status));
+  EXPECT_EQ(nullptr, item.first);
+  EXPECT_EQ(0xDEADBEEFu, item.status) << "a fresh iterator writes nothing";
+
+  it_.AddToList(P(0), P(1), 1);
   EXPECT_RESULT(kResultIndexOutOfRange, it_.GetNtheProperty(0, &item.first, &item.second, &item.status));
 
   CQModifiedPropIterator indexedOnly;
   indexedOnly.AddToListWithIndex(4, P(0), P(1), 1);
-  EXPECT_RESULT(kResultNotAvailable,
-                indexedOnly.GetFirstModifiedProperty(&item.first, &item.second, &item.status));
+  EXPECT_RESULT(kResultNotAvailable, indexedOnly.GetFirstModifiedProperty(&item.first, &item.second, &item.status));
   EXPECT_RESULT(kResultIndexOutOfRange, indexedOnly.GetNtheProperty(1, nullptr, nullptr, nullptr));
   EXPECT_RESULT(kResultOk, indexedOnly.GetNtheProperty(0, nullptr, nullptr, nullptr));
 }
@@ -154,7 +147,7 @@ TEST_F(ModifiedPropIteratorTest, SortOrdersTheIndexedSequenceByIndex) {
   EXPECT_EQ(2u, RefCount(P(2)));
 }
 
-TEST_F(ModifiedPropIteratorTest, EveryReadAddsOneReferencePerPointer) {
+TEST_F(ModifiedPropIteratorTest, EveryReadAndEveryStoredPointerHoldsOneReference) {
   it_.AddToList(P(0), P(1), 0);
   it_.AddToListWithIndex(0, P(2), nullptr, 0);
   EXPECT_EQ(2u, RefCount(P(0)));
@@ -172,21 +165,21 @@ TEST_F(ModifiedPropIteratorTest, EveryReadAddsOneReferencePerPointer) {
   a.Drop();
   b.Drop();
   EXPECT_EQ(2u, RefCount(P(0)));
-}
 
-TEST_F(ModifiedPropIteratorTest, DestructionGivesBackExactlyWhatWasStored) {
   {
-    CQModifiedPropIterator local;
+    CQModifiedPropIterator local;  // on top of the creator's and it_'s reference to each property
     local.AddToList(P(0), nullptr, 0);
     local.AddToList(nullptr, P(1), 0);
     local.AddToList(P(0), P(0), 0);  // duplicates are two items, each holding its own references
     local.AddToListWithIndex(2, P(2), nullptr, 0);
     local.AddToListWithIndex(1, nullptr, P(2), 0);
-    EXPECT_EQ(4u, RefCount(P(0)));
-    EXPECT_EQ(2u, RefCount(P(1)));
-    EXPECT_EQ(3u, RefCount(P(2)));
+    EXPECT_EQ(5u, RefCount(P(0)));
+    EXPECT_EQ(3u, RefCount(P(1)));
+    EXPECT_EQ(4u, RefCount(P(2)));
   }
-  // TearDown checks each property is back to its creator's reference alone.
+  EXPECT_EQ(2u, RefCount(P(0))) << "destruction gives back exactly what was stored";
+  EXPECT_EQ(2u, RefCount(P(1)));
+  EXPECT_EQ(2u, RefCount(P(2)));
 }
 
 TEST_F(ModifiedPropIteratorTest, FailedAppendHoldsNoReference) {

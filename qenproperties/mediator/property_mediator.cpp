@@ -1,6 +1,7 @@
 // property_mediator.cpp: the registries and the preview, ask, apply or cancel protocol of a change.
 #include "qenproperties/mediator/property_mediator.h"
 
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -17,21 +18,39 @@ namespace {
 // A snapshot is a clone of the registered property (its own type and attributes) carrying the value bytes of
 // `source`. The clone has no mediator, so storing into it tells nobody. Read and store results are not
 // looked at: a snapshot that cannot hold the value still shows the registered property's own.
+// Values of up to kStackValueBytes (every scalar, index and record value) are read through a stack buffer, so
+// a change allocates nothing for them.
 QRef<IQProperty> MakeSnapshot(IQProperty* registered, IQProperty* source) {
+  constexpr ULONG kStackValueBytes = 64;
   QRef<IQProperty> snapshot;
   try {
     registered->CloneProperty(snapshot.Put());
     if (!snapshot) return snapshot;
     ULONG length = 0;
     source->GetPropertyData(nullptr, &length);
-    std::vector<unsigned char> bytes(length);
-    if (length != 0) source->GetPropertyData(bytes.data(), &length);
-    snapshot->SetPropertyData(bytes.data(), static_cast<ULONG>(bytes.size()));
+    unsigned char small[kStackValueBytes] = {};
+    std::vector<unsigned char> large;
+    unsigned char* bytes = small;
+    if (length > kStackValueBytes) {
+      large.resize(length);
+      bytes = large.data();
+    }
+    const ULONG size = length;  // the second read may report another length; the first one sized the buffer
+    if (length != 0) source->GetPropertyData(bytes, &length);
+    snapshot->SetPropertyData(bytes, size);
   } catch (const std::bad_alloc&) {
     snapshot.reset();  // no memory for the value: the change cannot be shown, so it is refused
   }
   return snapshot;
 }
+
+// RecordSpan is the run of dependency records one change calls, wherever they were copied.
+struct RecordSpan {
+  DependencyRecord* first;
+  std::size_t count;
+  const DependencyRecord* begin() const { return first; }
+  const DependencyRecord* end() const { return first + count; }
+};
 
 }  // namespace
 
@@ -75,8 +94,7 @@ ULONG CQPropertyMediator::QueryInterface(const _QGUID& iid, void** out) {
   return detail::NoInterface(out);
 }
 
-CQPropertyMediator::PropertyRegistry::iterator CQPropertyMediator::FindRegistered(const _QGUID& id,
-                                                                                  ULONG propertyId) {
+CQPropertyMediator::PropertyRegistry::iterator CQPropertyMediator::FindRegistered(const _QGUID& id, ULONG propertyId) {
   auto range = properties_.equal_range(id);
   for (auto it = range.first; it != range.second; ++it) {
     ULONG entryId = 0;
@@ -111,19 +129,27 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   if (!newSnapshot || !oldSnapshot) return kResultNotRegistered;
 
   std::unique_ptr<CQModifiedPropIterator> iterator;
-  // The records are copied before any is called: a callback may unregister records, its own among them.
-  std::vector<DependencyRecord> records;
+  // The records are copied before any is called: a callback may unregister records, its own among them. A few
+  // records (the usual case) are copied to the stack; more go to the heap.
+  constexpr std::size_t kStackRecords = 8;
+  DependencyRecord stackRecords[kStackRecords];
+  std::vector<DependencyRecord> heapRecords;
+  RecordSpan records{stackRecords, 0};
   try {
     iterator.reset(new CQModifiedPropIterator());
     auto range = dependencies_.equal_range(currentId);
-    for (auto it = range.first; it != range.second; ++it) records.push_back(it->second);
+    const auto count = static_cast<std::size_t>(std::distance(range.first, range.second));
+    if (count > kStackRecords) {
+      heapRecords.resize(count);
+      records.first = heapRecords.data();
+    }
+    for (auto it = range.first; it != range.second; ++it) records.first[records.count++] = it->second;
   } catch (const std::bad_alloc&) {
     return kResultOutOfMemory;
   }
 
   for (const DependencyRecord& record : records) {
-    result = record.callback(oldSnapshot.get(), newSnapshot.get(), iterator.get(), record.user,
-                             ePropChangePreview);
+    result = record.callback(oldSnapshot.get(), newSnapshot.get(), iterator.get(), record.user, ePropChangePreview);
     if (result != kResultOk) return result;
   }
 
@@ -184,11 +210,8 @@ ULONG CQPropertyMediator::RegisterProperty(IQProperty* property) {
   if (result != kResultOk) return result;
   // Any entry of the same identity refuses the property, wherever it stands among the entries of its key.
   if (FindRegistered(objectId, propertyId) != properties_.end()) return kResultAlreadyRegistered;
-  try {
-    properties_.emplace(objectId, QRef<IQProperty>::Retain(property));
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+  // An allocation failure passes to the caller as std::bad_alloc, with nothing registered.
+  properties_.emplace(objectId, QRef<IQProperty>::Retain(property));
   return kResultOk;
 }
 

@@ -1,7 +1,7 @@
-#include <cstring>
 #include <functional>
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -15,30 +15,19 @@
 #include "qenproperties/scalar/long_property.h"
 #include "qenproperties/testing/allocation_failure.h"
 #include "qenproperties/testing/counting_services_manager.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
 using testing::CountingServicesManager;
+using testing::LongOf;
+using testing::RefCount;
 
 constexpr ULONG kLevelId = 17;
 constexpr ULONG kOtherId = 18;
 constexpr ULONG kCallbackFailure = 0xC0FFEE01;
-
-template <class T>
-ULONG RefCount(T* object) {
-  object->AddRef();
-  return object->Release();
-}
-
-ULONG ValueOf(IQProperty* property) {
-  ULONG value = 0;
-  unsigned char bytes[4] = {0, 0, 0, 0};
-  ULONG length = sizeof(bytes);
-  if (property->GetPropertyData(bytes, &length) == kResultOk) std::memcpy(&value, bytes, sizeof(value));
-  return value;
-}
 
 // One observed callback call. Values are read while the call runs, since snapshots die with the notification.
 struct Call {
@@ -69,7 +58,7 @@ ULONG OnDependency(IQProperty* previous, IQProperty* current, CModifiedPropItera
                    enumPropChangeStatus status) {
   auto* dep = static_cast<Dependency*>(user);
   dep->log->push_back(Call{dep->who, static_cast<ULONG>(status), previous, current, iterator,
-                           previous != nullptr ? ValueOf(previous) : 0, current != nullptr ? ValueOf(current) : 0});
+                           previous != nullptr ? LongOf(previous) : 0, current != nullptr ? LongOf(current) : 0});
   if (dep->during) dep->during(previous, current, iterator, status);
   if (status == ePropChangePreview) return dep->previewAnswer;
   if (status == ePropChangeApply) return dep->applyAnswer;
@@ -79,8 +68,8 @@ ULONG OnDependency(IQProperty* previous, IQProperty* current, CModifiedPropItera
 unsigned char OnNotify(IQProperty* previous, IQProperty* current, CModifiedPropIterator* iterator, void* user,
                        ULONG stage) {
   auto* notify = static_cast<Notify*>(user);
-  notify->log->push_back(Call{'N', stage, previous, current, iterator,
-                              previous != nullptr ? ValueOf(previous) : 0, current != nullptr ? ValueOf(current) : 0});
+  notify->log->push_back(Call{'N', stage, previous, current, iterator, previous != nullptr ? LongOf(previous) : 0,
+                              current != nullptr ? LongOf(current) : 0});
   return stage == 0 ? notify->answer : 0;
 }
 
@@ -123,15 +112,12 @@ class PropertyMediatorTest : public ::testing::Test {
     p->GetCurValue(&value);
     return value;
   }
-  std::vector<char> Sequence() const {
-    std::vector<char> sequence;
-    for (const Call& call : log_) {
-      sequence.push_back(call.who);
-      sequence.push_back(static_cast<char>('0' + call.step));
-    }
+  // The calls so far as letter-digit pairs (see the key below).
+  std::string Sequence() const {
+    std::string sequence;
+    for (const Call& call : log_) sequence += {call.who, static_cast<char>('0' + call.step)};
     return sequence;
   }
-  static std::vector<char> Steps(const char* text) { return std::vector<char>(text, text + std::strlen(text)); }
 
   CountingServicesManager host_;
   QRef<CQPropertyMediator> mediator_;
@@ -147,17 +133,15 @@ class PropertyMediatorTest : public ::testing::Test {
 // Step letters: A/B/C dependency records, N the notify callback; digits: 2 preview, 0 apply, 1 cancel, and the
 // notify stages 0 and 1.
 
-TEST_F(PropertyMediatorTest, BoundButUnregisteredPropertyKeepsItsValue) {
+TEST_F(PropertyMediatorTest, OnlyARegisteredPropertyTakesTheValue) {
   Add(kLevelId, a_);
   EXPECT_RESULT(kResultNotRegistered, level_->SetCurValue(9));
   EXPECT_EQ(5u, Value(level_.get()));
   EXPECT_TRUE(log_.empty());
-}
 
-TEST_F(PropertyMediatorTest, RegisteredPropertyWithoutListenersTakesTheValue) {
   RegisterBoth();
-  EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
-  EXPECT_EQ(9u, Value(level_.get()));
+  EXPECT_RESULT(kResultOk, other_->SetCurValue(9)) << "registered, without listeners";
+  EXPECT_EQ(9u, Value(other_.get()));
 }
 
 TEST_F(PropertyMediatorTest, StepsRunInOrderForEveryRecordOfTheId) {
@@ -169,7 +153,7 @@ TEST_F(PropertyMediatorTest, StepsRunInOrderForEveryRecordOfTheId) {
 
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
   EXPECT_EQ(9u, Value(level_.get()));
-  ASSERT_EQ(Steps("A2B2N0A0B0N1"), Sequence());
+  ASSERT_EQ("A2B2N0A0B0N1", Sequence());
 
   CModifiedPropIterator* iterator = log_[0].iterator;
   ASSERT_NE(nullptr, iterator);
@@ -201,7 +185,7 @@ TEST_F(PropertyMediatorTest, CallbacksGetDistinctSnapshotsThatNotifyNobody) {
   Add(kLevelId, a_);
 
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
-  ASSERT_EQ(Steps("A2A0"), Sequence());
+  ASSERT_EQ("A2A0", Sequence());
   const Call& preview = log_[0];
   EXPECT_NE(static_cast<IQProperty*>(level_.get()), preview.previous);
   EXPECT_NE(static_cast<IQProperty*>(level_.get()), preview.current);
@@ -213,46 +197,40 @@ TEST_F(PropertyMediatorTest, CallbacksGetDistinctSnapshotsThatNotifyNobody) {
   EXPECT_EQ(9u, Value(level_.get()));
 }
 
-TEST_F(PropertyMediatorTest, PreviewRefusalEndsEverythingAndRestoresTheValue) {
+TEST_F(PropertyMediatorTest, EveryRefusalRestoresTheValueAndEndsTheStepsItShould) {
+  struct Case {
+    ULONG preview;
+    ULONG apply;
+    unsigned char allow;
+    ULONG result;
+    const char* steps;
+  };
+  const Case cases[] = {
+      {kCallbackFailure, kResultOk, 1, kCallbackFailure, "A2"},          // a preview refusal ends everything
+      {kResultOk, kCallbackFailure, 1, kCallbackFailure, "A2B2N0A0N1"},  // later applies skipped, notify ended
+      {kResultOk, kResultOk, 0, kResultChangeRefused, "A2B2N0A1B1N1"},   // the notifier cancels for all
+  };
   RegisterBoth();
-  a_.previewAnswer = kCallbackFailure;
   Add(kLevelId, a_);
   Add(kLevelId, b_);
   mediator_->RegisterDependencyNotifyCallback(&OnNotify, &notify_);
-
-  EXPECT_RESULT(kCallbackFailure, level_->SetCurValue(9));
-  EXPECT_EQ(Steps("A2"), Sequence());
-  EXPECT_EQ(5u, Value(level_.get()));
-}
-
-TEST_F(PropertyMediatorTest, NotifyRefusalCancelsForAllAndRestoresTheValue) {
-  RegisterBoth();
-  Add(kLevelId, a_);
-  Add(kLevelId, b_);
-  notify_.answer = 0;
-  mediator_->RegisterDependencyNotifyCallback(&OnNotify, &notify_);
-
-  EXPECT_RESULT(kResultChangeRefused, level_->SetCurValue(9));
-  ASSERT_EQ(Steps("A2B2N0A1B1N1"), Sequence());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.steps);
+    log_.clear();
+    a_.previewAnswer = c.preview;
+    a_.applyAnswer = c.apply;
+    notify_.answer = c.allow;
+    EXPECT_RESULT(c.result, level_->SetCurValue(9));
+    ASSERT_EQ(c.steps, Sequence());
+    EXPECT_EQ(5u, Value(level_.get()));
+  }
+  // The cancel calls (last case) see the change's snapshots but no iterator; the closing notify sees nothing.
   EXPECT_EQ(nullptr, log_[3].iterator);
   EXPECT_EQ(nullptr, log_[4].iterator);
   EXPECT_EQ(5u, log_[3].previousValue);
   EXPECT_EQ(9u, log_[3].currentValue);
   EXPECT_EQ(nullptr, log_[5].previous);
   EXPECT_EQ(nullptr, log_[5].current);
-  EXPECT_EQ(5u, Value(level_.get()));
-}
-
-TEST_F(PropertyMediatorTest, ApplyFailureStopsTheRemainingAppliesButEndsTheNotification) {
-  RegisterBoth();
-  a_.applyAnswer = kCallbackFailure;
-  Add(kLevelId, a_);
-  Add(kLevelId, b_);
-  mediator_->RegisterDependencyNotifyCallback(&OnNotify, &notify_);
-
-  EXPECT_RESULT(kCallbackFailure, level_->SetCurValue(9));
-  EXPECT_EQ(Steps("A2B2N0A0N1"), Sequence());
-  EXPECT_EQ(5u, Value(level_.get()));
 }
 
 TEST_F(PropertyMediatorTest, DisabledNotifierIsNeverAsked) {
@@ -269,7 +247,7 @@ TEST_F(PropertyMediatorTest, DisabledNotifierIsNeverAsked) {
   EXPECT_RESULT(kResultInvalidArgument, mediator_->GetEnableNotifierFlag(nullptr));
 
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
-  EXPECT_EQ(Steps("A2A0"), Sequence());
+  EXPECT_EQ("A2A0", Sequence());
   EXPECT_EQ(9u, Value(level_.get()));
 }
 
@@ -278,14 +256,14 @@ TEST_F(PropertyMediatorTest, CallbackMaySetAnotherBoundPropertyOnTheSameThread) 
   a_.during = [&](IQProperty*, IQProperty* current, CModifiedPropIterator* iterator, enumPropChangeStatus status) {
     if (status == ePropChangePreview) iterator->AddToList(other_.get(), nullptr, 1);
     if (status == ePropChangeApply) {
-      EXPECT_RESULT(kResultOk, other_->SetCurValue(ValueOf(current) * 2));
+      EXPECT_RESULT(kResultOk, other_->SetCurValue(LongOf(current) * 2));
     }
   };
   Add(kLevelId, a_);
   Add(kOtherId, c_);
 
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
-  EXPECT_EQ(Steps("A2A0C2C0"), Sequence());
+  EXPECT_EQ("A2A0C2C0", Sequence());
   EXPECT_EQ(9u, Value(level_.get()));
   EXPECT_EQ(18u, Value(other_.get()));
   // The nested change had its own iterator; the recorded reference went back with the outer one.
@@ -306,14 +284,14 @@ TEST_F(PropertyMediatorTest, CallbackMayUnregisterRecordsWhileTheyRun) {
 
   // The records were collected before the first call: B still runs through this change.
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
-  EXPECT_EQ(Steps("A2B2A0B0"), Sequence());
+  EXPECT_EQ("A2B2A0B0", Sequence());
   log_.clear();
   a_.during = nullptr;
   EXPECT_RESULT(kResultOk, level_->SetCurValue(10));
-  EXPECT_EQ(Steps("A2A0"), Sequence());
+  EXPECT_EQ("A2A0", Sequence());
 }
 
-TEST_F(PropertyMediatorTest, HandlesRiseByOneAndAreNeverReused) {
+TEST_F(PropertyMediatorTest, HandlesRiseByOneRegistryGoesByIdentityAndOnlyTheMediatorInterfaceAnswers) {
   EXPECT_EQ(1u, Add(kLevelId, a_));
   ULONG handle = 0xDEADBEEF;
   EXPECT_RESULT(kResultNullPointer, mediator_->RegisterDependency(kLevelId, nullptr, &a_, &handle));
@@ -324,9 +302,7 @@ TEST_F(PropertyMediatorTest, HandlesRiseByOneAndAreNeverReused) {
   EXPECT_RESULT(kResultNotAvailable, mediator_->UnRegisterDependency(2));
   EXPECT_EQ(3u, Add(kLevelId, a_));
   EXPECT_RESULT(kResultNotAvailable, mediator_->UnRegisterDependency(0));
-}
 
-TEST_F(PropertyMediatorTest, PropertyRegistryGoesByIdentity) {
   EXPECT_RESULT(kResultNullPointer, mediator_->RegisterProperty(nullptr));
   EXPECT_RESULT(kResultNullPointer, mediator_->UnRegisterProperty(nullptr));
   EXPECT_RESULT(kResultOk, mediator_->RegisterProperty(level_.get()));
@@ -340,9 +316,7 @@ TEST_F(PropertyMediatorTest, PropertyRegistryGoesByIdentity) {
   EXPECT_RESULT(kResultOk, mediator_->UnRegisterProperty(clone.get()));
   EXPECT_EQ(1u, RefCount(level_.get()));
   EXPECT_RESULT(kResultNotRegistered, mediator_->UnRegisterProperty(level_.get()));
-}
 
-TEST_F(PropertyMediatorTest, AnswersOnlyTheMediatorInterface) {
   void* out = nullptr;
   EXPECT_RESULT(kResultOk, mediator_->QueryInterface(IID_IQPropertyMediator, &out));
   EXPECT_EQ(static_cast<IQPropertyMediator*>(mediator_.get()), out);

@@ -59,7 +59,29 @@ CQProperty::CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* m
   advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager));
 }
 
-CQProperty::CQProperty(CQProperty& source) : Counted(source) { CopyFrom(source); }
+// The copy road of every snapshot, so it is direct: the fields are copied under the source's lock alone (no
+// other thread can see the new object yet), with none of the staging that assignment needs.
+CQProperty::CQProperty(CQProperty& source) : Counted(source) {
+  ULONG attribute = 0;
+  {
+    detail::QLockGuard guard(source.ObjectLock());
+    servicesManager_ = source.servicesManager_;
+    name_ = source.name_;
+    description_ = source.description_;
+    propertyId_.store(source.propertyId_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    groupId_.store(source.groupId_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    dataType_.store(source.dataType_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    flags_.store(source.flags_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    objectId_ = source.objectId_;
+    value_.Assign(source.value_.data(), source.value_.size());
+    valueLength_ = source.valueLength_;
+    default_.Assign(source.default_.data(), source.default_.size());
+    if (source.advanced_) source.advanced_->GetAttribute(&attribute);
+  }
+  // No mediator: a copy is never bound. A new advanced attribute object with the source's attribute word and
+  // no window-string callback.
+  advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager_.get(), attribute));
+}
 
 CQProperty& CQProperty::operator=(const CQProperty& source) {
   if (this != &source) CopyFrom(source);
@@ -88,8 +110,7 @@ CQProperty::State CQProperty::TakeState() const {
 void CQProperty::CopyFrom(const CQProperty& source) {
   State state = source.TakeState();
   // The new advanced object is made before anything changes, so a failed allocation leaves this as it was.
-  auto advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get()));
-  advanced->SetAttribute(state.attribute);
+  auto advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get(), state.attribute));
 
   QRef<IQPropertyMediator> previousMediator;  // released after the lock is left
   detail::QLockGuard guard(ObjectLock());
@@ -174,6 +195,13 @@ ULONG CQProperty::GetPropertyData(void* buffer, ULONG* length) {
   detail::QLockGuard guard(ObjectLock());
   WriteBytes(value_, valueLength_, buffer, length);
   return kResultOk;
+}
+
+void CQProperty::ReadValue(void* buffer, ULONG capacity, ULONG* length) const {
+  detail::QLockGuard guard(ObjectLock());
+  *length = valueLength_;
+  ULONG ignored = 0;
+  WriteBytes(value_, valueLength_ < capacity ? valueLength_ : capacity, buffer, &ignored);
 }
 
 ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
@@ -280,17 +308,30 @@ ULONG CQProperty::GetDataSize(ULONG* size) {
   return kResultOk;
 }
 
+// The text is two characters per byte, so a length query needs no text at all; the text is encoded straight
+// into the caller's buffer from a stack copy of the bytes (small values) or a heap copy (large ones). The lock
+// (which GetPropertyData takes as well) keeps the length and the bytes read from one and the same value.
 ULONG CQProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
+  constexpr ULONG kStackBytes = 64;
+  detail::QLockGuard guard(ObjectLock());
   ULONG size = 0;
   GetPropertyData(nullptr, &size);
   if (length == nullptr) return kResultNullPointer;
   if (size == 0) return kResultOk;
-  std::vector<unsigned char> bytes(size);
-  const ULONG result = GetPropertyData(bytes.data(), &size);
-  bytes.resize(size);
-  const QWString encoded = Encode(bytes);
-  *length = static_cast<ULONG>(encoded.size());
-  if (text != nullptr) StringUtils::QWCopy(text, encoded.c_str(), 0);
+  if (text == nullptr) {
+    *length = 2 * size;
+    return kResultOk;
+  }
+  unsigned char small[kStackBytes];
+  std::vector<unsigned char> large;
+  unsigned char* bytes = small;
+  if (size > kStackBytes) {
+    large.resize(size);
+    bytes = large.data();
+  }
+  const ULONG result = GetPropertyData(bytes, &size);
+  *length = 2 * size;
+  EncodeTo(bytes, size, text);
   return result;
 }
 
@@ -364,9 +405,20 @@ ULONG CQProperty::SetPropertyDefaultData(const void* data, ULONG length) {
 
 ULONG CQProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
   if (text == nullptr) return kResultNullPointer;
-  const std::vector<unsigned char> bytes = Decode(text);
-  if (bytes.empty()) return kResultOk;
-  return SetPropertyData(bytes.data(), static_cast<ULONG>(bytes.size()));
+  // Decoded into a stack buffer when the value is small, as almost every value is; text that is no encoding
+  // decodes to no bytes and changes nothing.
+  constexpr std::size_t kStackBytes = 64;
+  const std::size_t units = WCharTraits::length(text);
+  if (units == 0 || units % 2 != 0) return kResultOk;
+  unsigned char small[kStackBytes];
+  std::vector<unsigned char> large;
+  unsigned char* bytes = small;
+  if (units / 2 > kStackBytes) {
+    large.resize(units / 2);
+    bytes = large.data();
+  }
+  if (!DecodeTo(text, units, bytes)) return kResultOk;
+  return SetPropertyData(bytes, static_cast<ULONG>(units / 2));
 }
 
 }  // namespace Quenneth

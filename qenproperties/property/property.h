@@ -99,6 +99,11 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   // Stores value bytes without telling the mediator and sets kFlagValueSet; kResultStorageFailed when the
   // bytes cannot be allocated (the property then holds no value bytes).
   ULONG SetDirectData(const void* data, ULONG length);
+  // ReadValue gives the value length and copies the first bytes of the value, at most `capacity`, into
+  // `buffer`, all under one lock: the typed getters read a value of known width in one step instead of asking
+  // for the length and then the bytes (and never overrun their buffer when the value grows in between).
+  // Bytes beyond those held read as zeros, as GetPropertyData gives them.
+  void ReadValue(void* buffer, ULONG capacity, ULONG* length) const;
 
   // The owned texts (null when unset) and the property ID. The pointers stay valid until the text is replaced.
   const WCHAR* GetPropertyName() const { return name_.get(); }

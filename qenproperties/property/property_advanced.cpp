@@ -9,6 +9,9 @@ namespace Quenneth {
 CQPropertyAdvanced::CQPropertyAdvanced(IQServicesManager* servicesManager)
     : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {}
 
+CQPropertyAdvanced::CQPropertyAdvanced(IQServicesManager* servicesManager, ULONG attribute)
+    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)), attribute_(attribute) {}
+
 CQPropertyAdvanced::CQPropertyAdvanced(CQPropertyAdvanced& source) : Counted(source) {
   ULONG attribute = 0;
   source.GetAttribute(&attribute);

@@ -17,6 +17,8 @@ namespace Quenneth {
 class QEN_API CQPropertyAdvanced final : public detail::Counted<CQPropertyAdvanced, IQPropertyAdvanced> {
  public:
   explicit CQPropertyAdvanced(IQServicesManager* servicesManager);
+  // With an attribute word already set (what a copy of a property starts with).
+  CQPropertyAdvanced(IQServicesManager* servicesManager, ULONG attribute);
   // The copy carries the attribute word, the callback and its context, and the services manager.
   CQPropertyAdvanced(CQPropertyAdvanced& source);
   CQPropertyAdvanced& operator=(const CQPropertyAdvanced&) = delete;

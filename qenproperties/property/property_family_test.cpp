@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "qenproperties/qenproperties.h"
+#include "qenproperties/testing/allocation_failure.h"
 #include "qenproperties/testing/counting_services_manager.h"
 #include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -15,6 +17,8 @@ namespace {
 
 using testing::CountingServicesManager;
 using testing::FakeMediator;
+using testing::FlagsOf;
+using testing::ObjectIdOf;
 
 constexpr ULONG kGroup = 4;
 constexpr ULONG kId = 77;
@@ -84,9 +88,9 @@ std::vector<Member> Family() {
   };
 }
 
-const _QGUID* const kAllIds[] = {&IID_IQLongProperty,  &IID_IQFloatProperty,     &IID_IQBoolProperty,
-                                 &IID_IQWStringProperty, &IID_IQEnumProperty,    &IID_IQEnumLongProperty,
-                                 &IID_IQExEnumProperty,  &IID_IQRatioProperty,   &IID_IQGroupProperty,
+const _QGUID* const kAllIds[] = {&IID_IQLongProperty,      &IID_IQFloatProperty, &IID_IQBoolProperty,
+                                 &IID_IQWStringProperty,   &IID_IQEnumProperty,  &IID_IQEnumLongProperty,
+                                 &IID_IQExEnumProperty,    &IID_IQRatioProperty, &IID_IQGroupProperty,
                                  &IID_IQCmdButtonProperty, &IID_IQPropertyVault, &IID_IQPropertyMediator};
 
 class PropertyFamilyTest : public ::testing::TestWithParam<Member> {
@@ -105,19 +109,17 @@ class PropertyFamilyTest : public ::testing::TestWithParam<Member> {
 
 TEST_P(PropertyFamilyTest, ConstructorsSetIdentityAndFlags) {
   auto p = Named();
-  ULONG flags = 0, id = 0, group = 0, nameLength = 0;
-  p->GetPropertyFlags(&flags);
+  ULONG id = 0, group = 0, nameLength = 0;
   p->GetPropertyID(&id);
   p->GetPropertyGroupID(&group);
   p->GetPropertyName(nullptr, &nameLength);
-  EXPECT_EQ(GetParam().namedFlags, flags);
+  EXPECT_EQ(GetParam().namedFlags, FlagsOf(p.get()));
   EXPECT_EQ(kId, id);
   EXPECT_EQ(kGroup, group);
   EXPECT_GT(nameLength, 0u);
 
   auto plain = QRef<IQProperty>::Adopt(GetParam().plain(&host_, nullptr));
-  plain->GetPropertyFlags(&flags);
-  EXPECT_EQ(1u, flags);
+  EXPECT_EQ(1u, FlagsOf(plain.get()));
   EXPECT_EQ(2u, plain->AddRef());
   EXPECT_EQ(1u, plain->Release());
 }
@@ -163,14 +165,8 @@ TEST_P(PropertyFamilyTest, ClonesKeepTheIdentityAndDropTheMediator) {
   QRef<IQProperty> clone;
   ASSERT_RESULT(kResultOk, p->CloneProperty(clone.Put()));
   EXPECT_NE(p.get(), clone.get());
-  _QGUID a{}, b{};
-  p->GetObjectId(&a);
-  clone->GetObjectId(&b);
-  EXPECT_EQ(a, b);
-  ULONG flagsA = 0, flagsB = 0;
-  p->GetPropertyFlags(&flagsA);
-  clone->GetPropertyFlags(&flagsB);
-  EXPECT_EQ(flagsA, flagsB);
+  EXPECT_EQ(ObjectIdOf(p.get()), ObjectIdOf(clone.get()));
+  EXPECT_EQ(FlagsOf(p.get()), FlagsOf(clone.get()));
 
   const unsigned char bytes[4] = {0, 0, 0, 0};
   clone->SetPropertyData(bytes, sizeof(bytes));
@@ -178,6 +174,25 @@ TEST_P(PropertyFamilyTest, ClonesKeepTheIdentityAndDropTheMediator) {
   p->SetPropertyData(bytes, sizeof(bytes));
   EXPECT_EQ(callsAtConstruction + 1, mediator_.calls.size()) << "the original is still bound";
   EXPECT_RESULT(kResultNullPointer, p->CloneProperty(nullptr));
+}
+
+TEST_P(PropertyFamilyTest, CloneReportsOutOfMemoryAtEveryAllocationAndLeavesNothing) {
+  auto p = Named();
+  for (std::size_t at = 1;; ++at) {
+    ASSERT_LT(at, 200u);
+    IQProperty* clone = &*p;  // must be overwritten or left alone, never half-made
+    testing::AllocationFailure fail(at);
+    const ULONG result = p->CloneProperty(&clone);
+    if (!fail.Triggered()) {
+      EXPECT_RESULT(kResultOk, result);
+      ASSERT_NE(nullptr, clone);
+      EXPECT_NE(p.get(), clone);
+      clone->Release();
+      break;
+    }
+    EXPECT_RESULT(kResultOutOfMemory, result) << "allocation " << at;
+    EXPECT_TRUE(clone == nullptr || clone == p.get()) << "allocation " << at;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllClasses, PropertyFamilyTest, ::testing::ValuesIn(Family()),

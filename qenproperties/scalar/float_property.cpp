@@ -1,6 +1,7 @@
 #include "qenproperties/scalar/float_property.h"
 
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -11,9 +12,15 @@
 
 #include "qenproperties/frame/string_utils.h"
 #include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
 namespace {
+
+// Preset texts of up to kStackPrecision digits after the point are formatted in a stack buffer of
+// kStackTextSize characters: a sign, the 309 integer digits of the largest double, the point and the digits.
+constexpr int kStackPrecision = 100;
+constexpr std::size_t kStackTextSize = 512;
 
 // ToSingle rounds to the nearest single as the IEEE conversion does, but spells out the overflow, which the
 // language leaves undefined: beyond the largest single by half a unit or more the result is an infinity.
@@ -31,9 +38,8 @@ float ToSingle(double value) {
 }  // namespace
 
 template <class Char>
-void CQFloatProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
-                           QDataType type, double defaultValue, double currentValue, double minimum,
-                           double maximum) {
+void CQFloatProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
+                           double defaultValue, double currentValue, double minimum, double maximum) {
   Describe(name, description, groupId, propertyId, type);
   SetPropertyDefaultData(defaultValue);
   SetPropertyData(currentValue);  // a value outside the bounds is refused here, unreported
@@ -109,16 +115,9 @@ ULONG CQFloatProperty::GetCurValue(double* value) {
   if (result != kResultOk) return result;
   if (type != kDataTypeFloat && type != kDataTypeDouble) return kResultOk;
   ULONG held = 0;
-  inner_->GetPropertyData(nullptr, &held);
-  if (held == 0) return kResultOk;
   unsigned char bytes[sizeof(double)] = {};
-  if (held <= sizeof(bytes)) {
-    inner_->GetPropertyData(bytes, &held);
-  } else {
-    std::vector<unsigned char> all(held);
-    inner_->GetPropertyData(all.data(), &held);
-    std::memcpy(bytes, all.data(), sizeof(bytes));
-  }
+  inner_->ReadValue(bytes, sizeof(bytes), &held);
+  if (held == 0) return kResultOk;
   if (type == kDataTypeDouble || held >= sizeof(double)) {
     double stored = 0.0;
     std::memcpy(&stored, bytes, sizeof(stored));
@@ -217,6 +216,17 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (result != kResultOk) return result;
   // The stream's precision is an int; a larger count asks for more digits than any text could hold anyway.
   const int precision = digits > static_cast<ULONG>(INT_MAX) ? INT_MAX : static_cast<int>(digits);
+  // The usual digit counts are formatted on the stack, by the same conversion the stream makes for them (fixed
+  // notation with that precision), so a preset pass allocates nothing; very long texts take the stream.
+  if (precision <= kStackPrecision) {
+    char formatted[kStackTextSize];
+    const std::to_chars_result converted =
+        std::to_chars(formatted, formatted + sizeof formatted, value, std::chars_format::fixed, precision);
+    if (converted.ec == std::errc()) {
+      detail::PutAsciiText(formatted, converted.ptr, text, length);
+      return kResultOk;
+    }
+  }
   try {
     oUTF16StringStream stream;
     stream << std::setiosflags(std::ios_base::fixed) << std::setprecision(precision) << value;

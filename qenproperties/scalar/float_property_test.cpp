@@ -3,68 +3,46 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "qenproperties/frame/interface_ids.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
-using testing::FakeMediator;
+using testing::CloneAs;
+using testing::PresetOf;
+using testing::ValueOf;
+using testing::Wide;
 
-std::vector<WCHAR> Wide(const std::string& text) {
-  std::vector<WCHAR> wide(text.begin(), text.end());
-  wide.push_back(0);
-  return wide;
-}
-
-class FloatPropertyTest : public ::testing::Test {
+class FloatPropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count());
-    EXPECT_EQ(0u, mediator_.Count());
-  }
   QRef<CQFloatProperty> Make(QDataType type, double current, double minimum, double maximum,
                              IQPropertyMediator* mediator = nullptr, double defaultValue = 0.0) {
-    return QRef<CQFloatProperty>::Adopt(new CQFloatProperty("Gain", "Input gain", 1, 12, type, defaultValue,
-                                                            current, minimum, maximum, &host_, mediator));
+    return QRef<CQFloatProperty>::Adopt(new CQFloatProperty("Gain", "Input gain", 1, 12, type, defaultValue, current,
+                                                            minimum, maximum, &host_, mediator));
   }
-  static double Value(CQFloatProperty* p) {
+  static double Value(IQFloatProperty* p) {
     double value = -12345.0;
     p->GetCurValue(&value);
     return value;
   }
-  static ULONG StoredBytes(CQFloatProperty* p) {
-    ULONG length = 0;
-    p->GetPropertyData(nullptr, &length);
-    return length;
-  }
-  static std::string Preset(CQFloatProperty* p) {
-    ULONG length = 0;
-    if (p->GetPropertyDataToSave(nullptr, &length) != kResultOk) return "<error>";
-    std::vector<WCHAR> text(length + 1, 0xAAAA);
-    p->GetPropertyDataToSave(text.data(), &length);
-    if (text[length] != 0) return "<no terminator>";
-    return std::string(text.begin(), text.begin() + length);
-  }
-
-  CountingServicesManager host_;
-  FakeMediator mediator_;
+  static std::size_t StoredBytes(CQFloatProperty* p) { return ValueOf(p).size(); }
 };
 
-TEST_F(FloatPropertyTest, ToleranceIsTheSingleNearestAMillionth) {
-  EXPECT_EQ(9.999999974752427e-07, CQFloatProperty::kTolerance);
-}
-
-TEST_F(FloatPropertyTest, SetCurValueClampsWithinTheToleranceOnly) {
+TEST_F(FloatPropertyTest, OnlySetCurValueClampsWithinTheTolerance) {
+  EXPECT_EQ(9.999999974752427e-07, CQFloatProperty::kTolerance) << "the single nearest a millionth";
   auto p = Make(kDataTypeDouble, 1.5, 1.0, 2.0);
+  EXPECT_RESULT(kResultOutOfRange, p->SetPropertyData(2.0000005));
+  EXPECT_RESULT(kResultOutOfRange, p->SetDirectCurValue(0.9999995));
+  EXPECT_EQ(1.5, Value(p.get())) << "the strict setters allow no tolerance";
+  EXPECT_RESULT(kResultOk, p->SetPropertyData(2.0));
+  EXPECT_RESULT(kResultOk, p->SetDirectCurValue(1.5));
+
   EXPECT_RESULT(kResultOk, p->SetCurValue(2.0000005));
   EXPECT_EQ(2.0, Value(p.get()));
   EXPECT_RESULT(kResultOk, p->SetCurValue(0.9999995));
@@ -74,27 +52,15 @@ TEST_F(FloatPropertyTest, SetCurValueClampsWithinTheToleranceOnly) {
   EXPECT_EQ(1.0, Value(p.get())) << "a refused value stores nothing";
 }
 
-TEST_F(FloatPropertyTest, StrictSettersAllowNoTolerance) {
-  auto p = Make(kDataTypeDouble, 1.5, 1.0, 2.0);
-  EXPECT_RESULT(kResultOutOfRange, p->SetPropertyData(2.0000005));
-  EXPECT_RESULT(kResultOutOfRange, p->SetDirectCurValue(0.9999995));
-  EXPECT_EQ(1.5, Value(p.get()));
-  EXPECT_RESULT(kResultOk, p->SetPropertyData(2.0));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurValue(1.0));
-  EXPECT_EQ(1.0, Value(p.get()));
-}
-
-TEST_F(FloatPropertyTest, ZeroBoundSwitchesOffAllButSetPropertyData) {
+TEST_F(FloatPropertyTest, ZeroBoundSwitchesOffAllButSetPropertyDataAndNaNPassesEveryCheck) {
   auto p = Make(kDataTypeDouble, 1.0, 0.0, 2.0);
   EXPECT_RESULT(kResultOk, p->SetCurValue(50.0));
   EXPECT_EQ(50.0, Value(p.get()));
   EXPECT_RESULT(kResultOk, p->SetDirectCurValue(-3.0));
   EXPECT_RESULT(kResultOutOfRange, p->SetPropertyData(50.0));
   EXPECT_EQ(-3.0, Value(p.get()));
-}
 
-TEST_F(FloatPropertyTest, NaNPassesEveryRangeCheck) {
-  auto p = Make(kDataTypeDouble, 1.5, 1.0, 2.0);
+  p = Make(kDataTypeDouble, 1.5, 1.0, 2.0);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   EXPECT_RESULT(kResultOk, p->SetCurValue(nan));
   EXPECT_TRUE(std::isnan(Value(p.get())));
@@ -112,9 +78,7 @@ TEST_F(FloatPropertyTest, SingleStoresFourBytesAndReadsTheDefaultAfterReset) {
   EXPECT_RESULT(kResultOk, p->Reset());
   EXPECT_EQ(8u, StoredBytes(p.get()));
   EXPECT_EQ(0.3, Value(p.get())) << "the 8-byte default reads back as the double it is";
-  ULONG length = 0;
-  p->GetPropertyDefaultData(nullptr, &length);
-  EXPECT_EQ(8u, length);
+  EXPECT_EQ(8u, testing::DefaultOf(p.get()).size());
 
   const unsigned char two[2] = {0x80, 0x3F};
   EXPECT_RESULT(kResultOk, p->SetPropertyData(two, 2));
@@ -142,9 +106,6 @@ TEST_F(FloatPropertyTest, OtherTypesStoreAndReadNothing) {
 TEST_F(FloatPropertyTest, NamedConstructionRefusesAnOutOfRangeValueThenRaisesIt) {
   auto p = Make(kDataTypeDouble, 5.0, 1.0, 2.0);
   EXPECT_EQ(1.0, Value(p.get()));
-  ULONG flags = 0;
-  p->GetPropertyFlags(&flags);
-  EXPECT_EQ(9u, flags);
 
   auto open = QRef<CQFloatProperty>::Adopt(new CQFloatProperty(&host_, nullptr));
   double bound = 0.0;
@@ -174,19 +135,18 @@ TEST_F(FloatPropertyTest, PresetTextFollowsTheDigitCount) {
   ULONG digits = 0;
   p->GetSignificantDigitAfterPoint(&digits);
   EXPECT_EQ(2u, digits);
-  EXPECT_EQ("2.50", Preset(p.get()));
+  EXPECT_EQ("2.50", PresetOf(p.get()));
   p->SetCurValue(1e7);
-  EXPECT_EQ("10000000.00", Preset(p.get()));
+  EXPECT_EQ("10000000.00", PresetOf(p.get()));
   p->SetCurValue(-0.125);
-  EXPECT_EQ("-0.12", Preset(p.get()));
+  EXPECT_EQ("-0.12", PresetOf(p.get()));
 
   p->SetCurValue(2.5);
   p->SetSignificantDigitAfterPoint(0);
-  EXPECT_EQ("2", Preset(p.get())) << "rounded half to even, no point";
+  EXPECT_EQ("2", PresetOf(p.get())) << "rounded half to even, no point";
   p->SetSignificantDigitAfterPoint(3);
-  EXPECT_EQ("2.500", Preset(p.get()));
   ULONG length = 0;
-  p->GetPropertyDataToSave(nullptr, &length);
+  EXPECT_EQ("2.500", PresetOf(p.get(), &length));
   EXPECT_EQ(5u, length);
   EXPECT_RESULT(kResultNullPointer, p->GetPropertyDataToSave(nullptr, nullptr));
 }
@@ -194,17 +154,15 @@ TEST_F(FloatPropertyTest, PresetTextFollowsTheDigitCount) {
 TEST_F(FloatPropertyTest, LoadRestoresDirectlyAndRefusesNonNumbers) {
   auto p = Make(kDataTypeDouble, 1.23456, 1.0, 2.0, &mediator_);
   const size_t before = mediator_.calls.size();
-  auto saved = Wide(Preset(p.get()));
+  auto saved = Wide(PresetOf(p.get()));
   p->SetCurValue(1.9);
   EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(saved.data(), 0));
   EXPECT_EQ(1.23, Value(p.get()));
   EXPECT_EQ(before + 1, mediator_.calls.size()) << "only SetCurValue was reported";
 
-  auto letters = Wide("abc");
-  EXPECT_RESULT(kResultNotFound, p->LoadDirectDataFromPreset(letters.data(), 0));
+  EXPECT_RESULT(kResultNotFound, p->LoadDirectDataFromPreset(Wide("abc").data(), 0));
   EXPECT_EQ(1.23, Value(p.get()));
-  auto outside = Wide("  7.5e0xyz");
-  EXPECT_RESULT(kResultOutOfRange, p->LoadDirectDataFromPreset(outside.data(), 0));
+  EXPECT_RESULT(kResultOutOfRange, p->LoadDirectDataFromPreset(Wide("  7.5e0xyz").data(), 0));
   EXPECT_RESULT(kResultNullPointer, p->LoadDirectDataFromPreset(nullptr, 0));
 
   EXPECT_RESULT(kResultOk, p->SetDataSize(3));
@@ -214,17 +172,13 @@ TEST_F(FloatPropertyTest, LoadRestoresDirectlyAndRefusesNonNumbers) {
 TEST_F(FloatPropertyTest, CloneKeepsRangeAndDigits) {
   auto p = Make(kDataTypeDouble, 1.5, 1.0, 2.0);
   p->SetSignificantDigitAfterPoint(4);
-  QRef<IQProperty> clone;
-  ASSERT_RESULT(kResultOk, p->CloneProperty(clone.Put()));
-  QRef<IQFloatProperty> typed;
-  ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQFloatProperty, typed.PutVoid()));
+  auto typed = CloneAs<IQFloatProperty>(p.get(), IID_IQFloatProperty);
+  ASSERT_TRUE(typed);
   ULONG digits = 0;
   typed->GetSignificantDigitAfterPoint(&digits);
   EXPECT_EQ(4u, digits);
   EXPECT_RESULT(kResultOutOfRange, typed->SetCurValue(3.0));
-  double value = 0.0;
-  typed->GetCurValue(&value);
-  EXPECT_EQ(1.5, value);
+  EXPECT_EQ(1.5, Value(typed.get()));
 }
 
 }  // namespace

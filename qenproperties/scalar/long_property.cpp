@@ -7,6 +7,7 @@
 #include "qenproperties/frame/string_utils.h"
 #include "qenproperties/frame/utf16_stream.h"
 #include "qenproperties/internal/little_endian.h"
+#include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
 namespace {
@@ -25,8 +26,8 @@ ULONG WidthOf(QDataType type) {
 }  // namespace
 
 template <class Char>
-void CQLongProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
-                          QDataType type, ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum) {
+void CQLongProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
+                          ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum) {
   Describe(name, description, groupId, propertyId, type);
   SetPropertyDefaultData(defaultValue);
   SetPropertyData(currentValue);
@@ -35,15 +36,15 @@ void CQLongProperty::Init(const Char* name, const Char* description, ULONG group
 }
 
 CQLongProperty::CQLongProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
-                               QDataType type, ULONG defaultValue, ULONG currentValue, ULONG minimum,
-                               ULONG maximum, IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+                               QDataType type, ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum,
+                               IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
   Init(name, description, groupId, propertyId, type, defaultValue, currentValue, minimum, maximum);
 }
 
 CQLongProperty::CQLongProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
-                               QDataType type, ULONG defaultValue, ULONG currentValue, ULONG minimum,
-                               ULONG maximum, IQServicesManager* servicesManager, IQPropertyMediator* mediator)
+                               QDataType type, ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum,
+                               IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
   Init(name, description, groupId, propertyId, type, defaultValue, currentValue, minimum, maximum);
 }
@@ -101,17 +102,10 @@ ULONG CQLongProperty::GetCurValue(ULONG* value) {
   if (width == 0) return kResultOk;
   unsigned char bytes[4] = {};
   ULONG held = 0;
-  inner_->GetPropertyData(nullptr, &held);
+  // At most the width is taken: a shorter value reads as zero-extended, a longer one is cut, and nothing is
+  // written past the caller's variable.
+  inner_->ReadValue(bytes, sizeof(bytes), &held);
   if (held == 0) return kResultOk;
-  // Read the whole value into a buffer of its own size, then take at most the width: a shorter value reads
-  // as zero-extended, a longer one is cut, and nothing is written past the caller's variable.
-  if (held <= sizeof(bytes)) {
-    inner_->GetPropertyData(bytes, &held);
-  } else {
-    std::vector<unsigned char> all(held);
-    inner_->GetPropertyData(all.data(), &held);
-    std::memcpy(bytes, all.data(), sizeof(bytes));
-  }
   *value = static_cast<ULONG>(detail::LoadLE(bytes, std::min(width, held)));
   return kResultOk;
 }
@@ -184,11 +178,8 @@ ULONG CQLongProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   const ULONG result = GetCurValue(&value);
   if (length == nullptr) return kResultNullPointer;
   if (result != kResultOk) return result;
-  oUTF16StringStream stream;
-  stream << static_cast<std::int32_t>(value);
-  const QWString formatted = stream.str();
-  *length = static_cast<ULONG>(formatted.size());
-  if (text != nullptr) StringUtils::QWCopy(text, formatted.c_str(), 0);
+  const detail::DecimalText decimal(static_cast<long long>(static_cast<std::int32_t>(value)));
+  detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
   return kResultOk;
 }
 

@@ -1,62 +1,23 @@
-#include <cstring>
-#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "qenproperties/qenproperties.h"
-#include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
-using testing::FakeMediator;
+using testing::FlagsOf;
+using testing::ObjectIdOf;
+using testing::PresetOf;
+using testing::ValueOf;
+using testing::Wide;
 
-class CountingOptional : public IQOptionalProperty {
- public:
-  virtual ~CountingOptional() = default;
-  ULONG QueryInterface(const _QGUID&, void** out) override {
-    *out = nullptr;
-    return kResultNoInterface;
-  }
-  ULONG AddRef() override { return ++count; }
-  ULONG Release() override { return --count; }
-  ULONG count = 0;
-};
-
-std::vector<unsigned char> ValueOf(IQProperty* property) {
-  ULONG length = 0;
-  property->GetPropertyData(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  if (length != 0) property->GetPropertyData(bytes.data(), &length);
-  return bytes;
-}
-
-std::string PresetOf(IQPropertySerializer* serializer) {
-  ULONG length = 0;
-  if (serializer->GetPropertyDataToSave(nullptr, &length) != kResultOk) return "<error>";
-  std::vector<WCHAR> text(length + 1);
-  serializer->GetPropertyDataToSave(text.data(), &length);
-  return std::string(text.begin(), text.begin() + length);
-}
-
-std::vector<WCHAR> Wide(const std::string& text) {
-  std::vector<WCHAR> wide(text.begin(), text.end());
-  wide.push_back(0);
-  return wide;
-}
-
-class LongPropertyTest : public ::testing::Test {
+class LongPropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count());
-    EXPECT_EQ(0u, mediator_.Count());
-    EXPECT_EQ(0u, optional_.count);
-  }
   QRef<CQLongProperty> Make(QDataType type, ULONG current, ULONG minimum, ULONG maximum,
                             IQPropertyMediator* mediator = nullptr) {
     return QRef<CQLongProperty>::Adopt(
@@ -67,13 +28,11 @@ class LongPropertyTest : public ::testing::Test {
     p->GetCurValue(&value);
     return value;
   }
-
-  CountingServicesManager host_;
-  FakeMediator mediator_;
-  CountingOptional optional_;
+  // Loads `text` into `p` as a preset and gives the result code.
+  static ULONG Load(CQLongProperty* p, const char* text) { return p->LoadDirectDataFromPreset(Wide(text).data(), 0); }
 };
 
-TEST_F(LongPropertyTest, RangeIsInclusiveAndOffWhileABoundIsZero) {
+TEST_F(LongPropertyTest, RangeIsInclusiveSignedByTypeAndOffWhileABoundIsZero) {
   auto p = Make(kDataTypeUInt32, 15, 10, 20);
   EXPECT_RESULT(kResultOutOfRange, p->SetCurValue(9));
   EXPECT_RESULT(kResultOutOfRange, p->SetCurValue(21));
@@ -88,9 +47,7 @@ TEST_F(LongPropertyTest, RangeIsInclusiveAndOffWhileABoundIsZero) {
   EXPECT_RESULT(kResultOk, p->SetCurValue(1000));
   p->SetRange(1, 0);
   EXPECT_RESULT(kResultOk, p->SetCurValue(5000));
-}
 
-TEST_F(LongPropertyTest, SignedTypeComparesSigned) {
   auto s = Make(kDataTypeInt32, 5, 0xFFFFFFF6, 10);
   EXPECT_EQ(5u, Value(s.get())) << "SetRange keeps a value inside [-10, 10]";
   EXPECT_RESULT(kResultOk, s->SetCurValue(static_cast<ULONG>(-10)));
@@ -101,7 +58,7 @@ TEST_F(LongPropertyTest, SignedTypeComparesSigned) {
   EXPECT_RESULT(kResultOutOfRange, u->SetCurValue(5)) << "unsigned, [4294967286, 10] holds nothing";
 }
 
-TEST_F(LongPropertyTest, StoresTheTypesWidthAfterTheRangeCheck) {
+TEST_F(LongPropertyTest, StoresTheTypesWidthButResetStoresTheFourByteDefault) {
   auto byte = Make(kDataTypeUInt8, 0, 1, 300);
   EXPECT_RESULT(kResultOk, byte->SetCurValue(300));
   EXPECT_EQ(std::vector<unsigned char>{0x2C}, ValueOf(byte.get()));
@@ -123,19 +80,14 @@ TEST_F(LongPropertyTest, StoresTheTypesWidthAfterTheRangeCheck) {
   EXPECT_RESULT(kResultInvalidArgument, unknown->GetCurValue(nullptr));
   EXPECT_RESULT(kResultInvalidArgument, unknown->GetMinRange(nullptr));
   EXPECT_RESULT(kResultInvalidArgument, unknown->GetMaxRange(nullptr));
-}
 
-TEST_F(LongPropertyTest, ResetStoresTheFourByteDefault) {
-  auto p = QRef<CQLongProperty>::Adopt(
-      new CQLongProperty("B", "", 0, 1, kDataTypeUInt8, 0x1234, 9, 0, 0, &host_, nullptr));
-  ULONG flags = 0;
-  p->GetPropertyFlags(&flags);
-  EXPECT_EQ(9u, flags);
+  auto p =
+      QRef<CQLongProperty>::Adopt(new CQLongProperty("B", "", 0, 1, kDataTypeUInt8, 0x1234, 9, 0, 0, &host_, nullptr));
+  EXPECT_EQ(9u, FlagsOf(p.get()));
   EXPECT_RESULT(kResultOk, p->Reset());
   EXPECT_EQ(4u, ValueOf(p.get()).size());
   EXPECT_EQ(0x34u, Value(p.get()));
-  p->GetPropertyFlags(&flags);
-  EXPECT_EQ(1u, flags);
+  EXPECT_EQ(1u, FlagsOf(p.get()));
 }
 
 TEST_F(LongPropertyTest, SetRangePullsTheValueInWithoutTellingTheMediator) {
@@ -150,11 +102,11 @@ TEST_F(LongPropertyTest, SetRangePullsTheValueInWithoutTellingTheMediator) {
   EXPECT_RESULT(kResultOk, p->SetRange(60, 70));
   EXPECT_EQ(60u, Value(p.get()));
   EXPECT_EQ(2u, mediator_.calls.size());
-  ULONG bound = 0;
-  p->GetMinRange(&bound);
-  EXPECT_EQ(60u, bound);
-  p->GetMaxRange(&bound);
-  EXPECT_EQ(70u, bound);
+  ULONG minimum = 0, maximum = 0;
+  p->GetMinRange(&minimum);
+  p->GetMaxRange(&maximum);
+  EXPECT_EQ(60u, minimum);
+  EXPECT_EQ(70u, maximum);
 }
 
 TEST_F(LongPropertyTest, NotifyingAndDirectSettersDiffer) {
@@ -163,12 +115,11 @@ TEST_F(LongPropertyTest, NotifyingAndDirectSettersDiffer) {
   mediator_.answer = kResultChangeRefused;
   p->SetDirectCurValue(3);
   EXPECT_RESULT(kResultChangeRefused, p->SetCurValue(4));
-  EXPECT_EQ(3u, Value(p.get())) << "a refused change keeps the previous value";
   EXPECT_RESULT(kResultChangeRefused, p->SetPropertyData(ULONG{5}));
   const ULONG raw = 6;
   EXPECT_RESULT(kResultChangeRefused, p->SetPropertyData(&raw, 4));
   EXPECT_EQ(3u, mediator_.calls.size());
-  EXPECT_EQ(3u, Value(p.get()));
+  EXPECT_EQ(3u, Value(p.get())) << "a refused change keeps the previous value";
 }
 
 TEST_F(LongPropertyTest, RawStoreIsCheckedByLength) {
@@ -186,44 +137,34 @@ TEST_F(LongPropertyTest, RawStoreIsCheckedByLength) {
 
 TEST_F(LongPropertyTest, PresetTextIsSignedDecimalAndLoadsBySizeWord) {
   auto p = Make(kDataTypeUInt32, 0x80000000u, 0, 0);
-  QRef<IQPropertySerializer> serializer;
-  ASSERT_RESULT(kResultOk, p->QueryInterface(IID_IQPropertySerializer, serializer.PutVoid()));
-  EXPECT_EQ("-2147483648", PresetOf(serializer.get()));
   ULONG length = 0;
-  EXPECT_RESULT(kResultNullPointer, serializer->GetPropertyDataToSave(nullptr, nullptr));
-  p->GetPropertyDataToSave(nullptr, &length);
+  EXPECT_EQ("-2147483648", PresetOf(p.get(), &length));
   EXPECT_EQ(11u, length);
+  EXPECT_RESULT(kResultNullPointer, p->GetPropertyDataToSave(nullptr, nullptr));
 
   auto target = Make(kDataTypeUInt32, 1, 0, 0);
-  auto text = Wide("-2147483648");
   target->SetDataSize(4);
-  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_RESULT(kResultOk, Load(target.get(), "-2147483648"));
   EXPECT_EQ(0x80000000u, Value(target.get()));
-
-  text = Wide("  42 apples");
-  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_RESULT(kResultOk, Load(target.get(), "  42 apples"));
   EXPECT_EQ(42u, Value(target.get()));
-  text = Wide("apples");
-  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_RESULT(kResultOk, Load(target.get(), "apples"));
   EXPECT_EQ(0u, Value(target.get()));
   EXPECT_RESULT(kResultNullPointer, target->LoadDirectDataFromPreset(nullptr, 0));
 
   target->SetDataSize(0);
-  text = Wide("7");
-  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_RESULT(kResultOk, Load(target.get(), "7"));
   EXPECT_EQ(0u, ValueOf(target.get()).size()) << "a size word of 0 stores an empty value";
   target->SetDataSize(12);
-  EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_RESULT(kResultOk, Load(target.get(), "7"));
   EXPECT_EQ((std::vector<unsigned char>{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), ValueOf(target.get()));
-
   ULONG size = 0;
   target->GetDataSize(&size);
   EXPECT_EQ(12u, size) << "GetDataSize reports the value length, not the size word";
 
   auto ranged = Make(kDataTypeUInt32, 5, 1, 10);
   ranged->SetDataSize(4);
-  text = Wide("11");
-  EXPECT_RESULT(kResultOutOfRange, ranged->LoadDirectDataFromPreset(text.data(), 0));
+  EXPECT_RESULT(kResultOutOfRange, Load(ranged.get(), "11"));
 }
 
 TEST_F(LongPropertyTest, CopiesShareIdentityAndOptionalPropertyButNoMediator) {
@@ -247,10 +188,7 @@ TEST_F(LongPropertyTest, CopiesShareIdentityAndOptionalPropertyButNoMediator) {
   auto assigned = QRef<CQLongProperty>::Adopt(new CQLongProperty(&host_, nullptr));
   *assigned = *p;
   *assigned = *assigned;
-  _QGUID a{}, b{};
-  p->GetObjectId(&a);
-  assigned->GetObjectId(&b);
-  EXPECT_EQ(a, b);
+  EXPECT_EQ(ObjectIdOf(p.get()), ObjectIdOf(assigned.get()));
   EXPECT_EQ(4u, Value(assigned.get()));
 
   QRef<IQOptionalProperty> held;
@@ -261,43 +199,14 @@ TEST_F(LongPropertyTest, CopiesShareIdentityAndOptionalPropertyButNoMediator) {
   void* out = &out;
   EXPECT_RESULT(kResultNoInterface, p->QueryInterface(IID_IQOptionalProperty, &out));
   EXPECT_EQ(nullptr, out);
-}
 
-TEST_F(LongPropertyTest, QueryInterfaceFallsThroughToTheBaseProperty) {
-  auto p = Make(kDataTypeUInt32, 0, 0, 0);
-  QRef<IQLongProperty> own;
-  EXPECT_RESULT(kResultOk, p->QueryInterface(IID_IQLongProperty, own.PutVoid()));
-  EXPECT_EQ(static_cast<IQLongProperty*>(p.get()), own.get());
-  QRef<IQPropertyAdvanced> advanced;
-  EXPECT_RESULT(kResultOk, p->QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid()));
-  _QGUID typedId{}, baseId{};
-  p->GetObjectId(&typedId);
-  p->Inner()->GetObjectId(&baseId);
-  EXPECT_EQ(typedId, baseId);
-  void* out = &out;
-  EXPECT_RESULT(kResultNoInterface, p->QueryInterface(IID_IQFloatProperty, &out));
-  EXPECT_EQ(nullptr, out);
-
+  EXPECT_EQ(ObjectIdOf(p.get()), ObjectIdOf(p->Inner())) << "the typed object has its base property's identity";
   QRef<IQPropertySerializer> serializer;
   ASSERT_RESULT(kResultOk, p->QueryInterface(IID_IQPropertySerializer, serializer.PutVoid()));
   EXPECT_RESULT(kResultOk, serializer->SetPropertyName(nullptr)) << "serializer setters always answer 0";
   ULONG nameLength = 0;
   p->GetPropertyName(nullptr, &nameLength);
-  EXPECT_EQ(5u, nameLength);
-}
-
-TEST_F(LongPropertyTest, CloneReportsOutOfMemory) {
-  auto p = Make(kDataTypeUInt32, 0, 0, 0);
-  for (std::size_t at = 1;; ++at) {
-    QRef<IQProperty> clone;
-    testing::AllocationFailure fail(at);
-    const ULONG result = p->CloneProperty(clone.Put());
-    if (!fail.Triggered()) {
-      EXPECT_RESULT(kResultOk, result);
-      break;
-    }
-    EXPECT_RESULT(kResultOutOfMemory, result);
-  }
+  EXPECT_EQ(5u, nameLength) << "and the name is kept";
 }
 
 }  // namespace

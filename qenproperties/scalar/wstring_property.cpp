@@ -31,8 +31,8 @@ CQWStringProperty::CQWStringProperty(const char* name, const char* description, 
   Init(name, description, groupId, propertyId, defaultText, initialText);
 }
 
-CQWStringProperty::CQWStringProperty(const WCHAR* name, const WCHAR* description, ULONG groupId,
-                                     ULONG propertyId, const WCHAR* defaultText, const WCHAR* initialText,
+CQWStringProperty::CQWStringProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
+                                     const WCHAR* defaultText, const WCHAR* initialText,
                                      IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
   Init(name, description, groupId, propertyId, defaultText, initialText);
@@ -41,9 +41,7 @@ CQWStringProperty::CQWStringProperty(const WCHAR* name, const WCHAR* description
 CQWStringProperty::CQWStringProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {}
 
-CQWStringProperty::CQWStringProperty(CQWStringProperty& source) : TypedProperty(source) {
-  CopyShellFrom(source);
-}
+CQWStringProperty::CQWStringProperty(CQWStringProperty& source) : TypedProperty(source) { CopyShellFrom(source); }
 
 CQWStringProperty& CQWStringProperty::operator=(const CQWStringProperty& source) {
   if (this != &source) CopyShellFrom(source);

@@ -1,33 +1,24 @@
 #include "qenproperties/scalar/wstring_property.h"
 
-#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "qenproperties/frame/interface_ids.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/fake_mediator.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
-using testing::FakeMediator;
+using testing::CloneAs;
+using testing::FlagsOf;
+using testing::TypeOf;
+using testing::Wide;
 
-std::vector<WCHAR> Wide(const std::string& text) {
-  std::vector<WCHAR> wide(text.begin(), text.end());
-  wide.push_back(0);
-  return wide;
-}
-
-class WStringPropertyTest : public ::testing::Test {
+class WStringPropertyTest : public testing::CountedTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(0u, host_.Count());
-    EXPECT_EQ(0u, mediator_.Count());
-  }
   QRef<CQWStringProperty> Make(const std::string& defaultText, const std::string& initial,
                                IQPropertyMediator* mediator = nullptr) {
     const auto d = Wide(defaultText);
@@ -36,16 +27,13 @@ class WStringPropertyTest : public ::testing::Test {
         new CQWStringProperty("Title", "Window title", 4, 60, d.data(), i.data(), &host_, mediator));
   }
   // The stored code units as they are, terminator included.
-  static std::vector<WCHAR> Stored(const CQWStringProperty* p) {
+  static std::vector<WCHAR> Stored(const IQWStringProperty* p) {
     ULONG bytes = 0;
     p->GetCurString(nullptr, &bytes);
     std::vector<WCHAR> units((bytes + 1) / 2);
     p->GetCurString(units.data(), &bytes);
     return units;
   }
-
-  CountingServicesManager host_;
-  FakeMediator mediator_;
 };
 
 TEST_F(WStringPropertyTest, LengthsAreBytesWithTheTerminator) {
@@ -62,6 +50,8 @@ TEST_F(WStringPropertyTest, LengthsAreBytesWithTheTerminator) {
   p->GetPropertyDataToSave(text.data(), &n);
   EXPECT_EQ(abc, std::vector<WCHAR>(text.begin(), text.begin() + 4));
   EXPECT_EQ(0xAAAA, text[4]) << "nothing past the stored bytes";
+  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(Wide("").data(), 0));
+  EXPECT_EQ(Wide(""), Stored(p.get())) << "an empty preset stores the terminator alone";
 }
 
 TEST_F(WStringPropertyTest, LongStringsAreStoredWhole) {
@@ -83,12 +73,8 @@ TEST_F(WStringPropertyTest, LongStringsAreStoredWhole) {
 TEST_F(WStringPropertyTest, ResetRestoresTheDefaultText) {
   auto p = Make("A", "B");
   EXPECT_EQ(Wide("B"), Stored(p.get()));
-  ULONG flags = 0;
-  p->GetPropertyFlags(&flags);
-  EXPECT_EQ(9u, flags);
-  QDataType type = kDataTypeBool;
-  p->GetPropertyDataType(&type);
-  EXPECT_EQ(kDataTypeWString, type);
+  EXPECT_EQ(9u, FlagsOf(p.get()));
+  EXPECT_EQ(kDataTypeWString, TypeOf(p.get()));
   EXPECT_RESULT(kResultOk, p->Reset());
   EXPECT_EQ(Wide("A"), Stored(p.get()));
 
@@ -115,15 +101,6 @@ TEST_F(WStringPropertyTest, MediatorSeesNotifyingStoresOnly) {
   EXPECT_EQ(4u, mediator_.calls.size());
 }
 
-TEST_F(WStringPropertyTest, EmptyPresetStoresTheEmptyString) {
-  auto p = Make("", "something");
-  WCHAR empty[] = {0};
-  EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(empty, 0));
-  ULONG bytes = 0;
-  p->GetCurString(nullptr, &bytes);
-  EXPECT_EQ(2u, bytes);
-}
-
 TEST_F(WStringPropertyTest, RawBytesWithoutTerminatorAreNeverReadPast) {
   auto p = Make("", "");
   const WCHAR raw[3] = {'a', 'b', 'c'};
@@ -148,7 +125,6 @@ TEST_F(WStringPropertyTest, NullArgumentsGetTheirCodes) {
   EXPECT_RESULT(kResultNullPointer, p->SetPropertyDefaultData(nullptr));
   EXPECT_RESULT(kResultNullPointer, p->LoadDirectDataFromPreset(nullptr, 0));
   EXPECT_RESULT(kResultNullPointer, p->GetMaxStringLength(nullptr));
-  EXPECT_RESULT(kResultNullPointer, p->CloneProperty(nullptr));
   EXPECT_RESULT(kResultInvalidArgument, p->GetCurString(nullptr, nullptr));
   EXPECT_RESULT(kResultInvalidArgument, p->GetPropertyDataToSave(nullptr, nullptr));
   EXPECT_RESULT(kResultInvalidArgument, p->SetPropertyData(static_cast<const void*>(nullptr), 2));
@@ -157,16 +133,12 @@ TEST_F(WStringPropertyTest, NullArgumentsGetTheirCodes) {
 
 TEST_F(WStringPropertyTest, CloneIsIndependent) {
   auto p = Make("d", "original");
-  QRef<IQProperty> clone;
-  ASSERT_RESULT(kResultOk, p->CloneProperty(clone.Put()));
-  QRef<IQWStringProperty> typed;
-  ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQWStringProperty, typed.PutVoid()));
-  const auto changed = Wide("changed");
-  typed->SetCurString(changed.data());
+  auto typed = CloneAs<IQWStringProperty>(p.get(), IID_IQWStringProperty);
+  ASSERT_TRUE(typed);
+  EXPECT_EQ(Wide("original"), Stored(typed.get()));
+  typed->SetCurString(Wide("changed").data());
+  EXPECT_EQ(Wide("changed"), Stored(typed.get()));
   EXPECT_EQ(Wide("original"), Stored(p.get()));
-  ULONG bytes = 0;
-  typed->GetCurString(nullptr, &bytes);
-  EXPECT_EQ(16u, bytes);
 }
 
 }  // namespace

@@ -1,20 +1,10 @@
 #include "qenproperties/testing/fake_mediator.h"
 
 #include "qenproperties/frame/result_codes.h"
+#include "qenproperties/testing/property_values.h"
 
 namespace Quenneth {
 namespace testing {
-namespace {
-
-std::vector<unsigned char> ValueOf(IQProperty* property) {
-  ULONG length = 0;
-  property->GetPropertyData(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  if (length != 0) property->GetPropertyData(bytes.data(), &length);
-  return bytes;
-}
-
-}  // namespace
 
 ULONG FakeMediator::QueryInterface(const _QGUID& /*iid*/, void** out) {
   if (out != nullptr) *out = nullptr;

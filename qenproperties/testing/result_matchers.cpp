@@ -19,8 +19,8 @@ std::string Describe(ULONG code) {
 ::testing::AssertionResult ResultEquals(const char* expectedText, const char* actualText, ULONG expected,
                                         ULONG actual) {
   if (expected == actual) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << actualText << " gave " << Describe(actual) << ", expected "
-                                       << expectedText << " = " << Describe(expected);
+  return ::testing::AssertionFailure() << actualText << " gave " << Describe(actual) << ", expected " << expectedText
+                                       << " = " << Describe(expected);
 }
 
 }  // namespace testing

@@ -11,15 +11,12 @@
 namespace Quenneth {
 namespace testing {
 
-::testing::AssertionResult ResultEquals(const char* expectedText, const char* actualText, ULONG expected,
-                                        ULONG actual);
+::testing::AssertionResult ResultEquals(const char* expectedText, const char* actualText, ULONG expected, ULONG actual);
 
 }  // namespace testing
 }  // namespace Quenneth
 
-#define EXPECT_RESULT(expected, actual) \
-  EXPECT_PRED_FORMAT2(::Quenneth::testing::ResultEquals, expected, actual)
-#define ASSERT_RESULT(expected, actual) \
-  ASSERT_PRED_FORMAT2(::Quenneth::testing::ResultEquals, expected, actual)
+#define EXPECT_RESULT(expected, actual) EXPECT_PRED_FORMAT2(::Quenneth::testing::ResultEquals, expected, actual)
+#define ASSERT_RESULT(expected, actual) ASSERT_PRED_FORMAT2(::Quenneth::testing::ResultEquals, expected, actual)
 
 #endif  // QENPROPERTIES_TESTING_RESULT_MATCHERS_H_

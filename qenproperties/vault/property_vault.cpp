@@ -1,6 +1,5 @@
 #include "qenproperties/vault/property_vault.h"
 
-#include <new>
 #include <utility>
 
 #include "qenproperties/frame/interface_ids.h"
@@ -76,25 +75,30 @@ ULONG CQPropertyVault::GetPropertyInfoByIDWithIndex(ULONG id, IQProperty** out, 
 ULONG CQPropertyVault::GetPropertyInfoByName(const WCHAR* name, IQProperty** out) {
   if (out == nullptr) return kResultInvalidArgument;
   *out = nullptr;
-  // One buffer serves the whole walk; it grows only for a name longer than any read before.
-  std::vector<WCHAR> buffer;
-  try {
-    for (const QRef<IQProperty>& property : properties_) {
-      ULONG length = 0;
-      if (property->GetPropertyName(nullptr, &length) != kResultOk) continue;
-      if (buffer.size() < static_cast<std::size_t>(length) + 1) buffer.resize(static_cast<std::size_t>(length) + 1);
-      buffer[0] = 0;
-      ULONG read = length;
-      if (property->GetPropertyName(buffer.data(), &read) != kResultOk) continue;
-      // Only the units sized by the first call take part, whatever the second one reports.
-      buffer[length] = 0;
-      if (StringUtils::QWIsEqual(buffer.data(), name, 0) != 0) {
-        *out = QRef<IQProperty>(property).Detach();
-        return kResultOk;
-      }
+  // One buffer serves the whole walk: names of up to kStackNameUnits code units are read into the stack, and
+  // the heap is used only for a longer name (and then grows only for a name longer than any read before).
+  constexpr std::size_t kStackNameUnits = 128;
+  WCHAR stackBuffer[kStackNameUnits + 1];
+  std::vector<WCHAR> heapBuffer;
+  WCHAR* buffer = stackBuffer;
+  std::size_t capacity = kStackNameUnits + 1;
+  for (const QRef<IQProperty>& property : properties_) {
+    ULONG length = 0;
+    if (property->GetPropertyName(nullptr, &length) != kResultOk) continue;
+    if (capacity < static_cast<std::size_t>(length) + 1) {
+      heapBuffer.resize(static_cast<std::size_t>(length) + 1);
+      buffer = heapBuffer.data();
+      capacity = heapBuffer.size();
     }
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
+    buffer[0] = 0;
+    ULONG read = length;
+    if (property->GetPropertyName(buffer, &read) != kResultOk) continue;
+    // Only the units sized by the first call take part, whatever the second one reports.
+    buffer[length] = 0;
+    if (StringUtils::QWIsEqual(buffer, name, 0) != 0) {
+      *out = QRef<IQProperty>(property).Detach();
+      return kResultOk;
+    }
   }
   return kResultInvalidArgument;
 }
@@ -105,14 +109,11 @@ ULONG CQPropertyVault::GetVersion(WCHAR* buffer, ULONG* length) {
   return kResultOk;
 }
 
-// A null version is refused rather than read; the old version then stays.
+// A null version is refused rather than read; the old version then stays, as it does when the copy cannot be
+// allocated (std::bad_alloc passes to the caller).
 ULONG CQPropertyVault::SetVersion(WCHAR* version) {
   if (version == nullptr) return kResultNullPointer;
-  try {
-    version_.assign(version, StringUtils::QWLen(version));
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+  version_.assign(version, StringUtils::QWLen(version));
   hasVersion_ = true;
   return kResultOk;
 }
@@ -121,19 +122,17 @@ ULONG CQPropertyVault::AddProperty(IQProperty* property) { return Place(0xFFFFFF
 
 ULONG CQPropertyVault::InsertProperty(ULONG index, IQProperty* property) { return Place(index, property); }
 
-// The reference is taken before the lock and given back after it when the sequence cannot grow.
+// The reference is taken before the lock. When the sequence cannot grow, std::bad_alloc passes to the caller
+// like every allocation failure the vault meets: the guard leaves the lock first and the held reference is
+// given back on the way out, so the vault and the property are as they were.
 ULONG CQPropertyVault::Place(ULONG index, IQProperty* property) {
   if (property == nullptr) return kResultInvalidArgument;
   auto held = QRef<IQProperty>::Retain(property);
-  try {
-    detail::QLockGuard guard(ObjectLock());
-    if (index >= properties_.size()) {
-      properties_.push_back(std::move(held));
-    } else {
-      properties_.insert(properties_.begin() + index, std::move(held));
-    }
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
+  detail::QLockGuard guard(ObjectLock());
+  if (index >= properties_.size()) {
+    properties_.push_back(std::move(held));
+  } else {
+    properties_.insert(properties_.begin() + index, std::move(held));
   }
   return kResultOk;
 }

@@ -41,8 +41,9 @@ class QEN_API CQPropertyVault : public detail::Counted<CQPropertyVault, IQProper
   ULONG GetVersion(WCHAR* buffer, ULONG* length) override;
 
   virtual ~CQPropertyVault();
-  // AddProperty appends with one reference; kResultInvalidArgument for null, kResultOutOfMemory when the
-  // sequence cannot grow.
+  // AddProperty appends with one reference; kResultInvalidArgument for null. When the sequence cannot grow,
+  // std::bad_alloc passes to the caller (as from every allocation of the vault), with the vault unchanged and
+  // no reference kept.
   virtual ULONG AddProperty(IQProperty* property);
   // RemovePropertyByID removes the front-most element with that ID; kResultOk whether or not one matched.
   virtual ULONG RemovePropertyByID(ULONG id);

@@ -1,5 +1,6 @@
 #include "qenproperties/vault/property_vault.h"
 
+#include <new>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -7,39 +8,28 @@
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/scalar/bool_property.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counting_services_manager.h"
+#include "qenproperties/testing/counted_test.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
+using testing::Wide;
 
-std::vector<WCHAR> Wide(const char* text) {
-  std::vector<WCHAR> wide;
-  for (; *text != 0; ++text) wide.push_back(static_cast<WCHAR>(*text));
-  wide.push_back(0);
-  return wide;
-}
+ULONG RefsOf(IQProperty* property) { return testing::RefCount(property); }
 
-// References held on an object, read without changing them.
-ULONG RefsOf(IQProperty* property) {
-  property->AddRef();
-  return property->Release();
-}
-
-class PropertyVaultTest : public ::testing::Test {
+class PropertyVaultTest : public testing::CountedTest {
  protected:
   void SetUp() override { vault_ = QRef<CQPropertyVault>::Adopt(new CQPropertyVault(&host_)); }
   void TearDown() override {
     vault_ = nullptr;
     properties_.clear();
-    EXPECT_EQ(0u, host_.Count());
+    CountedTest::TearDown();
   }
   // A property owned by the fixture; the vault's references come on top of this one.
   IQProperty* Make(const char* name, ULONG id) {
-    properties_.push_back(
-        QRef<CQBoolProperty>::Adopt(new CQBoolProperty(name, "", 0, id, 0, 0, &host_, nullptr)));
+    properties_.push_back(QRef<CQBoolProperty>::Adopt(new CQBoolProperty(name, "", 0, id, 0, 0, &host_, nullptr)));
     return properties_.back().get();
   }
   static ULONG IdOf(IQProperty* property) {
@@ -48,12 +38,11 @@ class PropertyVaultTest : public ::testing::Test {
     return id;
   }
 
-  CountingServicesManager host_;
   QRef<CQPropertyVault> vault_;
   std::vector<QRef<CQBoolProperty>> properties_;
 };
 
-TEST_F(PropertyVaultTest, EmptyVaultAnswersEachMissWithItsOwnCode) {
+TEST_F(PropertyVaultTest, EmptyVaultAnswersEachMissWithItsOwnCodeAndOnlyItsInterfaces) {
   ULONG count = 99;
   EXPECT_RESULT(kResultOk, vault_->GetPropertyInfoCount(&count));
   EXPECT_EQ(0u, count);
@@ -73,6 +62,15 @@ TEST_F(PropertyVaultTest, EmptyVaultAnswersEachMissWithItsOwnCode) {
   EXPECT_RESULT(kResultInvalidArgument, vault_->InsertProperty(0, nullptr));
   EXPECT_RESULT(kResultInvalidArgument, vault_->GetPropertyInfoByID(1, nullptr));
   EXPECT_RESULT(kResultInvalidArgument, vault_->GetPropertyInfoByName(name.data(), nullptr));
+
+  QRef<IQPropertyVault> asVault;
+  EXPECT_RESULT(kResultOk, vault_->QueryInterface(IID_IQPropertyVault, asVault.PutVoid()));
+  EXPECT_EQ(static_cast<IQPropertyVault*>(vault_.get()), asVault.get());
+  QRef<IQUnknown> asUnknown;
+  EXPECT_RESULT(kResultOk, vault_->QueryInterface(IID_IQUnknown, asUnknown.PutVoid()));
+  void* other = &other;
+  EXPECT_RESULT(kResultNoInterface, vault_->QueryInterface(IID_IQProperty, &other));
+  EXPECT_EQ(nullptr, other);
 }
 
 TEST_F(PropertyVaultTest, InsertTakesThePositionOrAppendsBeyondTheEnd) {
@@ -139,14 +137,11 @@ TEST_F(PropertyVaultTest, NameLookupIsExactAndFrontMost) {
   EXPECT_RESULT(kResultOk, vault_->GetPropertyInfoByName(gamma.data(), found.Put()));
   EXPECT_EQ(first, found.get());
   EXPECT_EQ(3u, RefsOf(first));
-  const auto gain = Wide("Gain");
-  EXPECT_RESULT(kResultOk, vault_->GetPropertyInfoByName(gain.data(), found.Put()));
+  EXPECT_RESULT(kResultOk, vault_->GetPropertyInfoByName(Wide("Gain").data(), found.Put()));
   EXPECT_EQ(shortName, found.get()) << "a prefix of a longer name does not match it";
-  const auto prefix = Wide("Gam");
-  EXPECT_RESULT(kResultInvalidArgument, vault_->GetPropertyInfoByName(prefix.data(), found.Put()));
+  EXPECT_RESULT(kResultInvalidArgument, vault_->GetPropertyInfoByName(Wide("Gam").data(), found.Put()));
   EXPECT_EQ(nullptr, found.get());
-  const auto lower = Wide("gamma");
-  EXPECT_RESULT(kResultInvalidArgument, vault_->GetPropertyInfoByName(lower.data(), found.Put()));
+  EXPECT_RESULT(kResultInvalidArgument, vault_->GetPropertyInfoByName(Wide("gamma").data(), found.Put()));
 }
 
 TEST_F(PropertyVaultTest, HandedOutElementsCarryOneReferenceAndIndexingNone) {
@@ -167,25 +162,19 @@ TEST_F(PropertyVaultTest, HandedOutElementsCarryOneReferenceAndIndexingNone) {
   EXPECT_EQ(1u, RefsOf(p)) << "reset gives back both references";
 }
 
-TEST_F(PropertyVaultTest, FailedGrowthGivesTheReferenceBack) {
+TEST_F(PropertyVaultTest, FailedGrowthAndDestructionGiveTheReferenceBack) {
   IQProperty* p = Make("p", 8);
   {
     testing::AllocationFailure fail(1);
-    EXPECT_RESULT(kResultOutOfMemory, vault_->AddProperty(p));
+    EXPECT_THROW(vault_->AddProperty(p), std::bad_alloc);
     EXPECT_TRUE(fail.Triggered());
   }
   EXPECT_EQ(1u, RefsOf(p));
   EXPECT_EQ(nullptr, (*vault_)[0]);
   EXPECT_RESULT(kResultOk, vault_->AddProperty(p));
   EXPECT_EQ(p, (*vault_)[0]);
-}
-
-TEST_F(PropertyVaultTest, DestroyingTheVaultReleasesElementsAndHost) {
-  IQProperty* p = Make("p", 8);
-  vault_->AddProperty(p);
-  EXPECT_EQ(2u, RefsOf(p));
   vault_ = nullptr;
-  EXPECT_EQ(1u, RefsOf(p));
+  EXPECT_EQ(1u, RefsOf(p)) << "destroying the vault releases its elements";
 }
 
 TEST_F(PropertyVaultTest, VersionUsesCodeUnitsWithoutTheTerminator) {
@@ -207,17 +196,6 @@ TEST_F(PropertyVaultTest, VersionUsesCodeUnitsWithoutTheTerminator) {
   vault_->ResetPropertyVault();
   EXPECT_RESULT(kResultOk, vault_->GetVersion(nullptr, &length));
   EXPECT_EQ(10u, length) << "reset keeps the version";
-}
-
-TEST_F(PropertyVaultTest, AnswersOnlyItsOwnInterfaces) {
-  QRef<IQPropertyVault> asVault;
-  EXPECT_RESULT(kResultOk, vault_->QueryInterface(IID_IQPropertyVault, asVault.PutVoid()));
-  EXPECT_EQ(static_cast<IQPropertyVault*>(vault_.get()), asVault.get());
-  QRef<IQUnknown> asUnknown;
-  EXPECT_RESULT(kResultOk, vault_->QueryInterface(IID_IQUnknown, asUnknown.PutVoid()));
-  void* other = &other;
-  EXPECT_RESULT(kResultNoInterface, vault_->QueryInterface(IID_IQProperty, &other));
-  EXPECT_EQ(nullptr, other);
 }
 
 }  // namespace
