@@ -88,6 +88,133 @@ struct Locator {
   }
 };
 
+// EntryCollector reads a well-formed preset document through the JSON library's event interface, straight into
+// entries, without building a tree. It stops at the first thing it does not expect (any syntax or shape
+// problem, or "entries" given twice); the load then reads the document again with ReadDocument, which builds
+// the tree and names the problem exactly. Repeated keys keep their last value, as the tree does.
+class EntryCollector {
+ public:
+  EntryCollector(std::string* version, std::vector<Entry>* entries, std::deque<std::string>* storage)
+      : version_(version), entries_(entries), storage_(storage) {}
+
+  // Complete tells whether the document had the shape of a preset document.
+  bool Complete() const { return formatOk_ && sawEntries_; }
+
+  bool null() { return Scalar(); }
+  bool boolean(bool /*value*/) { return Scalar(); }
+  bool number_integer(Json::number_integer_t /*value*/) { return Scalar(); }
+  bool number_float(Json::number_float_t /*value*/, const Json::string_t& /*text*/) { return Scalar(); }
+  bool binary(Json::binary_t& /*value*/) { return Scalar(); }
+  bool number_unsigned(Json::number_unsigned_t value) {
+    if (skip_ != 0 || depth_ != 3) return Scalar();
+    ULONG* field = nullptr;
+    bool* present = nullptr;
+    if (key_ == "id") field = &entry_.id, present = &hasId_;
+    if (key_ == "type") field = &entry_.type, present = &entry_.hasType;
+    if (key_ == "size") field = &entry_.size, present = &entry_.hasSize;
+    if (key_ == "flags") field = &entry_.flags, present = &entry_.hasFlags;
+    if (field == nullptr) return key_ != "value";  // a name that is no text is ignored
+    if (value > 0xFFFFFFFFull) return false;
+    *field = static_cast<ULONG>(value);
+    *present = true;
+    return true;
+  }
+  bool string(Json::string_t& value) {
+    if (skip_ != 0) return true;
+    if (depth_ == 1) {
+      if (key_ == "format") formatOk_ = value == kFormat;
+      if (key_ == "version") *version_ = std::move(value);
+      return key_ != "entries";
+    }
+    if (depth_ != 3) return false;  // an entry that is no object
+    if (key_ == "value") {
+      storage_->push_back(std::move(value));
+      entry_.value = storage_->back();
+      hasValue_ = true;
+    } else if (key_ == "name") {
+      storage_->push_back(std::move(value));
+      entry_.name = storage_->back();
+    } else if (key_ == "id" || key_ == "type" || key_ == "size" || key_ == "flags") {
+      return false;
+    }
+    return true;
+  }
+  bool key(Json::string_t& value) {
+    if (skip_ == 0) key_ = std::move(value);
+    return true;
+  }
+  bool start_object(std::size_t /*size*/) {
+    if (skip_ != 0) return Skip();
+    if (depth_ == 0 || depth_ == 2) {  // the document, or one entry
+      ++depth_;
+      entry_ = Entry();
+      hasId_ = hasValue_ = false;
+      return true;
+    }
+    return Unread() && Skip();
+  }
+  bool end_object() {
+    if (skip_ != 0) return Unskip();
+    if (depth_ == 3) {
+      if (!hasId_ || !hasValue_) return false;
+      entries_->push_back(entry_);
+      depth_ = 2;
+      return true;
+    }
+    --depth_;
+    return true;
+  }
+  bool start_array(std::size_t /*size*/) {
+    if (skip_ != 0) return Skip();
+    if (depth_ == 1 && key_ == "entries") {
+      if (sawEntries_) return false;
+      sawEntries_ = true;
+      depth_ = 2;
+      return true;
+    }
+    return Unread() && Skip();
+  }
+  bool end_array() {
+    if (skip_ != 0) return Unskip();
+    depth_ = 1;
+    return true;
+  }
+  bool parse_error(std::size_t /*at*/, const std::string& /*token*/, const nlohmann::detail::exception& /*e*/) {
+    return false;
+  }
+
+ private:
+  bool IsDocumentKey() const { return key_ == "format" || key_ == "version" || key_ == "entries"; }
+  bool IsEntryKey() const {
+    return key_ == "id" || key_ == "type" || key_ == "size" || key_ == "flags" || key_ == "value" || key_ == "name";
+  }
+  // Unread tells whether the value met here belongs to a key the collector does not read.
+  bool Unread() const { return (depth_ == 1 && !IsDocumentKey()) || (depth_ == 3 && !IsEntryKey()); }
+  // Scalar accepts a value of a key that is not read, and refuses one where a read key needs another type
+  // (a name that is no text is ignored, as the tree reading ignores it).
+  bool Scalar() const { return skip_ != 0 || Unread() || (depth_ == 3 && key_ == "name"); }
+  bool Skip() {
+    ++skip_;
+    return true;
+  }
+  bool Unskip() {
+    --skip_;
+    return true;
+  }
+
+  std::string* version_;
+  std::vector<Entry>* entries_;
+  std::deque<std::string>* storage_;
+  std::string key_;
+  Entry entry_;
+  int depth_ = 0;  // 0 outside, 1 in the document, 2 in the entries, 3 in an entry
+  int skip_ = 0;   // nesting inside a value that is not read
+  bool hasId_ = false;
+  bool hasValue_ = false;
+  bool formatOk_ = false;
+  bool sawEntries_ = false;
+};
+
 // ReadDocument reads and checks the whole document through the JSON library before any property is touched;
 // the entries' texts are kept in `storage`.
 bool ReadDocument(const std::string& text, std::string* version, std::vector<Entry>* entries,
@@ -232,52 +359,6 @@ char* PutUtf8(const WCHAR* text, char* out, bool json) {
     *out++ = static_cast<char>(0x80 | (c & 0x3F));
   }
   return out;
-}
-
-// ToUtf16 converts UTF-8 into `out` (zero-terminated, its size counting the terminator), as Utf16 does.
-void ToUtf16(std::string_view text, std::vector<WCHAR>* out) {
-  out->resize(text.size() + 1);  // a byte gives at most one code unit, four bytes two
-  WCHAR* w = out->data();
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n;) {
-    std::uint32_t c = s[i];
-    if (c < 0x80) {
-      *w++ = static_cast<WCHAR>(c);
-      ++i;
-      continue;
-    }
-    std::size_t extra = 0;
-    if (c >= 0xF0 && c < 0xF8) {
-      extra = 3;
-      c &= 0x07;
-    } else if (c >= 0xE0) {
-      extra = 2;
-      c &= 0x0F;
-    } else if (c >= 0xC0) {
-      extra = 1;
-      c &= 0x1F;
-    } else {
-      c = 0xFFFD;
-    }
-    ++i;
-    for (std::size_t k = 0; k < extra; ++k, ++i) {
-      if (i >= n || (s[i] & 0xC0) != 0x80) {
-        c = 0xFFFD;
-        break;
-      }
-      c = (c << 6) | (s[i] & 0x3F);
-    }
-    if (c >= 0x10000 && c <= 0x10FFFF) {
-      c -= 0x10000;
-      *w++ = static_cast<WCHAR>(0xD800 + (c >> 10));
-      *w++ = static_cast<WCHAR>(0xDC00 + (c & 0x3FF));
-    } else {
-      *w++ = static_cast<WCHAR>(c > 0x10FFFF ? 0xFFFD : c);
-    }
-  }
-  *w++ = 0;
-  out->resize(static_cast<std::size_t>(w - out->data()));
 }
 
 // Units makes `buffer` hold `length` + 1 code units, all zero, for a getter that writes `length` units.
@@ -467,7 +548,7 @@ struct Loader {
 
   ULONG LoadText(IQPropertySerializer* serializer, const Entry& entry) {
     if (entry.hasSize) serializer->SetDataSize(entry.size);
-    ToUtf16(entry.value, &wide);
+    Utf16Into(entry.value, &wide);
     return serializer->LoadDirectDataFromPreset(wide.data(), static_cast<ULONG>(wide.size() - 1));
   }
 
@@ -691,7 +772,13 @@ bool PresetDocument::Load(const std::string& text, IQPropertyVault* vault, Prese
   std::deque<std::string> storage;
   report->entries.clear();
   report->documentVersion.clear();
-  if (!ReadDocument(text, &report->documentVersion, &entries, &storage, error)) return false;
+  EntryCollector collector(&report->documentVersion, &entries, &storage);
+  if (!Json::sax_parse(text, &collector) || !collector.Complete()) {
+    entries.clear();
+    storage.clear();
+    report->documentVersion.clear();
+    if (!ReadDocument(text, &report->documentVersion, &entries, &storage, error)) return false;
+  }
   report->vaultVersion = VersionOf(vault);
   ULONG count = 0;
   vault->GetPropertyInfoCount(&count);

@@ -377,12 +377,18 @@ std::string Utf8(const WCHAR* text) {
   return out;
 }
 
-std::vector<WCHAR> Utf16(const std::string& text) {
-  std::vector<WCHAR> out;
+void Utf16Into(std::string_view text, std::vector<WCHAR>* out) {
+  out->resize(text.size() + 1);  // a byte gives at most one code unit, four bytes two
+  WCHAR* w = out->data();
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n;) {
     std::uint32_t c = s[i];
+    if (c < 0x80) {
+      *w++ = static_cast<WCHAR>(c);
+      ++i;
+      continue;
+    }
     std::size_t extra = 0;
     if (c >= 0xF0 && c < 0xF8) {
       extra = 3;
@@ -393,7 +399,7 @@ std::vector<WCHAR> Utf16(const std::string& text) {
     } else if (c >= 0xC0) {
       extra = 1;
       c &= 0x1F;
-    } else if (c >= 0x80) {
+    } else {
       c = 0xFFFD;
     }
     ++i;
@@ -406,13 +412,19 @@ std::vector<WCHAR> Utf16(const std::string& text) {
     }
     if (c >= 0x10000 && c <= 0x10FFFF) {
       c -= 0x10000;
-      out.push_back(static_cast<WCHAR>(0xD800 + (c >> 10)));
-      out.push_back(static_cast<WCHAR>(0xDC00 + (c & 0x3FF)));
+      *w++ = static_cast<WCHAR>(0xD800 + (c >> 10));
+      *w++ = static_cast<WCHAR>(0xDC00 + (c & 0x3FF));
     } else {
-      out.push_back(static_cast<WCHAR>(c > 0x10FFFF ? 0xFFFD : c));
+      *w++ = static_cast<WCHAR>(c > 0x10FFFF ? 0xFFFD : c);
     }
   }
-  out.push_back(0);
+  *w++ = 0;
+  out->resize(static_cast<std::size_t>(w - out->data()));
+}
+
+std::vector<WCHAR> Utf16(const std::string& text) {
+  std::vector<WCHAR> out;
+  Utf16Into(text, &out);
   return out;
 }
 

@@ -16,6 +16,7 @@
 #define QENPROPERTIES_HOST_PROPERTY_TEXT_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "qenproperties/frame/types.h"
@@ -35,6 +36,8 @@ QEN_HOST_API const char* KindName(PropertyKind kind);
 // Utf8 and Utf16 convert between UTF-8 and zero-terminated UTF-16 (malformed input becomes U+FFFD).
 QEN_HOST_API std::string Utf8(const WCHAR* text);
 QEN_HOST_API std::vector<WCHAR> Utf16(const std::string& text);
+// Utf16Into is Utf16 into a buffer the caller reuses: `out` ends zero-terminated, its size counting the zero.
+QEN_HOST_API void Utf16Into(std::string_view text, std::vector<WCHAR>* out);
 
 QEN_HOST_API std::string NameOf(IQProperty* property);
 QEN_HOST_API std::string DescriptionOf(IQProperty* property);
