@@ -27,6 +27,10 @@ struct DocumentError {
 // column, and `reason`.
 QEN_HOST_API DocumentError SyntaxErrorAt(const std::string& text, std::size_t byte, const std::string& reason);
 
+// JsonErrorOf gives the error of `text` when it is no JSON document (a syntax error, or a number beyond the
+// range of a double): where the JSON library stops reading it, and why.
+QEN_HOST_API DocumentError JsonErrorOf(const std::string& text);
+
 }  // namespace host
 }  // namespace Quenneth
 

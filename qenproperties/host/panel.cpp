@@ -182,6 +182,15 @@ double Number(const Json& object, const char* key, const std::string& pointer, d
   return it->get<double>();
 }
 
+// LongWord gives the 32-bit word of a long property's bound or value, which may be read as signed or unsigned;
+// anything outside both readings (or not a number at all) is refused rather than converted.
+ULONG LongWord(double value, const std::string& pointer) {
+  if (!(value >= -2147483648.0 && value <= 4294967295.0)) {
+    Fail(pointer, "expected a whole number from -2147483648 to 4294967295");
+  }
+  return static_cast<ULONG>(static_cast<long long>(value));
+}
+
 ULONG Unsigned(const Json& value, const std::string& pointer) {
   if (!value.is_number_unsigned() || value.get<unsigned long long>() > 0xFFFFFFFFull) {
     Fail(pointer, "expected a whole number from 0 to 4294967295");
@@ -321,17 +330,21 @@ void Panel::Impl::Build(const Json& d) {
       const double hi = Number(p, "max", at, 0);
       const bool isSigned = p.value("signed", false);
       const double dv = def.empty() ? lo : std::strtod(def.c_str(), nullptr);
-      auto word = [](double v) { return static_cast<ULONG>(static_cast<long long>(v)); };
+      const ULONG min = LongWord(lo, at + "/min");
+      const ULONG max = LongWord(hi, at + "/max");
+      const ULONG value = LongWord(dv, at + "/default");
       item->property = QRef<IQProperty>::Adopt(new CQLongProperty(name, desc, group, item->id,
-                                                                  isSigned ? kDataTypeInt32 : kDataTypeUInt32, word(dv),
-                                                                  word(dv), word(lo), word(hi), nullptr, m));
+                                                                  isSigned ? kDataTypeInt32 : kDataTypeUInt32, value,
+                                                                  value, min, max, nullptr, m));
     } else if (kind == "float") {
       const double lo = Number(p, "min", at, 0);
       const double hi = Number(p, "max", at, 0);
       const double dv = Number(p, "default", at, lo);
       auto f = QRef<CQFloatProperty>::Adopt(
           new CQFloatProperty(name, desc, group, item->id, kDataTypeDouble, dv, dv, lo, hi, nullptr, m));
-      f->SetSignificantDigitAfterPoint(static_cast<ULONG>(Number(p, "decimals", at, 2)));
+      const double decimals = Number(p, "decimals", at, 2);
+      if (!(decimals >= 0 && decimals <= 17)) Fail(at + "/decimals", "expected a whole number from 0 to 17");
+      f->SetSignificantDigitAfterPoint(static_cast<ULONG>(decimals));
       item->property = f;
     } else if (kind == "bool") {
       const unsigned char dv = def == "TRUE" ? 1 : 0;
@@ -734,11 +747,8 @@ std::unique_ptr<Panel> Panel::FromJson(const std::string& text, DocumentError* e
   Json description;
   try {
     description = Json::parse(text);
-  } catch (const Json::parse_error& e) {
-    std::string reason = e.what();
-    const std::size_t at = reason.find(": ", reason.find("column"));
-    if (at != std::string::npos) reason = reason.substr(at + 2);
-    *error = SyntaxErrorAt(text, e.byte, reason);
+  } catch (const Json::exception&) {
+    *error = JsonErrorOf(text);
     return nullptr;
   }
   auto impl = std::make_unique<Impl>();

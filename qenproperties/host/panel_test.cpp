@@ -169,6 +169,9 @@ TEST(PanelTest, DescriptionErrorsPointAtTheirPlace) {
       {R"({"properties": [{"name": "A", "kind": "bool", "id": 1}], "rules": [{"when": "A", "cap": "B"}]})",
        "/rules/0/cap", 0},
       {R"({"properties": [{"name": "A", "kind": "bool", "id": 1}], "rules": [{"when": "A"}]})", "/rules/0", 0},
+      {"{\"properties\":\n [1e400]}", "", 2},  // a number beyond a double
+      {R"({"properties": [{"name": "A", "kind": "float", "id": 1, "decimals": -3}]})", "/properties/0/decimals", 0},
+      {R"({"properties": [{"name": "A", "kind": "long", "id": 1, "min": -1e300}]})", "/properties/0/min", 0},
   };
   for (const Case& c : cases) {
     DocumentError error;

@@ -64,30 +64,6 @@ bool ReadUnsigned(const Json& object, const char* key, ULONG* value, bool* prese
   return true;
 }
 
-// Locator reads JSON text through the library and keeps only where and why the reading fails.
-struct Locator {
-  std::size_t position = 0;
-  std::string reason;
-
-  bool null() { return true; }
-  bool boolean(bool /*value*/) { return true; }
-  bool number_integer(Json::number_integer_t /*value*/) { return true; }
-  bool number_unsigned(Json::number_unsigned_t /*value*/) { return true; }
-  bool number_float(Json::number_float_t /*value*/, const Json::string_t& /*text*/) { return true; }
-  bool string(Json::string_t& /*value*/) { return true; }
-  bool binary(Json::binary_t& /*value*/) { return true; }
-  bool start_object(std::size_t /*size*/) { return true; }
-  bool key(Json::string_t& /*value*/) { return true; }
-  bool end_object() { return true; }
-  bool start_array(std::size_t /*size*/) { return true; }
-  bool end_array() { return true; }
-  bool parse_error(std::size_t at, const std::string& /*token*/, const nlohmann::detail::exception& e) {
-    position = at;
-    reason = e.what();
-    return false;
-  }
-};
-
 // EntryCollector reads a well-formed preset document through the JSON library's event interface, straight into
 // entries, without building a tree. It stops at the first thing it does not expect (any syntax or shape
 // problem, or "entries" given twice); the load then reads the document again with ReadDocument, which builds
@@ -222,19 +198,8 @@ bool ReadDocument(const std::string& text, std::string* version, std::vector<Ent
   Json document;
   try {
     document = Json::parse(text);
-  } catch (const Json::parse_error& e) {
-    std::string reason = e.what();
-    const std::size_t at = reason.find(": ", reason.find("column"));
-    if (at != std::string::npos) reason = reason.substr(at + 2);
-    *error = SyntaxErrorAt(text, e.byte, reason);
-    return false;
-  } catch (const Json::out_of_range&) {
-    // A number too large for a double: the library reports no position with it, so a second reading finds it.
-    Locator locator;
-    Json::sax_parse(text, &locator);
-    const std::size_t at = locator.reason.find("] ");
-    *error =
-        SyntaxErrorAt(text, locator.position, at == std::string::npos ? locator.reason : locator.reason.substr(at + 2));
+  } catch (const Json::exception&) {
+    *error = JsonErrorOf(text);
     return false;
   }
   if (!document.is_object()) {

@@ -1,6 +1,7 @@
 #include "qenproperties/host/preset_document.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstring>
 #include <memory>
@@ -67,6 +68,33 @@ TEST(PresetDocumentTest, RoundTripOfEveryClassThroughAFreshPanel) {
   EXPECT_EQ("2", report.documentVersion);
   EXPECT_EQ(Values(*source), Values(*target));
   EXPECT_EQ(document, PresetDocument::Save(target->Vault()));
+}
+
+// A document laid out otherwise than Save writes it (compact, with keys the loader does not read, nested
+// values among them, a name that is no text, repeated keys whose last value counts) loads the same values.
+TEST(PresetDocumentTest, DocumentsOfAnyLayoutLoadAlike) {
+  std::unique_ptr<Panel> source = SamplePanel();
+  ASSERT_TRUE(source);
+  ASSERT_RESULT(kResultOk, source->Set("Container", "MKV").code);
+  ASSERT_RESULT(kResultOk, source->Set("Aspect ratio", "64:27").code);
+  const std::string saved = PresetDocument::Save(source->Vault());
+
+  nlohmann::ordered_json tree = nlohmann::ordered_json::parse(saved);
+  tree["comment"] = {{"by", {1, 2, {{"deep", nullptr}}}}, {"ok", true}};
+  for (auto& entry : tree["entries"]) entry["note"] = {{"x", {1.5, "y", {}}}};
+  tree["entries"][0]["name"] = 5;
+  const std::string compact = tree.dump();
+  const std::string repeated = "{\"format\": \"old\", \"entries\": []," + compact.substr(1);
+
+  for (const std::string& text : {compact, repeated}) {
+    std::unique_ptr<Panel> target = SamplePanel();
+    ASSERT_TRUE(target);
+    PresetLoadReport report;
+    DocumentError error;
+    ASSERT_TRUE(PresetDocument::Load(text, target->Vault(), &report, &error)) << error.Describe("doc");
+    EXPECT_EQ(report.entries.size(), report.Count(PresetOutcome::kLoaded)) << text;
+    EXPECT_EQ(Values(*source), Values(*target)) << text;
+  }
 }
 
 // A plain base property's value bytes travel as their encoded text.
