@@ -330,6 +330,33 @@ void CommonSteps(Sweep& s, CountingServicesManager& services, const QRef<T>& p, 
 // number of failure points exercised.
 std::size_t total = 0;
 
+// TextEntrySteps adds entries by narrow and wide text, as the enum and ratio properties both offer it; an
+// allocation failure in either answers out of memory.
+template <class T>
+void TextEntrySteps(Sweep& s, const QRef<T>& p, std::initializer_list<const char*> texts) {
+  ULONG id = 1;
+  for (const char* text : texts) {
+    const WText wide = Wide(text);
+    const bool narrow = id % 2 == 1;
+    s.Step(
+        narrow ? "AddEnumString(narrow)" : "AddEnumString(wide)",
+        [&] { return narrow ? p->AddEnumString(text, id) : p->AddEnumString(wide.text, id); }, {kResultOutOfMemory},
+        Throws::kNo);
+    ++id;
+  }
+}
+
+// SelectionSteps selects directly and then runs the common steps with the notifying selection, once two
+// entries stand in the list.
+template <class T>
+void SelectionSteps(Sweep& s, CountingServicesManager& services, const QRef<T>& p) {
+  ULONG count = 0;
+  p->GetEnumCount(&count);
+  if (count < 2) return;
+  s.Change("SetDirectCurSel", p.get(), [&] { return p->SetDirectCurSel(1); }, {kResultStorageFailed});
+  CommonSteps(s, services, p, [&](ULONG k) { return p->SetCurSel(k % 2); }, {}, {kResultStorageFailed});
+}
+
 template <class Scenario>
 std::size_t RunSweep(const char* name, Scenario scenario) {
   std::size_t n = 1;
@@ -441,30 +468,16 @@ TEST(AllocationSweep, WStringProperty) {
 }
 
 TEST(AllocationSweep, EnumProperty) {
-  EXPECT_GT(
-      RunSweep("enum",
-               [](Sweep& s, CountingServicesManager& services) {
-                 auto p = Construct<CQEnumProperty>(s, "constructor", [&] {
-                   return new CQEnumProperty("Mode", "Work mode", 1, 14, &services, nullptr, kDataTypeUInt32);
-                 });
-                 if (!p) return;
-                 const WText second = Wide("Second");
-                 s.Step(
-                     "AddEnumString(narrow)", [&] { return p->AddEnumString("First", 1); }, {kResultOutOfMemory},
-                     Throws::kNo);
-                 s.Step(
-                     "AddEnumString(wide)", [&] { return p->AddEnumString(second.text, 2); }, {kResultOutOfMemory},
-                     Throws::kNo);
-                 s.Step(
-                     "AddEnumString(wide)", [&] { return p->AddEnumString(Wide("Third").text, 3); },
-                     {kResultOutOfMemory}, Throws::kNo);
-                 ULONG count = 0;
-                 p->GetEnumCount(&count);
-                 if (count < 2) return;
-                 s.Change("SetDirectCurSel", p.get(), [&] { return p->SetDirectCurSel(1); }, {kResultStorageFailed});
-                 CommonSteps(s, services, p, [&](ULONG k) { return p->SetCurSel(k % 2); }, {}, {kResultStorageFailed});
-               }),
-      0u);
+  EXPECT_GT(RunSweep("enum",
+                     [](Sweep& s, CountingServicesManager& services) {
+                       auto p = Construct<CQEnumProperty>(s, "constructor", [&] {
+                         return new CQEnumProperty("Mode", "Work mode", 1, 14, &services, nullptr, kDataTypeUInt32);
+                       });
+                       if (!p) return;
+                       TextEntrySteps(s, p, {"First", "Second", "Third"});
+                       SelectionSteps(s, services, p);
+                     }),
+            0u);
 }
 
 TEST(AllocationSweep, EnumLongProperty) {
@@ -549,31 +562,20 @@ TEST(AllocationSweep, ExEnumProperty) {
 }
 
 TEST(AllocationSweep, RatioProperty) {
-  EXPECT_GT(
-      RunSweep("ratio",
-               [](Sweep& s, CountingServicesManager& services) {
-                 auto p = Construct<CQRatioProperty>(s, "constructor", [&] {
-                   return new CQRatioProperty("Shape", "Frame shape", 1, 17, &services, nullptr);
-                 });
-                 if (!p) return;
-                 const WText wide = Wide("16:9");
-                 s.Step(
-                     "AddEnumString(narrow)", [&] { return p->AddEnumString("4:3", 1); }, {kResultOutOfMemory},
-                     Throws::kNo);
-                 s.Step(
-                     "AddEnumString(wide)", [&] { return p->AddEnumString(wide.text, 2); }, {kResultOutOfMemory},
-                     Throws::kNo);
-                 s.Step(
-                     "SetCustomEnumId", [&] { return p->SetCustomEnumId(3); }, {}, Throws::kNo);
-                 s.Step(
-                     "SetCustomRatio", [&] { return p->SetCustomRatio(21, 9); }, {}, Throws::kNo);
-                 ULONG count = 0;
-                 p->GetEnumCount(&count);
-                 if (count < 2) return;
-                 s.Change("SetDirectCurSel", p.get(), [&] { return p->SetDirectCurSel(1); }, {kResultStorageFailed});
-                 CommonSteps(s, services, p, [&](ULONG k) { return p->SetCurSel(k % 2); }, {}, {kResultStorageFailed});
-               }),
-      0u);
+  EXPECT_GT(RunSweep("ratio",
+                     [](Sweep& s, CountingServicesManager& services) {
+                       auto p = Construct<CQRatioProperty>(s, "constructor", [&] {
+                         return new CQRatioProperty("Shape", "Frame shape", 1, 17, &services, nullptr);
+                       });
+                       if (!p) return;
+                       TextEntrySteps(s, p, {"4:3", "16:9"});
+                       s.Step(
+                           "SetCustomEnumId", [&] { return p->SetCustomEnumId(3); }, {}, Throws::kNo);
+                       s.Step(
+                           "SetCustomRatio", [&] { return p->SetCustomRatio(21, 9); }, {}, Throws::kNo);
+                       SelectionSteps(s, services, p);
+                     }),
+            0u);
 }
 
 TEST(AllocationSweep, GroupProperty) {
