@@ -1,7 +1,8 @@
 // host_bench.cpp: the host kit's whole preset document of a vault of 10,000 mixed properties.
 //
-// BM_DocumentSave   PresetDocument::Save of the vault (the JSON text of every entry).
-// BM_DocumentLoad   PresetDocument::Load of that text back into the vault.
+// BM_DocumentSave/N   PresetDocument::Save of a vault of N mixed properties (the JSON text of every entry).
+// BM_DocumentLoad/N   PresetDocument::Load of that text back into the vault, from 1,000 to 100,000 entries, with
+//                     the complexity fit of the sizes and the cost per entry.
 // One operation is the whole document.
 #include <qenproperties/host/preset_document.h>
 #include <qenproperties/qenproperties.h>
@@ -15,10 +16,14 @@ namespace {
 
 using namespace Quenneth;
 
-constexpr ULONG kProperties = 10000;
+// PerEntry reports the time per document entry beside the time per document.
+void PerEntry(benchmark::State& state) {
+  state.counters["ns/entry"] = benchmark::Counter(
+      static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
 
 void BM_DocumentSave(benchmark::State& state) {
-  const qenbench::MixedVault mixed = qenbench::MakeMixedVault(kProperties);
+  const qenbench::MixedVault mixed = qenbench::MakeMixedVault(static_cast<ULONG>(state.range(0)));
   std::size_t size = 0;
   qenbench::AllocationMeter meter;
   for (auto _ : state) {
@@ -28,11 +33,13 @@ void BM_DocumentSave(benchmark::State& state) {
   }
   meter.Report(state);
   state.counters["document bytes"] = static_cast<double>(size);
+  PerEntry(state);
 }
-BENCHMARK(BM_DocumentSave)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", qenbench::Fastest);
+BENCHMARK(BM_DocumentSave)->Arg(10000)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", qenbench::Fastest);
 
 void BM_DocumentLoad(benchmark::State& state) {
-  const qenbench::MixedVault mixed = qenbench::MakeMixedVault(kProperties);
+  const auto entries = static_cast<ULONG>(state.range(0));
+  const qenbench::MixedVault mixed = qenbench::MakeMixedVault(entries);
   const std::string document = host::PresetDocument::Save(mixed.vault.get());
   std::size_t loaded = 0;
   bool ok = true;
@@ -44,12 +51,22 @@ void BM_DocumentLoad(benchmark::State& state) {
     loaded = report.Count(host::PresetOutcome::kLoaded);
   }
   meter.Report(state);
-  if (!ok || loaded != kProperties) state.SkipWithError("the document did not load every property");
+  PerEntry(state);
+  state.SetComplexityN(state.range(0));
+  if (!ok || loaded != entries) state.SkipWithError("the document did not load every property");
   if (host::PresetDocument::Save(mixed.vault.get()) != document) {
     state.SkipWithError("the loaded vault saves another document");
   }
 }
-BENCHMARK(BM_DocumentLoad)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", qenbench::Fastest);
+BENCHMARK(BM_DocumentLoad)
+    ->Arg(1000)
+    ->Arg(3000)
+    ->Arg(10000)
+    ->Arg(30000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity()
+    ->ComputeStatistics("min", qenbench::Fastest);
 
 }  // namespace
 

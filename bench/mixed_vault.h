@@ -8,12 +8,19 @@
 
 #include <qenproperties/qenproperties.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <vector>
 
 #include "widen.h"
 
 namespace qenbench {
+
+// MixedClass: the class of the element at a position; the classes take turns in this order.
+enum class MixedClass { kLong, kFloat, kBool, kWString, kGroup, kEnum };
+constexpr int kMixedClasses = 6;
+
+inline MixedClass ClassOf(std::size_t position) { return static_cast<MixedClass>(position % kMixedClasses); }
 
 struct MixedVault {
   Quenneth::QRef<Quenneth::CQPropertyVault> vault;
@@ -37,8 +44,8 @@ inline MixedVault MakeMixedVault(Quenneth::ULONG count) {
     std::snprintf(name, sizeof name, "Setting %05u", static_cast<unsigned>(i));
     const ULONG id = 1000 + i;
     QRef<IQProperty> property;
-    switch (i % 6) {
-      case 0: {
+    switch (ClassOf(i)) {
+      case MixedClass::kLong: {
         const QDataType type = (i / 6) % 2 == 0 ? kDataTypeUInt32 : kDataTypeInt32;
         auto p = QRef<CQLongProperty>::Adopt(
             new CQLongProperty(name, "A long setting", 1, id, type, 0, i * 7919u - 40000u, 0, 0, nullptr, nullptr));
@@ -46,15 +53,15 @@ inline MixedVault MakeMixedVault(Quenneth::ULONG count) {
         property = p;
         break;
       }
-      case 1:
+      case MixedClass::kFloat:
         property = QRef<CQFloatProperty>::Adopt(new CQFloatProperty(
             name, "A float setting", 1, id, kDataTypeDouble, 0.0, i * 0.37 - 100.0, -1e6, 1e6, nullptr, nullptr));
         break;
-      case 2:
+      case MixedClass::kBool:
         property = QRef<CQBoolProperty>::Adopt(new CQBoolProperty(
             name, "A bool setting", 1, id, 0, static_cast<unsigned char>(i % 4 == 0), nullptr, nullptr));
         break;
-      case 3: {
+      case MixedClass::kWString: {
         char text[32];
         std::snprintf(text, sizeof text, "Text value %u", static_cast<unsigned>(i));
         const QWString wide = qenbench::Widen(text);
@@ -63,11 +70,11 @@ inline MixedVault MakeMixedVault(Quenneth::ULONG count) {
             new CQWStringProperty(name, "A text setting", 1, id, empty.c_str(), wide.c_str(), nullptr, nullptr));
         break;
       }
-      case 4:
+      case MixedClass::kGroup:
         property =
             QRef<CQGroupProperty>::Adopt(new CQGroupProperty(name, "A group", 1, id, i, i * 3u, nullptr, nullptr));
         break;
-      default: {
+      case MixedClass::kEnum: {
         auto p = QRef<CQEnumProperty>::Adopt(
             new CQEnumProperty(name, "An enum setting", 1, id, nullptr, nullptr, kDataTypeUInt32));
         for (ULONG e = 0; e < 4; ++e) p->AddEnumString("Choice", 100 * i + e);
@@ -83,6 +90,25 @@ inline MixedVault MakeMixedVault(Quenneth::ULONG count) {
     mixed.serializers.push_back(std::move(serializer));
   }
   return mixed;
+}
+
+// SaveAll writes every element's preset text (asking for the length first, then writing into `buffer`, which
+// the caller reuses, so only the library's own allocations count); the texts are kept when `texts` is given.
+// Gives the number of elements that did not save.
+inline Quenneth::ULONG SaveAll(const MixedVault& mixed, std::vector<Quenneth::WCHAR>& buffer,
+                               std::vector<Quenneth::QWString>* texts) {
+  using namespace Quenneth;
+  ULONG failures = 0;
+  for (const QRef<IQPropertySerializer>& serializer : mixed.serializers) {
+    ULONG length = 0;
+    if (serializer->GetPropertyDataToSave(nullptr, &length) != kResultOk) ++failures;
+    if (buffer.size() < static_cast<std::size_t>(length) + 1) buffer.resize(static_cast<std::size_t>(length) + 1);
+    buffer[0] = 0;
+    if (serializer->GetPropertyDataToSave(buffer.data(), &length) != kResultOk) ++failures;
+    // The wide-string property reports bytes rather than code units, so the text is taken up to its terminator.
+    if (texts != nullptr) texts->emplace_back(buffer.data());
+  }
+  return failures;
 }
 
 }  // namespace qenbench

@@ -18,27 +18,12 @@ using namespace Quenneth;
 
 constexpr ULONG kProperties = 10000;
 
-// SaveAll writes every element's text; the texts are kept only when `texts` is given.
-ULONG SaveAll(const qenbench::MixedVault& mixed, std::vector<WCHAR>& buffer, std::vector<QWString>* texts) {
-  ULONG failures = 0;
-  for (const QRef<IQPropertySerializer>& serializer : mixed.serializers) {
-    ULONG length = 0;
-    if (serializer->GetPropertyDataToSave(nullptr, &length) != kResultOk) ++failures;
-    if (buffer.size() < static_cast<std::size_t>(length) + 1) buffer.resize(static_cast<std::size_t>(length) + 1);
-    buffer[0] = 0;
-    if (serializer->GetPropertyDataToSave(buffer.data(), &length) != kResultOk) ++failures;
-    // The wide-string property reports bytes rather than code units, so the text is taken up to its terminator.
-    if (texts != nullptr) texts->emplace_back(buffer.data());
-  }
-  return failures;
-}
-
 void BM_PresetSave(benchmark::State& state) {
   const qenbench::MixedVault mixed = qenbench::MakeMixedVault(kProperties);
   std::vector<WCHAR> buffer(256);
   ULONG failures = 0;
   qenbench::AllocationMeter meter;
-  for (auto _ : state) failures += SaveAll(mixed, buffer, nullptr);
+  for (auto _ : state) failures += qenbench::SaveAll(mixed, buffer, nullptr);
   meter.Report(state);
   if (failures != 0) state.SkipWithError("a property did not save");
   state.counters["ns/property"] = benchmark::Counter(
@@ -51,7 +36,7 @@ void BM_PresetLoad(benchmark::State& state) {
   std::vector<WCHAR> buffer(256);
   std::vector<QWString> texts;
   texts.reserve(kProperties);
-  SaveAll(mixed, buffer, &texts);
+  qenbench::SaveAll(mixed, buffer, &texts);
 
   ULONG failures = 0;
   std::uint64_t allocations = 0;
@@ -74,10 +59,10 @@ void BM_PresetLoad(benchmark::State& state) {
   // The loaded vault saves the same texts again.
   std::vector<QWString> again;
   again.reserve(kProperties);
-  SaveAll(mixed, buffer, &again);
+  qenbench::SaveAll(mixed, buffer, &again);
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (again[i] != texts[i]) {
-      std::fprintf(stderr, "element %zu (class %zu) differs after loading\n", i, i % 6);
+      std::fprintf(stderr, "element %zu (class %zu) differs after loading\n", i, i % qenbench::kMixedClasses);
       state.SkipWithError("the loaded values differ from the saved ones");
       break;
     }
