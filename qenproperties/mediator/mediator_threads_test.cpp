@@ -1,4 +1,6 @@
 #include <atomic>
+#include <deque>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -129,6 +131,97 @@ TEST(MediatorThreadsTest, CrossingChainsOnSeveralThreadsNeitherDeadlockNorLeak) 
   }
   properties.clear();
   EXPECT_EQ(1u, RefCount(mediator.get()));
+  mediator.reset();
+  EXPECT_EQ(0u, host.Count());
+}
+
+// KeepSome keeps every fourth snapshot pair it previews, with the values it saw, in a queue that another
+// thread reads and empties.
+struct Kept {
+  QRef<IQProperty> previous;
+  QRef<IQProperty> current;
+  ULONG previousValue;
+  ULONG currentValue;
+};
+struct KeptQueue {
+  std::mutex mutex;
+  std::deque<Kept> items;
+  std::atomic<int> seen{0};
+};
+
+ULONG KeepSome(IQProperty* previous, IQProperty* current, CModifiedPropIterator*, void* user,
+               enumPropChangeStatus status) {
+  auto* queue = static_cast<KeptQueue*>(user);
+  if (status != ePropChangePreview || queue->seen.fetch_add(1) % 4 != 0) return kResultOk;
+  Kept kept{QRef<IQProperty>::Retain(previous), QRef<IQProperty>::Retain(current), LongOf(previous), LongOf(current)};
+  std::lock_guard<std::mutex> guard(queue->mutex);
+  queue->items.push_back(std::move(kept));
+  return kResultOk;
+}
+
+// Snapshots kept by a callback are read and let go on another thread while the changes go on: whatever the
+// mediator reuses, a kept snapshot still holds the values its callback saw.
+TEST(MediatorThreadsTest, SnapshotsKeptAndReleasedOnAnotherThreadStayAsTheyWere) {
+  CountingServicesManager host;
+  auto mediator = QRef<CQPropertyMediator>::Adopt(new CQPropertyMediator(&host));
+  KeptQueue queue;
+  std::vector<QRef<CQLongProperty>> properties;
+  for (int i = 0; i < kThreads; ++i) {
+    const auto id = static_cast<ULONG>(200 + i);
+    properties.push_back(QRef<CQLongProperty>::Adopt(
+        new CQLongProperty("Kept", "kept", 0, id, kDataTypeUInt32, 0, 0, 0, 0, &host, mediator.get())));
+    ASSERT_RESULT(kResultOk, mediator->RegisterProperty(properties.back().get()));
+    ULONG handle = 0;
+    ASSERT_RESULT(kResultOk, mediator->RegisterDependency(id, &KeepSome, &queue, &handle));
+  }
+
+  std::atomic<bool> done{false};
+  std::atomic<int> wrong{0};
+  std::atomic<int> checked{0};
+  std::thread reader([&] {
+    for (;;) {
+      Kept kept;
+      bool any = false;
+      {
+        std::lock_guard<std::mutex> guard(queue.mutex);
+        if (!queue.items.empty()) {
+          kept = std::move(queue.items.front());
+          queue.items.pop_front();
+          any = true;
+        }
+      }
+      if (!any) {
+        if (done.load()) return;
+        std::this_thread::yield();
+        continue;
+      }
+      if (LongOf(kept.previous.get()) != kept.previousValue || LongOf(kept.current.get()) != kept.currentValue) {
+        ++wrong;
+      }
+      ++checked;
+    }  // `kept` lets go here, on this thread
+  });
+  std::vector<std::thread> threads;
+  std::atomic<int> failures{0};
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int n = 1; n <= kIterations; ++n) {
+        if (properties[t]->SetCurValue(static_cast<ULONG>(n * 10 + t)) != kResultOk) ++failures;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  done = true;
+  reader.join();
+
+  EXPECT_EQ(0, failures.load());
+  EXPECT_EQ(0, wrong.load());
+  EXPECT_EQ(kThreads * kIterations / 4, checked.load());
+  for (auto& property : properties) {
+    EXPECT_RESULT(kResultOk, mediator->UnRegisterProperty(property.get()));
+    EXPECT_EQ(1u, RefCount(property.get()));
+  }
+  properties.clear();
   mediator.reset();
   EXPECT_EQ(0u, host.Count());
 }
