@@ -391,6 +391,7 @@ ULONG CQEnumProperty::SetPropertyDefaultData64(long long value) {
 
 ULONG CQEnumProperty::SetPropertySubDataType(QDataType type) {
   subDataType_.store(static_cast<ULONG>(type));
+  inner_->Touch();  // snapshots copy the sub data type anew
   return kResultOk;
 }
 

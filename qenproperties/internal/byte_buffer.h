@@ -19,10 +19,14 @@ class ByteBuffer {
   static constexpr ULONG kInlineCapacity = 32;
 
   ByteBuffer() = default;
-  ByteBuffer(const ByteBuffer& other) { Assign(other.data(), other.size_); }
+  ByteBuffer(const ByteBuffer& other) { CopyInlineOr(other); }
   ByteBuffer(ByteBuffer&& other) noexcept { MoveFrom(other); }
   ByteBuffer& operator=(const ByteBuffer& other) {
-    if (this != &other) {
+    if (this == &other) return *this;
+    if (other.heap_ == nullptr) {
+      Clear();
+      CopyInlineOr(other);
+    } else {
       ByteBuffer copy(other);
       Clear();
       MoveFrom(copy);
@@ -68,18 +72,29 @@ class ByteBuffer {
   }
 
  private:
+  // The inline bytes are copied whole (a fixed size the compiler copies in place), whatever their use.
   void MoveFrom(ByteBuffer& other) noexcept {
     size_ = other.size_;
     if (other.heap_ != nullptr) {
       heap_ = other.heap_;
       other.heap_ = nullptr;
-    } else if (size_ != 0) {
-      std::memcpy(inline_, other.inline_, size_);
+    } else {
+      std::memcpy(inline_, other.inline_, kInlineCapacity);
     }
     other.size_ = 0;
   }
 
-  unsigned char inline_[kInlineCapacity];
+  // CopyInlineOr copies `other` into this empty buffer: the inline bytes whole, or a new heap block.
+  void CopyInlineOr(const ByteBuffer& other) {
+    if (other.heap_ == nullptr) {
+      std::memcpy(inline_, other.inline_, kInlineCapacity);
+      size_ = other.size_;
+    } else {
+      Assign(other.heap_, other.size_);
+    }
+  }
+
+  unsigned char inline_[kInlineCapacity] = {};
   unsigned char* heap_ = nullptr;
   ULONG size_ = 0;
 };

@@ -30,6 +30,11 @@ class Counted : public Interfaces... {
     return count;
   }
 
+  // Unshared tells whether the caller holds the only reference, so that no other code can see the object
+  // (what lets a spare snapshot be refreshed in place). The acquire pairs with the release of the last other
+  // holder, so everything that holder did with the object happens before the caller's reuse.
+  bool Unshared() const { return refCount_.load(std::memory_order_acquire) == 1; }
+
  protected:
   Counted() = default;
   // A copy is a new object: its own lock, and one reference for its creator.

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "qenproperties/qenproperties.h"
+#include "qenproperties/testing/allocation_failure.h"
+#include "qenproperties/testing/counting_optional.h"
 #include "qenproperties/testing/counting_services_manager.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -190,8 +192,11 @@ TEST_F(ChangeSnapshotTest, SnapshotsFollowTheAttributesOfTheirSource) {
   std::string name;
   ULONG attribute = 0;
   ULONG defaults = 0;
+  bool optional = false;
   levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
     if (status != ePropChangePreview) return kResultOk;
+    QRef<IQOptionalProperty> held;
+    optional = previous->QueryInterface(IID_IQOptionalProperty, held.PutVoid()) == kResultOk;
     QRef<IQLongProperty> typed;
     current->QueryInterface(IID_IQLongProperty, typed.PutVoid());
     typed->GetMinRange(&minimum);
@@ -210,6 +215,8 @@ TEST_F(ChangeSnapshotTest, SnapshotsFollowTheAttributesOfTheirSource) {
   QRef<IQPropertyAdvanced> advanced;
   ASSERT_EQ(kResultOk, level_->QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid()));
   advanced->SetAttribute(0x24);
+  testing::CountingOptional host;
+  level_->SetOptionalProperty(&host);
 
   ASSERT_RESULT(kResultOk, level_->SetCurValue(41));
   EXPECT_EQ(minimum, 2u);
@@ -217,6 +224,45 @@ TEST_F(ChangeSnapshotTest, SnapshotsFollowTheAttributesOfTheirSource) {
   EXPECT_EQ(name, "Level, renamed");
   EXPECT_EQ(attribute, 0x24u);
   EXPECT_EQ(defaults, 9u);
+  EXPECT_TRUE(optional);
+
+  level_->SetOptionalProperty(nullptr);
+  ASSERT_RESULT(kResultOk, level_->SetCurValue(42));
+  EXPECT_FALSE(optional);
+  EXPECT_EQ(host.count, 0u);  // the snapshots the mediator keeps let go of it as well
+}
+
+// Once a change has run, the next changes of the same property make no allocation at all: the snapshots and
+// the iterator are refreshed in place. A refused change and one whose callbacks record further changes too.
+TEST_F(ChangeSnapshotTest, SteadyChangesAllocateNothing) {
+  // The callback reads the values without allocating, unlike LongOf.
+  auto word = [](IQProperty* property) {
+    ULONG value = 0;
+    ULONG length = sizeof(value);
+    property->GetPropertyData(&value, &length);
+    return value;
+  };
+  std::vector<Seen> seen;
+  seen.reserve(64);
+  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
+    if (status == ePropChangePreview) seen.push_back(Seen{previous, current, word(previous), word(current)});
+    return kResultOk;
+  };
+  unsigned char answer = 1;
+  notifyHook_ = [&](IQProperty*, IQProperty*, CModifiedPropIterator*, ULONG stage) -> unsigned char {
+    return stage == 0 ? answer : 0;
+  };
+  ASSERT_RESULT(kResultOk, level_->SetCurValue(100));
+  {
+    testing::AllocationFailure counting(static_cast<std::size_t>(-1));
+    for (ULONG value = 101; value < 120; ++value) ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
+    answer = 0;
+    EXPECT_RESULT(kResultChangeRefused, level_->SetCurValue(7));
+    EXPECT_EQ(counting.Count(), 0u);
+  }
+  EXPECT_EQ(LongOf(level_.get()), 119u);
+  EXPECT_EQ(seen.back().currentValue, 7u);
+  EXPECT_EQ(seen.back().previousValue, 119u);
 }
 
 TEST_F(ChangeSnapshotTest, NestedChangesHaveSnapshotsOfTheirOwn) {

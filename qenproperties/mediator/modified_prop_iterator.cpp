@@ -27,7 +27,14 @@ void ReleaseIfSet(IQProperty* property) noexcept {
 
 CQModifiedPropIterator::CQModifiedPropIterator() : cursor_(plain_.end()) {}
 
-CQModifiedPropIterator::~CQModifiedPropIterator() {
+CQModifiedPropIterator::~CQModifiedPropIterator() { Clear(); }
+
+void CQModifiedPropIterator::Clear() {
+  cursor_ = plain_.end();
+  cursorSet_ = false;
+  // Most changes record nothing; an empty iterator is left as it is, without its lock (no other thread may
+  // append to it while its owner clears it).
+  if (plain_.empty() && indexed_.empty()) return;
   detail::QLockGuard guard(lock_);
   for (ModifiedPropEntry& entry : plain_) {
     ReleaseIfSet(entry.first);
@@ -41,6 +48,7 @@ CQModifiedPropIterator::~CQModifiedPropIterator() {
     ReleaseIfSet(entry.second);
   }
   indexed_.clear();
+  cursor_ = plain_.end();
 }
 
 ULONG CQModifiedPropIterator::GetFirstModifiedProperty(IQProperty** first, IQProperty** second, ULONG* status) {

@@ -39,6 +39,10 @@ class QEN_API CQModifiedPropIterator final : public CModifiedPropIterator {
   ULONG GetNextModifiedProperty(IQProperty** first, IQProperty** second, ULONG* status) override;
   ULONG AddToList(IQProperty* first, IQProperty* second, ULONG status) override;
 
+  // Clear gives back every recorded reference and empties both collections and the cursor, as the destructor
+  // does, so the mediator can hand the emptied iterator to its next change.
+  void Clear();
+
   ~CQModifiedPropIterator();
   // Orders the indexed sequence by ascending index; equal indexes end in no particular order.
   virtual ULONG SortIterator();

@@ -1,47 +1,41 @@
 // property_mediator.cpp: the registries and the preview, ask, apply or cancel protocol of a change.
 #include "qenproperties/mediator/property_mediator.h"
 
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <new>
+#include <typeinfo>
 #include <vector>
 
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/internal/interface_table.h"
 #include "qenproperties/mediator/modified_prop_iterator.h"
+#include "qenproperties/property/property.h"
 #include "qenproperties/property/property_interface.h"
 
 namespace Quenneth {
 namespace {
 
-// A snapshot is a clone of the registered property (its own type and attributes) carrying the value bytes of
-// `source`. The clone has no mediator, so storing into it tells nobody. Read and store results are not
-// looked at: a snapshot that cannot hold the value still shows the registered property's own.
-// Values of up to kStackValueBytes (every scalar, index and record value) are read through a stack buffer, so
-// a change allocates nothing for them.
-QRef<IQProperty> MakeSnapshot(IQProperty* registered, IQProperty* source) {
+// SnapshotValue stores the value bytes of `source` into `snapshot`, a copy of the registered property that is
+// bound to no mediator, so storing tells nobody. Read and store results are not looked at: a snapshot that
+// cannot hold the value still shows the registered property's own. Values of up to kStackValueBytes (every
+// scalar, index and record value) are read through a stack buffer, so a change allocates nothing for them.
+void SnapshotValue(IQProperty* snapshot, IQProperty* source) {
   constexpr ULONG kStackValueBytes = 64;
-  QRef<IQProperty> snapshot;
-  try {
-    registered->CloneProperty(snapshot.Put());
-    if (!snapshot) return snapshot;
-    ULONG length = 0;
-    source->GetPropertyData(nullptr, &length);
-    unsigned char small[kStackValueBytes] = {};
-    std::vector<unsigned char> large;
-    unsigned char* bytes = small;
-    if (length > kStackValueBytes) {
-      large.resize(length);
-      bytes = large.data();
-    }
-    const ULONG size = length;  // the second read may report another length; the first one sized the buffer
-    if (length != 0) source->GetPropertyData(bytes, &length);
-    snapshot->SetPropertyData(bytes, size);
-  } catch (const std::bad_alloc&) {
-    snapshot.reset();  // no memory for the value: the change cannot be shown, so it is refused
+  ULONG length = 0;
+  source->GetPropertyData(nullptr, &length);
+  unsigned char small[kStackValueBytes] = {};
+  std::vector<unsigned char> large;
+  unsigned char* bytes = small;
+  if (length > kStackValueBytes) {
+    large.resize(length);
+    bytes = large.data();
   }
-  return snapshot;
+  const ULONG size = length;  // the second read may report another length; the first one sized the buffer
+  if (length != 0) source->GetPropertyData(bytes, &length);
+  snapshot->SetPropertyData(bytes, size);
 }
 
 // RecordSpan is the run of dependency records one change calls, wherever they were copied.
@@ -64,6 +58,33 @@ bool CQPropertyMediator::IdentifierLess::operator()(const _QGUID& a, const _QGUI
   return false;
 }
 
+// A snapshot shows the registered property (its own class and attributes) holding the value bytes of
+// `source`. A registered property of exactly a library class gets one from the pool; any other is cloned.
+// Empty when no memory was left: the change cannot be shown, so it is refused.
+detail::PooledSnapshot CQPropertyMediator::MakeSnapshot(const Registered& registered, IQProperty* source) {
+  detail::PooledSnapshot snapshot;
+  try {
+    if (registered.face == nullptr) {
+      registered.property->CloneProperty(snapshot.object.Put());
+      if (snapshot.object) SnapshotValue(snapshot.object.get(), source);
+      return snapshot;
+    }
+    // A change reported by the registered property's own base property: a copy holds that value already. The
+    // base property's copy of itself with the old value (of exactly the library's class) hands over its bytes
+    // directly where the class allows it.
+    const bool own = source == registered.face->SnapshotBase();
+    const CQProperty* value = nullptr;
+    if (!own && registered.face->SnapshotPlainValue() && typeid(*source) == typeid(CQProperty)) {
+      value = static_cast<CQProperty*>(source);
+    }
+    snapshot = snapshots_.Take(*registered.face, value);
+    if (snapshot.object && !own && value == nullptr) SnapshotValue(snapshot.object.get(), source);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  return snapshot;
+}
+
 CQPropertyMediator::CQPropertyMediator(IQServicesManager* servicesManager)
     : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {}
 
@@ -74,16 +95,19 @@ CQPropertyMediator::~CQPropertyMediator() {
     notifyUser_ = nullptr;
     servicesManager_.reset();
     dependencies_.clear();
+    lastDependencies_.valid = false;
   }
   // Only UnRegisterProperty gives back the reference RegisterProperty took; what is still registered here is
   // dropped as it is, so a host that forgot to unregister leaks rather than releases behind its back.
   for (auto& entry : properties_) {
-    static_cast<void>(entry.second.Detach());
+    static_cast<void>(entry.second.property.Detach());
   }
   properties_.clear();
 }
 
 detail::QLock& CQPropertyMediator::ChangeLock() { return ObjectLock(); }
+
+detail::SnapshotPool& CQPropertyMediator::Snapshots() { return snapshots_; }
 
 ULONG CQPropertyMediator::QueryInterface(const _QGUID& iid, void** out) {
   if (out == nullptr) return kResultNullPointer;
@@ -95,12 +119,31 @@ ULONG CQPropertyMediator::QueryInterface(const _QGUID& iid, void** out) {
 }
 
 CQPropertyMediator::PropertyRegistry::iterator CQPropertyMediator::FindRegistered(const _QGUID& id, ULONG propertyId) {
+  auto matches = [propertyId](PropertyRegistry::iterator it) {
+    ULONG entryId = 0;
+    return it->second.property->GetPropertyID(&entryId) == kResultOk && entryId == propertyId;
+  };
+  // The key is the identifier's first twelve bytes, which lie together without padding.
+  if (lastFoundValid_ && std::memcmp(&lastFound_->first, &id, 12) == 0) {
+    return matches(lastFound_) ? lastFound_ : properties_.end();
+  }
   auto range = properties_.equal_range(id);
   for (auto it = range.first; it != range.second; ++it) {
-    ULONG entryId = 0;
-    if (it->second->GetPropertyID(&entryId) == kResultOk && entryId == propertyId) return it;
+    if (!matches(it)) continue;
+    lastFoundValid_ = std::next(range.first) == range.second;
+    lastFound_ = it;
+    return it;
   }
   return properties_.end();
+}
+
+const CQPropertyMediator::DependencyRange& CQPropertyMediator::DependenciesOf(ULONG propertyId) {
+  if (!lastDependencies_.valid || lastDependencies_.propertyId != propertyId) {
+    auto range = dependencies_.equal_range(propertyId);
+    lastDependencies_ = DependencyRange{propertyId, range.first, range.second,
+                                        static_cast<std::size_t>(std::distance(range.first, range.second)), true};
+  }
+  return lastDependencies_;
 }
 
 ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* current) {
@@ -122,13 +165,27 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   auto registered = FindRegistered(objectId, currentId);
   if (registered == properties_.end()) return kResultNotRegistered;
 
-  // Declared before the iterator so that the iterator goes first on every way out, then the snapshots, then
-  // the lock.
-  QRef<IQProperty> newSnapshot = MakeSnapshot(registered->second.get(), current);
-  QRef<IQProperty> oldSnapshot = MakeSnapshot(registered->second.get(), previous);
-  if (!newSnapshot || !oldSnapshot) return kResultNotRegistered;
-
-  std::unique_ptr<CQModifiedPropIterator> iterator;
+  // The snapshots and the iterator go back to the mediator on every way out, the iterator first, emptied, then
+  // the snapshots, all before the lock is left.
+  struct Leftovers {
+    CQPropertyMediator& mediator;
+    detail::PooledSnapshot newSnapshot;
+    detail::PooledSnapshot oldSnapshot;
+    std::unique_ptr<CQModifiedPropIterator> iterator;
+    ~Leftovers() {
+      if (iterator) {
+        iterator->Clear();
+        if (!mediator.spareIterator_) mediator.spareIterator_ = std::move(iterator);
+        iterator.reset();
+      }
+      mediator.snapshots_.Give(std::move(newSnapshot));
+      mediator.snapshots_.Give(std::move(oldSnapshot));
+    }
+  } change{*this, MakeSnapshot(registered->second, current), MakeSnapshot(registered->second, previous), nullptr};
+  if (!change.newSnapshot.object || !change.oldSnapshot.object) return kResultNotRegistered;
+  IQProperty* newSnapshot = change.newSnapshot.object.get();
+  IQProperty* oldSnapshot = change.oldSnapshot.object.get();
+  std::unique_ptr<CQModifiedPropIterator>& iterator = change.iterator;
   // The records are copied before any is called: a callback may unregister records, its own among them. A few
   // records (the usual case) are copied to the stack; more go to the heap.
   constexpr std::size_t kStackRecords = 8;
@@ -136,20 +193,19 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   std::vector<DependencyRecord> heapRecords;
   RecordSpan records{stackRecords, 0};
   try {
-    iterator.reset(new CQModifiedPropIterator());
-    auto range = dependencies_.equal_range(currentId);
-    const auto count = static_cast<std::size_t>(std::distance(range.first, range.second));
-    if (count > kStackRecords) {
-      heapRecords.resize(count);
+    iterator = spareIterator_ ? std::move(spareIterator_) : std::make_unique<CQModifiedPropIterator>();
+    const DependencyRange& range = DependenciesOf(currentId);
+    if (range.count > kStackRecords) {
+      heapRecords.resize(range.count);
       records.first = heapRecords.data();
     }
-    for (auto it = range.first; it != range.second; ++it) records.first[records.count++] = it->second;
+    for (auto it = range.first; it != range.last; ++it) records.first[records.count++] = it->second;
   } catch (const std::bad_alloc&) {
     return kResultOutOfMemory;
   }
 
   for (const DependencyRecord& record : records) {
-    result = record.callback(oldSnapshot.get(), newSnapshot.get(), iterator.get(), record.user, ePropChangePreview);
+    result = record.callback(oldSnapshot, newSnapshot, iterator.get(), record.user, ePropChangePreview);
     if (result != kResultOk) return result;
   }
 
@@ -159,12 +215,12 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   }
   if (refused) {
     for (const DependencyRecord& record : records) {
-      record.callback(oldSnapshot.get(), newSnapshot.get(), nullptr, record.user, ePropChangeCancel);
+      record.callback(oldSnapshot, newSnapshot, nullptr, record.user, ePropChangeCancel);
     }
     result = kResultChangeRefused;
   } else {
     for (const DependencyRecord& record : records) {
-      result = record.callback(oldSnapshot.get(), newSnapshot.get(), nullptr, record.user, ePropChangeApply);
+      result = record.callback(oldSnapshot, newSnapshot, nullptr, record.user, ePropChangeApply);
       if (result != kResultOk) break;
     }
   }
@@ -182,6 +238,7 @@ ULONG CQPropertyMediator::RegisterDependency(ULONG propertyId, PropDependencyCal
   detail::QLockGuard guard(ObjectLock());
   // The record is stored before the counter moves, so a failed insertion uses no handle number.
   dependencies_.emplace(propertyId, DependencyRecord{propertyId, callback, user, lastHandle_ + 1});
+  lastDependencies_.valid = false;
   *handle = ++lastHandle_;
   return kResultOk;
 }
@@ -191,6 +248,7 @@ ULONG CQPropertyMediator::UnRegisterDependency(ULONG handle) {
   for (auto it = dependencies_.begin(); it != dependencies_.end(); ++it) {
     if (it->second.handle == handle) {
       dependencies_.erase(it);
+      lastDependencies_.valid = false;
       return kResultOk;
     }
   }
@@ -210,8 +268,12 @@ ULONG CQPropertyMediator::RegisterProperty(IQProperty* property) {
   if (result != kResultOk) return result;
   // Any entry of the same identity refuses the property, wherever it stands among the entries of its key.
   if (FindRegistered(objectId, propertyId) != properties_.end()) return kResultAlreadyRegistered;
-  // An allocation failure passes to the caller as std::bad_alloc, with nothing registered.
-  properties_.emplace(objectId, QRef<IQProperty>::Retain(property));
+  // The snapshot face is looked for once, here: only an object of exactly a library class has its snapshots
+  // reused. An allocation failure passes to the caller as std::bad_alloc, with nothing registered.
+  auto* face = dynamic_cast<detail::SnapshotFace*>(property);
+  if (face != nullptr && !face->SnapshotExact()) face = nullptr;
+  properties_.emplace(objectId, Registered{QRef<IQProperty>::Retain(property), face});
+  lastFoundValid_ = false;
   return kResultOk;
 }
 
@@ -228,8 +290,9 @@ ULONG CQPropertyMediator::UnRegisterProperty(IQProperty* property) {
     if (result != kResultOk) return result;
     auto it = FindRegistered(objectId, propertyId);
     if (it == properties_.end()) return kResultNotRegistered;
-    stored = std::move(it->second);
+    stored = std::move(it->second.property);
     properties_.erase(it);
+    lastFoundValid_ = false;
   }
   return kResultOk;
 }

@@ -12,11 +12,16 @@
 //
 // Registered properties keep one reference each until UnRegisterProperty; the destructor does not give those
 // references back, so the host unregisters every property before letting the mediator go.
+//
+// A change in steady state allocates nothing: the snapshots and the iterator of a change are kept when it
+// ends and refreshed in place by the next one (internal/snapshot_pool.h says when that is safe). Snapshots of
+// a host's own property, or of a class derived from a library class, are made by its CloneProperty every time.
 #ifndef QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 #define QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 
 #include <atomic>
 #include <map>
+#include <memory>
 
 #include "qenproperties/frame/export.h"
 #include "qenproperties/frame/property_mediator_interface.h"
@@ -24,6 +29,7 @@
 #include "qenproperties/frame/services_manager.h"
 #include "qenproperties/internal/change_lock.h"
 #include "qenproperties/internal/counted.h"
+#include "qenproperties/internal/snapshot_pool.h"
 
 namespace Quenneth {
 
@@ -34,6 +40,8 @@ struct DependencyRecord {
   void* user;
   ULONG handle;
 };
+
+class CQModifiedPropIterator;
 
 class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediator, IQPropertyMediator>,
                                          public detail::ChangeLockOwner {
@@ -62,6 +70,7 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
 
  protected:
   detail::QLock& ChangeLock() override;
+  detail::SnapshotPool& Snapshots() override;
 
  private:
   // Orders object identifiers by their first twelve bytes; identifiers that differ only in the last four
@@ -69,11 +78,35 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   struct IdentifierLess {
     bool operator()(const _QGUID& a, const _QGUID& b) const;
   };
-  using PropertyRegistry = std::multimap<_QGUID, QRef<IQProperty>, IdentifierLess>;
+  // Registered: a registered property, and its snapshot face when it is exactly a library class.
+  struct Registered {
+    QRef<IQProperty> property;
+    detail::SnapshotFace* face;
+  };
+  using PropertyRegistry = std::multimap<_QGUID, Registered, IdentifierLess>;
 
   PropertyRegistry::iterator FindRegistered(const _QGUID& id, ULONG propertyId);
+  detail::PooledSnapshot MakeSnapshot(const Registered& registered, IQProperty* source);
 
-  std::multimap<ULONG, DependencyRecord> dependencies_;
+  // The entry the last look-up found, while it is the only one under its key (so that finding it again needs
+  // only its key and property ID); forgotten whenever the registry changes.
+  PropertyRegistry::iterator lastFound_;
+  bool lastFoundValid_ = false;
+
+  using DependencyRegistry = std::multimap<ULONG, DependencyRecord>;
+  // DependencyRange: the records of one property ID, as the last change looked them up; forgotten whenever a
+  // record is added or removed.
+  struct DependencyRange {
+    ULONG propertyId = 0;
+    DependencyRegistry::iterator first;
+    DependencyRegistry::iterator last;
+    std::size_t count = 0;
+    bool valid = false;
+  };
+  const DependencyRange& DependenciesOf(ULONG propertyId);
+
+  DependencyRegistry dependencies_;
+  DependencyRange lastDependencies_;
   PropDependencyNotifyCallback notifyCallback_ = nullptr;
   void* notifyUser_ = nullptr;
   PropertyRegistry properties_;
@@ -81,6 +114,9 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   // Atomic so that a host flipping it from another thread is at worst late, never a torn read.
   std::atomic<unsigned char> enableNotifier_{1};
   QRef<IQServicesManager> servicesManager_;
+  // Kept between changes and used under the change lock only.
+  detail::SnapshotPool snapshots_;
+  std::unique_ptr<CQModifiedPropIterator> spareIterator_;
 };
 
 }  // namespace Quenneth

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <typeinfo>
 #include <vector>
 
 #include "qenproperties/frame/encoding.h"
@@ -107,10 +108,19 @@ CQProperty::State CQProperty::TakeState() const {
   return state;
 }
 
-void CQProperty::CopyFrom(const CQProperty& source) {
-  State state = source.TakeState();
-  // The new advanced object is made before anything changes, so a failed allocation leaves this as it was.
-  auto advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get(), state.attribute));
+void CQProperty::CopyFrom(const CQProperty& source) { Install(source.TakeState(), false); }
+
+// Install takes a source's state. A new advanced object is made before anything changes, so a failed
+// allocation leaves this as it was; a snapshot that nobody else holds keeps its own (`reuseAdvanced`).
+void CQProperty::Install(State&& state, bool reuseAdvanced) {
+  QRef<CQPropertyAdvanced> advanced;
+  if (reuseAdvanced && advanced_ && advanced_->Unshared() && servicesManager_ == state.servicesManager) {
+    advanced = advanced_;
+    advanced->SetAttribute(state.attribute);
+    advanced->SetWindowStringChangeCallback(nullptr, nullptr);
+  } else {
+    advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get(), state.attribute));
+  }
 
   QRef<IQPropertyMediator> previousMediator;  // released after the lock is left
   detail::QLockGuard guard(ObjectLock());
@@ -127,6 +137,39 @@ void CQProperty::CopyFrom(const CQProperty& source) {
   servicesManager_ = std::move(state.servicesManager);
   previousMediator = BindMediator(nullptr);
   advanced_ = std::move(advanced);
+  stamp_.store(detail::NextStamp(), std::memory_order_release);
+}
+
+void CQProperty::ShowAllOf(const CQProperty& source) { Install(source.TakeState(), true); }
+
+void CQProperty::Touch() { stamp_.store(detail::NextStamp(), std::memory_order_release); }
+
+CQProperty* CQProperty::MakePooled(CQProperty& source) {
+  auto* copy = new CQProperty(source);
+  copy->pooled_ = true;
+  return copy;
+}
+
+void CQProperty::ShowValueOf(const CQProperty& source, ULONG extraFlags) {
+  ULONG attribute = 0;
+  {
+    // A pooled copy that only the caller holds is seen by no other thread (the callbacks of its change have
+    // not run yet when a snapshot is made from it), so it is read without its lock.
+    detail::QLockGuard guard(source.pooled_ && source.Unshared() ? nullptr : &source.ObjectLock());
+    value_ = source.value_;
+    valueLength_ = source.valueLength_;
+    flags_.store(source.flags_.load(std::memory_order_relaxed) | extraFlags, std::memory_order_relaxed);
+    if (source.advanced_) source.advanced_->GetAttribute(&attribute);
+  }
+  // The host may have taken this snapshot's advanced object in an earlier change: that one stays as it was.
+  ULONG shown = 0;
+  advanced_->GetAttribute(&shown);
+  if (shown == attribute) return;
+  if (advanced_->Unshared()) {
+    advanced_->SetAttribute(attribute);
+  } else {
+    advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager_.get(), attribute));
+  }
 }
 
 // BindMediator swaps the binding and hands back the previous mediator. The caller releases it (and adds the new
@@ -136,6 +179,7 @@ QRef<IQPropertyMediator> CQProperty::BindMediator(QRef<IQPropertyMediator> media
   auto* owner = dynamic_cast<detail::ChangeLockOwner*>(mediator.get());
   mediator_.swap(mediator);
   mediatorLock_.store(owner != nullptr ? &owner->ChangeLock() : nullptr, std::memory_order_release);
+  mediatorSnapshots_.store(owner != nullptr ? &owner->Snapshots() : nullptr, std::memory_order_release);
   return mediator;
 }
 
@@ -222,9 +266,9 @@ ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
   detail::QLockGuard guard(ObjectLock());
   if (!mediator_) return SetDirectData(data, length);
 
-  // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone.
-  QRef<IQProperty> snapshot;
-  CloneProperty(snapshot.Put());
+  // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone. The
+  // mediator's pool gets it back on every way out, while the change lock is still held.
+  Snapshot snapshot(*this);
   detail::ByteBuffer previous = std::move(value_);
   const ULONG previousLength = valueLength_;
   auto restore = [&] {
@@ -240,9 +284,26 @@ ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
     restore();  // a callback's exception passes to the caller with the previous value back
     throw;
   }
-  snapshot.reset();
   if (result != kResultOk) restore();
   return result;
+}
+
+// The library's own class is copied through the pool of a library mediator, where one is bound; a class that
+// derives from it, or a change told to a host's mediator, is cloned through CloneProperty as always.
+CQProperty::Snapshot::Snapshot(CQProperty& source) : pool_(source.mediatorSnapshots_.load(std::memory_order_acquire)) {
+  if (pool_ != nullptr && typeid(source) == typeid(CQProperty)) {
+    pooled_ = pool_->TakeBase(source);
+  } else {
+    source.CloneProperty(cloned_.Put());
+  }
+}
+
+CQProperty::Snapshot::~Snapshot() {
+  if (pooled_.object) pool_->GiveBase(std::move(pooled_));
+}
+
+IQProperty* CQProperty::Snapshot::get() const {
+  return pooled_.object ? static_cast<IQProperty*>(pooled_.object.get()) : cloned_.get();
 }
 
 ULONG CQProperty::GetPropertyFlags(ULONG* flags) {
@@ -297,6 +358,7 @@ ULONG CQProperty::Reset() {
 ULONG CQProperty::SetObjectId(_QGUID id) {
   detail::QLockGuard guard(ObjectLock());
   objectId_ = id;
+  Touch();
   return kResultOk;
 }
 
@@ -336,6 +398,7 @@ ULONG CQProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
 }
 
 ULONG CQProperty::StoreText(detail::SharedText& target, const char* text) {
+  Touch();
   target.reset();
   QWString converted;
   const ULONG result = StringUtils::QUTF8ToUTF16(text, converted);
@@ -354,6 +417,7 @@ ULONG CQProperty::SetPropertyName(const WCHAR* name) {
   if (name == nullptr) return kResultInvalidArgument;
   detail::QLockGuard guard(ObjectLock());
   name_ = detail::SharedText::Copy(name, StringUtils::QWLen(name));
+  Touch();
   return kResultOk;
 }
 
@@ -367,21 +431,25 @@ ULONG CQProperty::SetPropertyDesc(const WCHAR* description) {
   if (description == nullptr) return kResultNullPointer;
   detail::QLockGuard guard(ObjectLock());
   description_ = detail::SharedText::Copy(description, StringUtils::QWLen(description));
+  Touch();
   return kResultOk;
 }
 
 ULONG CQProperty::SetPropertyGroupID(ULONG groupId) {
   groupId_.store(groupId, std::memory_order_relaxed);
+  Touch();
   return kResultOk;
 }
 
 ULONG CQProperty::SetPropertyID(ULONG id) {
   propertyId_.store(id, std::memory_order_relaxed);
+  Touch();
   return kResultOk;
 }
 
 ULONG CQProperty::SetPropertyDataType(QDataType type) {
   dataType_.store(type, std::memory_order_relaxed);
+  Touch();
   return kResultOk;
 }
 
@@ -400,6 +468,7 @@ ULONG CQProperty::SetPropertyDefaultData(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
   detail::QLockGuard guard(ObjectLock());
   default_.Assign(data, length);
+  Touch();
   return kResultOk;
 }
 

@@ -16,6 +16,7 @@
 #define QENPROPERTIES_PROPERTY_PROPERTY_H_
 
 #include <atomic>
+#include <cstdint>
 
 #include "qenproperties/frame/export.h"
 #include "qenproperties/frame/qref.h"
@@ -23,6 +24,7 @@
 #include "qenproperties/internal/byte_buffer.h"
 #include "qenproperties/internal/counted.h"
 #include "qenproperties/internal/shared_text.h"
+#include "qenproperties/internal/snapshot_pool.h"
 #include "qenproperties/property/property_advanced.h"
 #include "qenproperties/property/property_interface.h"
 #include "qenproperties/property/property_serializer.h"
@@ -113,10 +115,39 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   // The lock that serialises the changes of the bound mediator, or null (see internal/change_lock.h).
   detail::QLock* MediatorChangeLock() const { return mediatorLock_.load(std::memory_order_acquire); }
 
+  // Internal, for snapshots (internal/snapshot_pool.h). Stamp changes with every change of anything but the
+  // value bytes, their length and the flags; Touch gives a new one (the typed setters call it for their own
+  // attributes). ShowValueOf and ShowAllOf make this object, a snapshot nobody else holds, show what a copy of
+  // `source` would hold: the value, length, flags (with `extraFlags` added) and advanced attribute word, or all
+  // of it. Both may throw std::bad_alloc (a value too large to be held inside the object, a new advanced
+  // object).
+  std::uint64_t Stamp() const { return stamp_.load(std::memory_order_acquire); }
+  void Touch();
+  void ShowValueOf(const CQProperty& source, ULONG extraFlags);
+  void ShowAllOf(const CQProperty& source);
+  // MakePooled makes the copy of `source` a snapshot pool keeps (see ShowValueOf).
+  static CQProperty* MakePooled(CQProperty& source);
+
  private:
   struct State;
   State TakeState() const;
   void CopyFrom(const CQProperty& source);
+  void Install(State&& state, bool reuseAdvanced);
+  // Snapshot: the copy of itself with the old value that a change hands the mediator, from the mediator's
+  // pool or a clone; back to the pool when it goes. Null when it could not be made.
+  class Snapshot {
+   public:
+    explicit Snapshot(CQProperty& source);
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+    ~Snapshot();
+    IQProperty* get() const;
+
+   private:
+    detail::SnapshotPool* pool_;
+    detail::BaseSnapshot pooled_;
+    QRef<IQProperty> cloned_;
+  };
   QRef<IQPropertyMediator> BindMediator(QRef<IQPropertyMediator> mediator);
   ULONG StoreText(detail::SharedText& target, const char* text);
 
@@ -135,6 +166,10 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   QRef<CQPropertyAdvanced> advanced_;
   QRef<IQPropertyMediator> mediator_;
   std::atomic<detail::QLock*> mediatorLock_{nullptr};
+  std::atomic<detail::SnapshotPool*> mediatorSnapshots_{nullptr};
+  std::atomic<std::uint64_t> stamp_{detail::NextStamp()};
+  // Made by a snapshot pool: a copy handed only to the callbacks of changes, never owned by a typed property.
+  bool pooled_ = false;
 };
 
 }  // namespace Quenneth

@@ -13,9 +13,7 @@ CQPropertyAdvanced::CQPropertyAdvanced(IQServicesManager* servicesManager, ULONG
     : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)), attribute_(attribute) {}
 
 CQPropertyAdvanced::CQPropertyAdvanced(CQPropertyAdvanced& source) : Counted(source) {
-  ULONG attribute = 0;
-  source.GetAttribute(&attribute);
-  attribute_ = attribute;
+  attribute_.store(source.attribute_.load(std::memory_order_relaxed), std::memory_order_relaxed);
   detail::QLockGuard guard(source.ObjectLock());
   windowStringCallback_ = source.windowStringCallback_;
   windowStringContext_ = source.windowStringContext_;
@@ -34,16 +32,16 @@ ULONG CQPropertyAdvanced::QueryInterface(const _QGUID& iid, void** out) {
   return detail::NoInterface(out);
 }
 
+// The attribute word is one atomic word: every change of a property copies it into its snapshots, so it is
+// read and written without the lock.
 ULONG CQPropertyAdvanced::SetAttribute(ULONG attribute) {
-  detail::QLockGuard guard(ObjectLock());
-  attribute_ = attribute;
+  attribute_.store(attribute, std::memory_order_relaxed);
   return kResultOk;
 }
 
 ULONG CQPropertyAdvanced::GetAttribute(ULONG* attribute) {
   if (attribute == nullptr) return kResultNullPointer;
-  detail::QLockGuard guard(ObjectLock());
-  *attribute = attribute_;
+  *attribute = attribute_.load(std::memory_order_relaxed);
   return kResultOk;
 }
 

@@ -2,6 +2,8 @@
 #ifndef QENPROPERTIES_PROPERTY_PROPERTY_ADVANCED_H_
 #define QENPROPERTIES_PROPERTY_PROPERTY_ADVANCED_H_
 
+#include <atomic>
+
 #include "qenproperties/frame/export.h"
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/frame/services_manager.h"
@@ -39,7 +41,7 @@ class QEN_API CQPropertyAdvanced final : public detail::Counted<CQPropertyAdvanc
   QRef<IQServicesManager> servicesManager_;
   WindowStringChangeCallback windowStringCallback_ = nullptr;
   void* windowStringContext_ = nullptr;
-  ULONG attribute_ = 0;
+  std::atomic<ULONG> attribute_{0};
 };
 
 }  // namespace Quenneth

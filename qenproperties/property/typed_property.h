@@ -16,7 +16,9 @@
 #ifndef QENPROPERTIES_PROPERTY_TYPED_PROPERTY_H_
 #define QENPROPERTIES_PROPERTY_TYPED_PROPERTY_H_
 
+#include <cstdint>
 #include <new>
+#include <typeinfo>
 #include <utility>
 
 #include "qenproperties/frame/interface_ids.h"
@@ -27,6 +29,7 @@
 #include "qenproperties/internal/counted.h"
 #include "qenproperties/internal/interface_table.h"
 #include "qenproperties/internal/lock.h"
+#include "qenproperties/internal/snapshot_pool.h"
 #include "qenproperties/property/property.h"
 #include "qenproperties/property/property_serializer.h"
 
@@ -34,7 +37,7 @@ namespace Quenneth {
 namespace detail {
 
 template <class Derived, class IPrimary, class... Extra>
-class PropertyShell : public Counted<Derived, IPrimary, Extra...> {
+class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public SnapshotFace {
  public:
   ULONG GetPropertyName(WCHAR* buffer, ULONG* length) override { return inner_->GetPropertyName(buffer, length); }
   ULONG GetPropertyDescription(WCHAR* buffer, ULONG* length) override {
@@ -55,7 +58,7 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...> {
   // SetPropertyData: raw bytes to the base property's notifying store, unchecked but for a null pointer.
   ULONG SetPropertyData(const void* data, ULONG length) override {
     if (data == nullptr) return kResultInvalidArgument;
-    SetterGuard guard(*this);
+    ValueGuard guard(*this);
     return inner_->SetPropertyData(data, length);
   }
 
@@ -80,23 +83,60 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...> {
 
   // Reset: the default bytes become the value, kFlagValueSet is cleared, the mediator is not told.
   ULONG Reset() override {
-    SetterGuard guard(*this);
+    ValueGuard guard(*this);
     return inner_->Reset();
   }
 
   // Inner gives the owned base property (never null after construction); no reference is added.
   CQProperty* Inner() const { return inner_.get(); }
 
+  // SnapshotFace (internal/snapshot_pool.h): how a mediator's pool reuses snapshots of this class.
+  bool SnapshotExact() const override { return typeid(*this) == typeid(Derived); }
+  const void* SnapshotKind() const override {
+    static const char kind = 0;
+    return &kind;
+  }
+  IQProperty* SnapshotObject() override { return static_cast<IPrimary*>(static_cast<Derived*>(this)); }
+  std::uint64_t SnapshotStamp() const override { return inner_->Stamp(); }
+  bool SnapshotUnshared() const override { return this->Unshared(); }
+  SnapshotFace* CopyForSnapshot() override { return new Derived(static_cast<Derived&>(*this)); }
+  void ShowSource(SnapshotFace& source, bool attributes, const CQProperty* value) override {
+    auto& from = static_cast<Derived&>(source);
+    if (attributes) static_cast<Derived&>(*this) = from;
+    // A store sets kFlagValueSet.
+    if (value != nullptr) {
+      inner_->ShowValueOf(*value, kFlagValueSet);
+    } else if (!attributes) {
+      inner_->ShowValueOf(*from.inner_, 0);
+    }
+  }
+  CQProperty* SnapshotBase() override { return inner_.get(); }
+  bool SnapshotPlainValue() const override { return Derived::kPlainValue; }
+
  protected:
-  // SetterGuard: the mediator's change lock first, then the object's lock.
-  class SetterGuard {
+  // kPlainValue: the class's value is its base property's bytes and nothing else (no field of its own
+  // follows the value). A class that is so declares it true; snapshots of it then take a value by copying.
+  static constexpr bool kPlainValue = false;
+
+  // ValueGuard: the mediator's change lock first, then the object's lock. For setters that change only the
+  // value bytes (what a snapshot refreshes on every change anyway).
+  class ValueGuard {
    public:
-    explicit SetterGuard(const PropertyShell& shell)
+    explicit ValueGuard(const PropertyShell& shell)
         : change_(shell.inner_ ? shell.inner_->MediatorChangeLock() : nullptr), own_(shell.ObjectLock()) {}
 
    private:
     QLockGuard change_;
     QLockGuard own_;
+  };
+
+  // SetterGuard: the same locks, for every other setter. The base property takes a new stamp, so the next
+  // snapshot of this object copies its attributes anew.
+  class SetterGuard : public ValueGuard {
+   public:
+    explicit SetterGuard(const PropertyShell& shell) : ValueGuard(shell) {
+      if (shell.inner_) shell.inner_->Touch();
+    }
   };
 
   // The base property is created with the services manager and the mediator, flags 1.

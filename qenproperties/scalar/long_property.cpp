@@ -111,7 +111,7 @@ ULONG CQLongProperty::GetCurValue(ULONG* value) {
 }
 
 ULONG CQLongProperty::Store(ULONG value, bool notify) {
-  SetterGuard guard(*this);
+  ValueGuard guard(*this);
   QDataType type = kDataTypeBool;
   const ULONG result = inner_->GetPropertyDataType(&type);
   if (result != kResultOk) return result;
@@ -130,7 +130,7 @@ ULONG CQLongProperty::SetDirectCurValue(ULONG value) { return Store(value, false
 
 ULONG CQLongProperty::SetPropertyData(const void* data, ULONG length) {
   if (data == nullptr) return kResultInvalidArgument;
-  SetterGuard guard(*this);
+  ValueGuard guard(*this);
   if (RangeActive() && (length == 1 || length == 2 || length == 4)) {
     QDataType type = kDataTypeUInt32;
     if (length == 4) {
@@ -170,6 +170,7 @@ ULONG CQLongProperty::SetRange(ULONG minimum, ULONG maximum) {
 
 ULONG CQLongProperty::SetOptionalProperty(IQOptionalProperty* optional) {
   optional_.Set(QRef<IQOptionalProperty>::Retain(optional));
+  inner_->Touch();  // snapshots copy the optional property anew
   return kResultOk;
 }
 
@@ -185,7 +186,7 @@ ULONG CQLongProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
 
 ULONG CQLongProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
   if (text == nullptr) return kResultNullPointer;
-  SetterGuard guard(*this);
+  ValueGuard guard(*this);
   std::int32_t value = 0;
   iUTF16StringStream stream(text);
   stream >> value;  // text that is no number loads 0, unreported

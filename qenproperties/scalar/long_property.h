@@ -72,6 +72,10 @@ class QEN_API CQLongProperty : public detail::TypedProperty<CQLongProperty, IQLo
   ULONG SetOptionalProperty(IQOptionalProperty* optional);
 
  private:
+  friend class detail::PropertyShell<CQLongProperty, IQLongProperty, IQPropertySerializer>;
+  // The value is the base property's bytes alone: snapshots take it by copying (see typed_property.h).
+  static constexpr bool kPlainValue = true;
+
   template <class Char>
   void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
             ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum);
