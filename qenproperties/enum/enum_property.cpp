@@ -5,8 +5,8 @@
 #include <new>
 #include <string>
 
-#include "qenproperties/frame/string_utils.h"
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 #include "qenproperties/internal/little_endian.h"
 #include "qenproperties/internal/preset_text.h"
 

@@ -5,8 +5,8 @@
 #include <new>
 #include <utility>
 
-#include "qenproperties/frame/binary_stream.h"
-#include "qenproperties/frame/port.h"
+#include "qenproperties/foundation/binary_stream.h"
+#include "qenproperties/foundation/port.h"
 
 namespace Quenneth {
 namespace {

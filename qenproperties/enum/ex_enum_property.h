@@ -17,7 +17,7 @@
 
 #include "qenproperties/enum/ex_enum_property_interface.h"
 #include "qenproperties/frame/export.h"
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/property/typed_property.h"
 
 namespace Quenneth {

@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/utf16_stream.h"
 
 namespace Quenneth {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "qenproperties/enum/ratio_property_interface.h"
 #include "qenproperties/frame/export.h"
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/internal/optional_property_slot.h"
 #include "qenproperties/property/typed_property.h"
 

@@ -16,7 +16,7 @@
 #include <optional>
 
 #include "qenproperties/frame/export.h"
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/group/cmd_button_property_interface.h"
 #include "qenproperties/property/typed_property.h"
 

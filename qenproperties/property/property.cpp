@@ -4,11 +4,11 @@
 #include <new>
 #include <vector>
 
-#include "qenproperties/frame/encoding.h"
-#include "qenproperties/frame/guid.h"
+#include "qenproperties/foundation/encoding.h"
+#include "qenproperties/foundation/guid.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/internal/change_lock.h"
 #include "qenproperties/internal/interface_table.h"
 

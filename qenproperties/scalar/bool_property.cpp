@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 namespace {

@@ -10,8 +10,8 @@
 #include <new>
 #include <vector>
 
-#include "qenproperties/frame/string_utils.h"
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 #include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {

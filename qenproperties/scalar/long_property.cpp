@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "qenproperties/frame/string_utils.h"
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 #include "qenproperties/internal/little_endian.h"
 #include "qenproperties/internal/preset_text.h"
 

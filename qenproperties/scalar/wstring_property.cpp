@@ -1,6 +1,6 @@
 #include "qenproperties/scalar/wstring_property.h"
 
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 namespace {

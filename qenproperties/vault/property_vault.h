@@ -19,7 +19,7 @@
 #include "qenproperties/frame/export.h"
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/frame/services_manager.h"
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/internal/counted.h"
 #include "qenproperties/vault/property_vault_interface.h"
 

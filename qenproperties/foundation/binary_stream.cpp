@@ -1,4 +1,4 @@
-#include "qenproperties/frame/binary_stream.h"
+#include "qenproperties/foundation/binary_stream.h"
 
 #include <cstring>
 

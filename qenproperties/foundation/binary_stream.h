@@ -21,7 +21,7 @@
 
 #include <cstdint>
 
-#include "qenproperties/frame/port.h"
+#include "qenproperties/foundation/port.h"
 #include "qenproperties/frame/types.h"
 
 namespace Quenneth {

@@ -1,4 +1,4 @@
-#include "qenproperties/frame/encoding.h"
+#include "qenproperties/foundation/encoding.h"
 
 #include <array>
 

@@ -13,13 +13,13 @@
 #include <thread>
 #include <vector>
 
-#include "qenproperties/frame/binary_stream.h"
-#include "qenproperties/frame/encoding.h"
-#include "qenproperties/frame/guid.h"
-#include "qenproperties/frame/port.h"
+#include "qenproperties/foundation/binary_stream.h"
+#include "qenproperties/foundation/encoding.h"
+#include "qenproperties/foundation/guid.h"
+#include "qenproperties/foundation/port.h"
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/frame/string_utils.h"
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 
 namespace Quenneth {
 namespace {
