@@ -17,9 +17,9 @@
 #include "qenproperties/foundation/encoding.h"
 #include "qenproperties/foundation/guid.h"
 #include "qenproperties/foundation/port.h"
-#include "qenproperties/frame/result_codes.h"
 #include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/foundation/utf16_stream.h"
+#include "qenproperties/frame/result_codes.h"
 
 namespace Quenneth {
 namespace {
