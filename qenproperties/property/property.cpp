@@ -111,9 +111,8 @@ void CQProperty::ReadThroughGetters(CQProperty& source, State& state) {
   state.valueLength = state.value.size();
   state.defaultBytes = ReadBytes(source, &CQProperty::GetPropertyDefaultData);
   QRef<IQPropertyAdvanced> advanced;
-  if (source.QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid()) == kResultOk && advanced) {
-    advanced->GetAttribute(&state.attribute);
-  }
+  source.QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid());
+  if (advanced) advanced->GetAttribute(&state.attribute);
 }
 
 // ReadText asks a text getter for the length, then for the text; no text (length 0) reads as none.
