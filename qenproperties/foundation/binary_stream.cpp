@@ -22,8 +22,6 @@ CWriteStream::CWriteStream(CPort& port, QuenByteOrdering order, ULONG /*bufferHi
                            unsigned char /*flags*/)
     : port_(port), order_(order) {}
 
-CWriteStream::~CWriteStream() = default;
-
 ULONG CWriteStream::PutBits(std::uint64_t bits, ULONG width) {
   if (failed_) return kResultOutOfRange;
   unsigned char bytes[8];

@@ -31,7 +31,7 @@ enum QuenByteOrdering : ULONG { kQuenBigEndian = 0, kQuenLittleEndian = 1 };
 class CWriteStream {
  public:
   CWriteStream(CPort& port, QuenByteOrdering order, ULONG bufferHint, ULONG reserved, unsigned char flags);
-  ~CWriteStream();
+  ~CWriteStream() = default;
   CWriteStream(const CWriteStream&) = delete;
   CWriteStream& operator=(const CWriteStream&) = delete;
 

@@ -91,6 +91,9 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...> {
   // BaseProperty gives the owned base property (never null after construction); no reference is added.
   CQProperty* BaseProperty() const { return base_.get(); }
 
+  // Each class assigns through its own operator=, which runs CopyFrom.
+  PropertyShell& operator=(const PropertyShell&) = delete;
+
  protected:
   using Shell = PropertyShell;
 
@@ -113,7 +116,6 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...> {
   }
   // A copy starts empty; the class's copy constructor fills it with CopyFrom.
   PropertyShell(const PropertyShell& source) : Counted<Derived, IPrimary, Extra...>(source) {}
-  PropertyShell& operator=(const PropertyShell&) = delete;
   ~PropertyShell() = default;
 
   // Describe gives the base property its name, description, IDs and data type (narrow texts are UTF-8). A null
