@@ -72,6 +72,8 @@ class CReadStream {
  private:
   // Reads `width` bytes as an unsigned number; on failure gives 0 and fails the stream.
   ULONG GetBits(std::uint64_t& bits, ULONG width);
+  template <class T>
+  ULONG ReadAs(T& v);
 
   const CPort& port_;
   QuenByteOrdering order_;
