@@ -30,6 +30,7 @@ CQCmdButtonProperty::CQCmdButtonProperty(CQCmdButtonProperty& source) : Property
 
 // Only the base property and the services manager are taken; the target keeps its own caption, text and
 // procedure.
+// NOLINTNEXTLINE(bugprone-unhandled-self-assignment): Assign does nothing when the source is this object.
 CQCmdButtonProperty& CQCmdButtonProperty::operator=(const CQCmdButtonProperty& source) { return Assign(source); }
 
 CQCmdButtonProperty::~CQCmdButtonProperty() = default;
