@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/internal/out_of_memory.h"
 
 namespace Quenneth {
 
@@ -94,22 +95,26 @@ ULONG CQCmdButtonProperty::ButtonClicked(ButtonClickCallback callback, void* use
   return kResultOk;
 }
 
-// The texts are replaced whole under the lock. The old text goes first, so an allocation failure (which
-// passes to the caller) leaves the button without one.
+// The texts are replaced whole under the lock. The old text goes first, so an allocation failure (answered
+// with kResultOutOfMemory, as every setter of the button answers with a code) leaves the button without one.
 ULONG CQCmdButtonProperty::SetButtonCaption(const WCHAR* caption) {
   detail::QLockGuard guard(ObjectLock());
   caption_.reset();
   if (caption == nullptr) return kResultOk;
-  caption_ = detail::SharedText::Copy(caption, StringUtils::QWLen(caption));
-  return kResultOk;
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    caption_ = detail::SharedText::Copy(caption, StringUtils::QWLen(caption));
+    return kResultOk;
+  });
 }
 
 ULONG CQCmdButtonProperty::SetDescriptionText(const WCHAR* text) {
   detail::QLockGuard guard(ObjectLock());
   description_.reset();
   if (text == nullptr) return kResultNullPointer;
-  description_ = detail::SharedText::Copy(text, StringUtils::QWLen(text));
-  return kResultOk;
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    description_ = detail::SharedText::Copy(text, StringUtils::QWLen(text));
+    return kResultOk;
+  });
 }
 
 // Text that is no valid UTF-8 is reported and leaves no description text.
@@ -117,11 +122,13 @@ ULONG CQCmdButtonProperty::SetDescriptionText(const char* text) {
   detail::QLockGuard guard(ObjectLock());
   description_.reset();
   if (text == nullptr) return kResultOk;
-  QWString converted;
-  const ULONG result = StringUtils::QUTF8ToUTF16(text, converted);
-  if (result != kResultOk) return result;
-  description_ = detail::SharedText::Copy(converted.c_str(), static_cast<ULONG>(converted.size()));
-  return kResultOk;
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    QWString converted;
+    const ULONG result = StringUtils::QUTF8ToUTF16(text, converted);
+    if (result != kResultOk) return result;
+    description_ = detail::SharedText::Copy(converted.c_str(), static_cast<ULONG>(converted.size()));
+    return kResultOk;
+  });
 }
 
 ULONG CQCmdButtonProperty::GetText(const detail::SharedText& text, WCHAR* buffer, ULONG* length, bool caption) {

@@ -50,8 +50,8 @@ class QEN_API CQCmdButtonProperty : public detail::PropertyShell<CQCmdButtonProp
   virtual ULONG SetPropertyData(ULONG value);
   // A null procedure removes it.
   virtual ULONG SetOnClickProc(ButtonOnClickProc proc, void* user);
-  // A null caption removes it (the name stands in again). The old caption goes first; std::bad_alloc passes
-  // to the caller and leaves the button without one.
+  // A null caption removes it (the name stands in again). The old caption goes first; an allocation failure
+  // gives kResultOutOfMemory and leaves the button without one.
   virtual ULONG SetButtonCaption(const WCHAR* caption);
   // A null text removes it and gives kResultNullPointer. Allocation failures as for the caption.
   virtual ULONG SetDescriptionText(const WCHAR* text);
