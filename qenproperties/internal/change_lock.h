@@ -12,10 +12,11 @@
 #define QENPROPERTIES_INTERNAL_CHANGE_LOCK_H_
 
 #include "qenproperties/internal/lock.h"
-#include "qenproperties/internal/snapshot_pool.h"
 
 namespace Quenneth {
 namespace detail {
+
+class SnapshotPool;
 
 class ChangeLockOwner {
  public:

@@ -1,4 +1,5 @@
-// snapshot_pool.h: SnapshotPool, the spare snapshot objects of one mediator (internal).
+// snapshot_pool.h: SnapshotPool, the spare snapshot objects of one mediator (internal, not installed: only
+// the library's own sources use it).
 //
 // Every change through a mediator hands its callbacks snapshots: the base property's copy of itself with the
 // old value, and the mediator's old and new copies of the registered property. Making them new for every change
@@ -25,6 +26,7 @@
 #include <cstdint>
 
 #include "qenproperties/frame/qref.h"
+#include "qenproperties/internal/snapshot_face.h"
 #include "qenproperties/property/property_interface.h"
 
 namespace Quenneth {
@@ -36,38 +38,6 @@ namespace detail {
 // NextStamp gives a number never given before in this process. A property takes a new one whenever anything
 // but its value changes, so two equal stamps mean the same object with the same attributes.
 std::uint64_t NextStamp();
-
-// SnapshotFace: what the pool needs of a typed property of the library's own classes (the typed skeleton
-// implements it). It is found once, when a property is registered, and used only for objects whose dynamic
-// type is exactly the library class.
-class SnapshotFace {
- public:
-  // SnapshotExact tells whether the object's dynamic type is exactly the library class.
-  virtual bool SnapshotExact() const = 0;
-  // SnapshotKind is one address per class: a snapshot is reused only for a source of the same class.
-  virtual const void* SnapshotKind() const = 0;
-  virtual IQProperty* SnapshotObject() = 0;
-  virtual std::uint64_t SnapshotStamp() const = 0;
-  // SnapshotUnshared tells whether the caller's reference is the only one.
-  virtual bool SnapshotUnshared() const = 0;
-  // CopyForSnapshot makes a copy (count 1, for the caller) as CloneProperty does; may throw std::bad_alloc.
-  virtual SnapshotFace* CopyForSnapshot() = 0;
-  // ShowSource makes this unshared object hold what a copy of `source` (same class) would hold: all of it
-  // with `attributes`, otherwise the value, the flags and the advanced attribute word. With `value`, the value
-  // bytes are those of that base property instead, stored as a store through SetPropertyData would leave them
-  // (for a class whose SnapshotPlainValue is true only). May throw std::bad_alloc; the object is then unfit for
-  // reuse.
-  virtual void ShowSource(SnapshotFace& source, bool attributes, const CQProperty* value) = 0;
-  // SnapshotBase is the owned base property, which reports the object's changes to the mediator.
-  virtual CQProperty* SnapshotBase() = 0;
-  // SnapshotPlainValue tells whether the class's value is nothing but its base property's bytes: its
-  // SetPropertyData only checks them (and bytes a change hands the mediator have passed those checks), so a
-  // snapshot may take them by copying.
-  virtual bool SnapshotPlainValue() const = 0;
-
- protected:
-  ~SnapshotFace() = default;
-};
 
 // PooledSnapshot: a snapshot while a change uses it. `object` holds the reference; `face` is null for a
 // snapshot made by the source's CloneProperty, which never goes back into a pool.

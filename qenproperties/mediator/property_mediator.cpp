@@ -4,13 +4,14 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
-#include <new>
 #include <typeinfo>
 #include <vector>
 
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/internal/interface_table.h"
+#include "qenproperties/internal/out_of_memory.h"
+#include "qenproperties/internal/snapshot_pool.h"
 #include "qenproperties/mediator/modified_prop_iterator.h"
 #include "qenproperties/property/property.h"
 #include "qenproperties/property/property_interface.h"
@@ -38,6 +39,35 @@ void SnapshotValue(IQProperty* snapshot, IQProperty* source) {
   snapshot->SetPropertyData(bytes, size);
 }
 
+// A snapshot shows the registered property (its own class and attributes) holding the value bytes of
+// `source`. A registered property of exactly a library class gets one from the pool; any other is cloned.
+// Empty when no memory was left: the change cannot be shown, so it is refused.
+detail::PooledSnapshot MakeSnapshot(detail::SnapshotPool& pool, IQProperty* registered, detail::SnapshotFace* face,
+                                    IQProperty* source) {
+  detail::PooledSnapshot snapshot;
+  // No memory for the value: the change cannot be shown, so it is refused (no snapshot).
+  const ULONG made = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    if (face == nullptr) {
+      registered->CloneProperty(snapshot.object.Put());
+      if (snapshot.object) SnapshotValue(snapshot.object.get(), source);
+      return kResultOk;
+    }
+    // A change reported by the registered property's own base property: a copy holds that value already. The
+    // base property's copy of itself with the old value (of exactly the library's class) hands over its bytes
+    // directly where the class allows it.
+    const bool own = source == face->SnapshotBase();
+    const CQProperty* value = nullptr;
+    if (!own && face->SnapshotPlainValue() && typeid(*source) == typeid(CQProperty)) {
+      value = static_cast<CQProperty*>(source);
+    }
+    snapshot = pool.Take(*face, value);
+    if (snapshot.object && !own && value == nullptr) SnapshotValue(snapshot.object.get(), source);
+    return kResultOk;
+  });
+  if (made != kResultOk) snapshot = detail::PooledSnapshot{};
+  return snapshot;
+}
+
 // RecordSpan is the run of dependency records one change calls, wherever they were copied.
 struct RecordSpan {
   DependencyRecord* first;
@@ -58,35 +88,9 @@ bool CQPropertyMediator::IdentifierLess::operator()(const _QGUID& a, const _QGUI
   return false;
 }
 
-// A snapshot shows the registered property (its own class and attributes) holding the value bytes of
-// `source`. A registered property of exactly a library class gets one from the pool; any other is cloned.
-// Empty when no memory was left: the change cannot be shown, so it is refused.
-detail::PooledSnapshot CQPropertyMediator::MakeSnapshot(const Registered& registered, IQProperty* source) {
-  detail::PooledSnapshot snapshot;
-  try {
-    if (registered.face == nullptr) {
-      registered.property->CloneProperty(snapshot.object.Put());
-      if (snapshot.object) SnapshotValue(snapshot.object.get(), source);
-      return snapshot;
-    }
-    // A change reported by the registered property's own base property: a copy holds that value already. The
-    // base property's copy of itself with the old value (of exactly the library's class) hands over its bytes
-    // directly where the class allows it.
-    const bool own = source == registered.face->SnapshotBase();
-    const CQProperty* value = nullptr;
-    if (!own && registered.face->SnapshotPlainValue() && typeid(*source) == typeid(CQProperty)) {
-      value = static_cast<CQProperty*>(source);
-    }
-    snapshot = snapshots_.Take(*registered.face, value);
-    if (snapshot.object && !own && value == nullptr) SnapshotValue(snapshot.object.get(), source);
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
-  return snapshot;
-}
-
 CQPropertyMediator::CQPropertyMediator(IQServicesManager* servicesManager)
-    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {}
+    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)),
+      snapshots_(std::make_unique<detail::SnapshotPool>()) {}
 
 CQPropertyMediator::~CQPropertyMediator() {
   {
@@ -107,7 +111,7 @@ CQPropertyMediator::~CQPropertyMediator() {
 
 detail::QLock& CQPropertyMediator::ChangeLock() { return ObjectLock(); }
 
-detail::SnapshotPool& CQPropertyMediator::Snapshots() { return snapshots_; }
+detail::SnapshotPool& CQPropertyMediator::Snapshots() { return *snapshots_; }
 
 ULONG CQPropertyMediator::QueryInterface(const _QGUID& iid, void** out) {
   if (out == nullptr) return kResultNullPointer;
@@ -178,10 +182,11 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
         if (!mediator.spareIterator_) mediator.spareIterator_ = std::move(iterator);
         iterator.reset();
       }
-      mediator.snapshots_.Give(std::move(newSnapshot));
-      mediator.snapshots_.Give(std::move(oldSnapshot));
+      mediator.snapshots_->Give(std::move(newSnapshot));
+      mediator.snapshots_->Give(std::move(oldSnapshot));
     }
-  } change{*this, MakeSnapshot(registered->second, current), MakeSnapshot(registered->second, previous), nullptr};
+  } change{*this, MakeSnapshot(*snapshots_, registered->second.property.get(), registered->second.face, current),
+           MakeSnapshot(*snapshots_, registered->second.property.get(), registered->second.face, previous), nullptr};
   if (!change.newSnapshot.object || !change.oldSnapshot.object) return kResultNotRegistered;
   IQProperty* newSnapshot = change.newSnapshot.object.get();
   IQProperty* oldSnapshot = change.oldSnapshot.object.get();
@@ -192,7 +197,7 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   DependencyRecord stackRecords[kStackRecords];
   std::vector<DependencyRecord> heapRecords;
   RecordSpan records{stackRecords, 0};
-  try {
+  result = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     iterator = spareIterator_ ? std::move(spareIterator_) : std::make_unique<CQModifiedPropIterator>();
     const DependencyRange& range = DependenciesOf(currentId);
     if (range.count > kStackRecords) {
@@ -200,9 +205,9 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
       records.first = heapRecords.data();
     }
     for (auto it = range.first; it != range.last; ++it) records.first[records.count++] = it->second;
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+    return kResultOk;
+  });
+  if (result != kResultOk) return result;
 
   for (const DependencyRecord& record : records) {
     result = record.callback(oldSnapshot, newSnapshot, iterator.get(), record.user, ePropChangePreview);

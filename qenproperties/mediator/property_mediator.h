@@ -29,7 +29,7 @@
 #include "qenproperties/frame/services_manager.h"
 #include "qenproperties/internal/change_lock.h"
 #include "qenproperties/internal/counted.h"
-#include "qenproperties/internal/snapshot_pool.h"
+#include "qenproperties/internal/snapshot_face.h"
 
 namespace Quenneth {
 
@@ -42,6 +42,9 @@ struct DependencyRecord {
 };
 
 class CQModifiedPropIterator;
+namespace detail {
+class SnapshotPool;
+}
 
 class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediator, IQPropertyMediator>,
                                          public detail::ChangeLockOwner {
@@ -86,7 +89,6 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   using PropertyRegistry = std::multimap<_QGUID, Registered, IdentifierLess>;
 
   PropertyRegistry::iterator FindRegistered(const _QGUID& id, ULONG propertyId);
-  detail::PooledSnapshot MakeSnapshot(const Registered& registered, IQProperty* source);
 
   // The entry the last look-up found, while it is the only one under its key (so that finding it again needs
   // only its key and property ID); forgotten whenever the registry changes.
@@ -115,7 +117,7 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   std::atomic<unsigned char> enableNotifier_{1};
   QRef<IQServicesManager> servicesManager_;
   // Kept between changes and used under the change lock only.
-  detail::SnapshotPool snapshots_;
+  std::unique_ptr<detail::SnapshotPool> snapshots_;
   std::unique_ptr<CQModifiedPropIterator> spareIterator_;
 };
 

@@ -1,17 +1,18 @@
 #include "qenproperties/property/property.h"
 
 #include <cstring>
-#include <new>
 #include <typeinfo>
 #include <vector>
 
-#include "qenproperties/frame/encoding.h"
-#include "qenproperties/frame/guid.h"
+#include "qenproperties/foundation/encoding.h"
+#include "qenproperties/foundation/guid.h"
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/frame/string_utils.h"
 #include "qenproperties/internal/change_lock.h"
 #include "qenproperties/internal/interface_table.h"
+#include "qenproperties/internal/out_of_memory.h"
+#include "qenproperties/internal/snapshot_pool.h"
 
 namespace Quenneth {
 namespace {
@@ -33,55 +34,56 @@ void WriteBytes(const detail::ByteBuffer& bytes, ULONG length, void* buffer, ULO
 
 }  // namespace
 
-// Everything CopyFrom takes from a source, read under the source's lock in one go so that no two property
-// locks are ever held together.
-struct CQProperty::State {
-  QRef<IQServicesManager> servicesManager;
-  detail::SharedText name;
-  detail::SharedText description;
-  ULONG propertyId;
-  ULONG groupId;
-  ULONG dataType;
-  ULONG flags;
-  _QGUID objectId;
-  detail::ByteBuffer value;
-  ULONG valueLength;
-  detail::ByteBuffer defaultBytes;
-  ULONG attribute = 0;
+// Snapshot: the copy of itself with the old value that a change hands the mediator, from the mediator's pool
+// or a clone; back to the pool when it goes. Null when it could not be made. The library's own class is copied
+// through the pool of a library mediator, where one is bound; a class that derives from it, or a change told
+// to a host's mediator, is cloned through CloneProperty as always.
+class CQProperty::Snapshot {
+ public:
+  explicit Snapshot(CQProperty& source);
+  Snapshot(const Snapshot&) = delete;
+  Snapshot& operator=(const Snapshot&) = delete;
+  ~Snapshot();
+  IQProperty* get() const;
+
+ private:
+  detail::SnapshotPool* pool_;
+  detail::BaseSnapshot pooled_;
+  QRef<IQProperty> cloned_;
 };
+
+CQProperty::Snapshot::Snapshot(CQProperty& source) : pool_(source.mediatorSnapshots_.load(std::memory_order_acquire)) {
+  if (pool_ != nullptr && typeid(source) == typeid(CQProperty)) {
+    pooled_ = pool_->TakeBase(source);
+  } else {
+    source.CloneProperty(cloned_.Put());
+  }
+}
+
+CQProperty::Snapshot::~Snapshot() {
+  if (pooled_.object) pool_->GiveBase(std::move(pooled_));
+}
+
+IQProperty* CQProperty::Snapshot::get() const {
+  return pooled_.object ? static_cast<IQProperty*>(pooled_.object.get()) : cloned_.get();
+}
 
 CQProperty::CQProperty() : CQProperty(nullptr, nullptr) {}
 
 CQProperty::CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
-    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {
+    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)), stamp_(detail::NextStamp()) {
   detail::QLockGuard guard(ObjectLock());
   QGenerateGUID(&objectId_);
   BindMediator(QRef<IQPropertyMediator>::Retain(mediator));
   advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager));
 }
 
-// The copy road of every snapshot, so it is direct: the fields are copied under the source's lock alone (no
-// other thread can see the new object yet), with none of the staging that assignment needs.
-CQProperty::CQProperty(CQProperty& source) : Counted(source) {
-  ULONG attribute = 0;
-  {
-    detail::QLockGuard guard(source.ObjectLock());
-    servicesManager_ = source.servicesManager_;
-    name_ = source.name_;
-    description_ = source.description_;
-    propertyId_.store(source.propertyId_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    groupId_.store(source.groupId_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    dataType_.store(source.dataType_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    flags_.store(source.flags_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    objectId_ = source.objectId_;
-    value_.Assign(source.value_.data(), source.value_.size());
-    valueLength_ = source.valueLength_;
-    default_.Assign(source.default_.data(), source.default_.size());
-    if (source.advanced_) source.advanced_->GetAttribute(&attribute);
-  }
-  // No mediator: a copy is never bound. A new advanced attribute object with the source's attribute word and
-  // no window-string callback.
-  advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager_.get(), attribute));
+// The copy road of every snapshot. No other thread can see the new object yet, so it takes the source's
+// state without its own lock.
+CQProperty::CQProperty(CQProperty& source) : Counted(source), stamp_(detail::NextStamp()) {
+  State state = source.TakeState();
+  QRef<CQPropertyAdvanced> advanced = AdvancedFor(state, false);
+  Install(std::move(state), std::move(advanced));
 }
 
 CQProperty& CQProperty::operator=(const CQProperty& source) {
@@ -91,38 +93,89 @@ CQProperty& CQProperty::operator=(const CQProperty& source) {
 
 CQProperty::~CQProperty() = default;
 
+// TakeState reads the library's own class field by field. A host class that derives from it is read through
+// its IQProperty getters and its advanced attribute object's GetAttribute, so that what it reports is what
+// the copy holds; its lock is held meanwhile (its getters take it again), so the lengths asked for hold while
+// the texts and bytes are fetched.
 CQProperty::State CQProperty::TakeState() const {
   detail::QLockGuard guard(ObjectLock());
-  State state{servicesManager_,
-              name_,
-              description_,
-              propertyId_.load(std::memory_order_relaxed),
-              groupId_.load(std::memory_order_relaxed),
-              dataType_.load(std::memory_order_relaxed),
-              flags_.load(std::memory_order_relaxed),
-              objectId_,
-              value_,
-              valueLength_,
-              default_};
+  State state;
+  state.servicesManager = servicesManager_;
+  if (typeid(*this) != typeid(CQProperty)) {
+    ReadThroughGetters(const_cast<CQProperty&>(*this), state);  // the getters are not const; they only read
+    return state;
+  }
+  state.name = name_;
+  state.description = description_;
+  state.propertyId = propertyId_.load(std::memory_order_relaxed);
+  state.groupId = groupId_.load(std::memory_order_relaxed);
+  state.dataType = dataType_.load(std::memory_order_relaxed);
+  state.flags = flags_.load(std::memory_order_relaxed);
+  state.objectId = objectId_;
+  state.value = value_;
+  state.valueLength = valueLength_;
+  state.defaultBytes = default_;
   if (advanced_) advanced_->GetAttribute(&state.attribute);
   return state;
 }
 
-void CQProperty::CopyFrom(const CQProperty& source) { Install(source.TakeState(), false); }
+void CQProperty::ReadThroughGetters(CQProperty& source, State& state) {
+  QDataType type = kDataTypeBool;
+  source.GetPropertyDataType(&type);
+  state.dataType = type;
+  source.GetPropertyGroupID(&state.groupId);
+  source.GetPropertyID(&state.propertyId);
+  source.GetPropertyFlags(&state.flags);
+  source.GetObjectId(&state.objectId);
+  state.name = ReadText(source, &CQProperty::GetPropertyName);
+  state.description = ReadText(source, &CQProperty::GetPropertyDescription);
+  state.value = ReadBytes(source, &CQProperty::GetPropertyData);
+  state.valueLength = state.value.size();
+  state.defaultBytes = ReadBytes(source, &CQProperty::GetPropertyDefaultData);
+  QRef<IQPropertyAdvanced> advanced;
+  source.QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid());
+  if (advanced) advanced->GetAttribute(&state.attribute);
+}
 
-// Install takes a source's state. A new advanced object is made before anything changes, so a failed
-// allocation leaves this as it was; a snapshot that nobody else holds keeps its own (`reuseAdvanced`).
-void CQProperty::Install(State&& state, bool reuseAdvanced) {
-  QRef<CQPropertyAdvanced> advanced;
-  if (reuseAdvanced && advanced_ && advanced_->Unshared() && servicesManager_ == state.servicesManager) {
-    advanced = advanced_;
-    advanced->SetAttribute(state.attribute);
-    advanced->SetWindowStringChangeCallback(nullptr, nullptr);
-  } else {
-    advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get(), state.attribute));
+// ReadText asks a text getter for the length, then for the text; no text (length 0) reads as none.
+detail::SharedText CQProperty::ReadText(CQProperty& source, ULONG (CQProperty::*getter)(WCHAR*, ULONG*)) {
+  ULONG length = 0;
+  (source.*getter)(nullptr, &length);
+  if (length == 0) return {};
+  std::vector<WCHAR> text(static_cast<std::size_t>(length) + 1, 0);
+  (source.*getter)(text.data(), &length);
+  return detail::SharedText::Copy(text.data(), StringUtils::QWLen(text.data()));
+}
+
+// ReadBytes asks a byte getter for the length, then for the bytes.
+detail::ByteBuffer CQProperty::ReadBytes(CQProperty& source, ULONG (CQProperty::*getter)(void*, ULONG*)) {
+  ULONG length = 0;
+  (source.*getter)(nullptr, &length);
+  detail::ByteBuffer bytes;
+  if (length == 0) return bytes;
+  std::vector<unsigned char> held(length, 0);
+  (source.*getter)(held.data(), &length);
+  bytes.Assign(held.data(), static_cast<ULONG>(held.size()));
+  return bytes;
+}
+
+// AdvancedFor makes the advanced attribute object a copy of `state` gets: a new one with the source's attribute
+// word and no window-string callback, made before anything changes so that a failed allocation leaves this
+// property as it was. A snapshot that nobody else holds keeps its own instead (`reuse`).
+QRef<CQPropertyAdvanced> CQProperty::AdvancedFor(const State& state, bool reuse) {
+  if (reuse && advanced_ && advanced_->Unshared() && servicesManager_ == state.servicesManager) {
+    advanced_->SetAttribute(state.attribute);
+    advanced_->SetWindowStringChangeCallback(nullptr, nullptr);
+    return advanced_;
   }
+  return QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get(), state.attribute));
+}
 
-  QRef<IQPropertyMediator> previousMediator;  // released after the lock is left
+// Install takes a source's state: the same attributes, bytes and object ID, and no mediator, since a copy is
+// never bound. It hands back the mediator this property was bound to, for the caller to release once it has
+// left this property's locks.
+QRef<IQPropertyMediator> CQProperty::Install(State&& state, QRef<CQPropertyAdvanced>&& advanced) {
+  QRef<IQPropertyMediator> previousMediator;
   detail::QLockGuard guard(ObjectLock());
   dataType_.store(state.dataType, std::memory_order_relaxed);
   groupId_.store(state.groupId, std::memory_order_relaxed);
@@ -138,9 +191,24 @@ void CQProperty::Install(State&& state, bool reuseAdvanced) {
   previousMediator = BindMediator(nullptr);
   advanced_ = std::move(advanced);
   stamp_.store(detail::NextStamp(), std::memory_order_release);
+  return previousMediator;
 }
 
-void CQProperty::ShowAllOf(const CQProperty& source) { Install(source.TakeState(), true); }
+CQProperty::StagedCopy CQProperty::StageCopy() const {
+  State state = TakeState();
+  auto advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get(), state.attribute));
+  return StagedCopy{std::move(state), std::move(advanced)};
+}
+
+QRef<IQPropertyMediator> CQProperty::InstallCopy(StagedCopy&& staged) {
+  return Install(std::move(staged.state), std::move(staged.advanced));
+}
+
+void CQProperty::ShowAllOf(const CQProperty& source) {
+  State state = source.TakeState();
+  QRef<CQPropertyAdvanced> advanced = AdvancedFor(state, true);
+  Install(std::move(state), std::move(advanced));
+}
 
 void CQProperty::Touch() { stamp_.store(detail::NextStamp(), std::memory_order_release); }
 
@@ -171,6 +239,8 @@ void CQProperty::ShowValueOf(const CQProperty& source, ULONG extraFlags) {
     advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager_.get(), attribute));
   }
 }
+
+void CQProperty::CopyFrom(const CQProperty& source) { InstallCopy(source.StageCopy()); }
 
 // BindMediator swaps the binding and hands back the previous mediator. The caller releases it (and adds the new
 // reference) outside the property's lock: the mediator counts under its change lock, which is always taken
@@ -252,12 +322,11 @@ ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
   detail::QLockGuard guard(ObjectLock());
   valueLength_ = length;
-  try {
+  // A failed allocation leaves no value bytes and the new length recorded.
+  return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
     value_.Assign(data, length);
-  } catch (const std::bad_alloc&) {
-    return kResultStorageFailed;
-  }
-  return SetPropertyFlag(flags_.load(std::memory_order_relaxed) | kFlagValueSet);
+    return SetPropertyFlag(flags_.load(std::memory_order_relaxed) | kFlagValueSet);
+  });
 }
 
 ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
@@ -269,41 +338,24 @@ ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
   // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone. The
   // mediator's pool gets it back on every way out, while the change lock is still held.
   Snapshot snapshot(*this);
-  detail::ByteBuffer previous = std::move(value_);
-  const ULONG previousLength = valueLength_;
-  auto restore = [&] {
-    value_ = std::move(previous);
-    valueLength_ = previousLength;
-  };
+  // The previous bytes are put back on every way out but the mediator's acceptance: a refusal, or an
+  // exception from a callback, which passes to the caller.
+  struct PutBack {
+    CQProperty& property;
+    detail::ByteBuffer bytes;
+    ULONG length;
+    bool accepted = false;
+    ~PutBack() {
+      if (accepted) return;
+      property.value_ = std::move(bytes);
+      property.valueLength_ = length;
+    }
+  } previous{*this, std::move(value_), valueLength_};
 
   SetDirectData(data, length);
-  ULONG result;
-  try {
-    result = mediator_->PropertyChanged(snapshot.get(), this);
-  } catch (...) {
-    restore();  // a callback's exception passes to the caller with the previous value back
-    throw;
-  }
-  if (result != kResultOk) restore();
+  const ULONG result = mediator_->PropertyChanged(snapshot.get(), this);
+  previous.accepted = result == kResultOk;
   return result;
-}
-
-// The library's own class is copied through the pool of a library mediator, where one is bound; a class that
-// derives from it, or a change told to a host's mediator, is cloned through CloneProperty as always.
-CQProperty::Snapshot::Snapshot(CQProperty& source) : pool_(source.mediatorSnapshots_.load(std::memory_order_acquire)) {
-  if (pool_ != nullptr && typeid(source) == typeid(CQProperty)) {
-    pooled_ = pool_->TakeBase(source);
-  } else {
-    source.CloneProperty(cloned_.Put());
-  }
-}
-
-CQProperty::Snapshot::~Snapshot() {
-  if (pooled_.object) pool_->GiveBase(std::move(pooled_));
-}
-
-IQProperty* CQProperty::Snapshot::get() const {
-  return pooled_.object ? static_cast<IQProperty*>(pooled_.object.get()) : cloned_.get();
 }
 
 ULONG CQProperty::GetPropertyFlags(ULONG* flags) {
@@ -321,12 +373,10 @@ ULONG CQProperty::GetCapabilities(ULONG capability, void* /*input*/, void* outpu
 
 ULONG CQProperty::CloneProperty(IQProperty** out) {
   if (out == nullptr) return kResultNullPointer;
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     *out = new CQProperty(*this);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
-  return kResultOk;
+    return kResultOk;
+  });
 }
 
 ULONG CQProperty::SetProperyMediator(IQPropertyMediator* mediator) {

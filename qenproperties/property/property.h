@@ -24,12 +24,15 @@
 #include "qenproperties/internal/byte_buffer.h"
 #include "qenproperties/internal/counted.h"
 #include "qenproperties/internal/shared_text.h"
-#include "qenproperties/internal/snapshot_pool.h"
 #include "qenproperties/property/property_advanced.h"
 #include "qenproperties/property/property_interface.h"
 #include "qenproperties/property/property_serializer.h"
 
 namespace Quenneth {
+
+namespace detail {
+class SnapshotPool;
+}
 
 class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQPropertySerializer> {
  public:
@@ -37,8 +40,9 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   CQProperty();
   // Holds a reference on each non-null argument; the mediator is told of every SetPropertyData.
   CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
-  // Same attributes, value and default bytes and object ID as `source`; the source's services manager; no
-  // mediator; a new advanced attribute object with the source's attribute word and no window-string callback.
+  // Same attributes, value and default bytes and object ID as `source`, as its getters report them (a host
+  // class that overrides a getter is copied as it reports); the source's services manager; no mediator; a new
+  // advanced attribute object with the source's attribute word and no window-string callback.
   CQProperty(CQProperty& source);
   // As the copy constructor, into this object (the mediator binding is dropped). Self-assignment does nothing.
   CQProperty& operator=(const CQProperty& source);
@@ -128,26 +132,46 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   // MakePooled makes the copy of `source` a snapshot pool keeps (see ShowValueOf).
   static CQProperty* MakePooled(CQProperty& source);
 
- private:
-  struct State;
-  State TakeState() const;
-  void CopyFrom(const CQProperty& source);
-  void Install(State&& state, bool reuseAdvanced);
-  // Snapshot: the copy of itself with the old value that a change hands the mediator, from the mediator's
-  // pool or a clone; back to the pool when it goes. Null when it could not be made.
-  class Snapshot {
-   public:
-    explicit Snapshot(CQProperty& source);
-    Snapshot(const Snapshot&) = delete;
-    Snapshot& operator=(const Snapshot&) = delete;
-    ~Snapshot();
-    IQProperty* get() const;
-
-   private:
-    detail::SnapshotPool* pool_;
-    detail::BaseSnapshot pooled_;
-    QRef<IQProperty> cloned_;
+  // Internal, for the typed skeleton. SharedLock is the lock this property guards itself with; the typed
+  // property that owns it guards itself with the same lock. The skeleton's assignment installs a copy into
+  // the base property it owns: StageCopy reads this property's state under its lock and makes what installing
+  // it needs (a new advanced attribute object), so that InstallCopy, run under the target's lock, needs no
+  // allocation; InstallCopy gives back the mediator the target was bound to, to be released once the caller
+  // has left the target's locks.
+  detail::QLock& SharedLock() const { return ObjectLock(); }
+  struct State {
+    QRef<IQServicesManager> servicesManager;
+    detail::SharedText name;
+    detail::SharedText description;
+    ULONG propertyId = 0;
+    ULONG groupId = 0;
+    ULONG dataType = kDataTypeBool;
+    ULONG flags = 1;
+    _QGUID objectId{};
+    detail::ByteBuffer value;
+    ULONG valueLength = 0;
+    detail::ByteBuffer defaultBytes;
+    ULONG attribute = 0;
   };
+  struct StagedCopy {
+    State state;
+    QRef<CQPropertyAdvanced> advanced;
+  };
+  StagedCopy StageCopy() const;
+  QRef<IQPropertyMediator> InstallCopy(StagedCopy&& staged);
+
+ private:
+  // Everything a copy takes from its source, read in one go under the source's lock, so that no two property
+  // locks are ever held together.
+  State TakeState() const;
+  static void ReadThroughGetters(CQProperty& source, State& state);
+  static detail::SharedText ReadText(CQProperty& source, ULONG (CQProperty::*getter)(WCHAR*, ULONG*));
+  static detail::ByteBuffer ReadBytes(CQProperty& source, ULONG (CQProperty::*getter)(void*, ULONG*));
+  void CopyFrom(const CQProperty& source);
+  QRef<CQPropertyAdvanced> AdvancedFor(const State& state, bool reuse);
+  QRef<IQPropertyMediator> Install(State&& state, QRef<CQPropertyAdvanced>&& advanced);
+  // Snapshot: the copy of itself with the old value that a change hands the mediator (property.cpp).
+  class Snapshot;
   QRef<IQPropertyMediator> BindMediator(QRef<IQPropertyMediator> mediator);
   ULONG StoreText(detail::SharedText& target, const char* text);
 
@@ -167,7 +191,7 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   QRef<IQPropertyMediator> mediator_;
   std::atomic<detail::QLock*> mediatorLock_{nullptr};
   std::atomic<detail::SnapshotPool*> mediatorSnapshots_{nullptr};
-  std::atomic<std::uint64_t> stamp_{detail::NextStamp()};
+  std::atomic<std::uint64_t> stamp_;  // set by every constructor
   // Made by a snapshot pool: a copy handed only to the callbacks of changes, never owned by a typed property.
   bool pooled_ = false;
 };
