@@ -3,9 +3,9 @@
 #define QENPROPERTIES_INTERNAL_LOCK_H_
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 
+#include "qenproperties/frame/export.h"
 #include "qenproperties/frame/types.h"
 
 namespace Quenneth {
@@ -15,13 +15,21 @@ namespace detail {
 // (a setter calls the direct store, a named constructor calls setters), and a mediator callback may re-enter on
 // the same thread. lockDepth counts the nesting of the thread that holds it.
 //
-// A change re-enters the same few locks many times (the mediator's, the property's), so re-entry is made
-// cheap: the holder is recorded, and a thread that finds itself recorded only counts one level deeper, with
-// no atomic read-modify-write. Only the first entry takes the (plain) mutex. A thread reads its own identity
-// in `owner_` only while it holds the lock: it writes it after locking and clears it before unlocking, and
-// every other thread writes only its own identity or the empty one.
+// Every change takes a few locks and re-enters them many times, so both are made cheap:
+//  - re-entry: the holder is recorded, and a thread that finds itself recorded only counts one level deeper,
+//    with no atomic read-modify-write. A thread reads its own identity in `owner_` only while it holds the
+//    lock: it writes it after locking and clears it before unlocking, and every other thread writes only its
+//    own identity or the empty one;
+//  - the first entry: one compare-and-swap, inline, when the lock is free; leaving, one exchange. Only a thread
+//    that finds the lock taken calls into the library, where it spins briefly, then sleeps until the holder
+//    leaves (LockContended, WakeLockWaiter: the state kWaiting tells the holder that somebody may sleep).
+// The whole lock is 16 bytes, which matters: every property object has one.
 class QLock {
  public:
+  static constexpr int kFree = 0;
+  static constexpr int kLocked = 1;
+  static constexpr int kWaiting = 2;  // locked, and a thread may be asleep waiting for it
+
   QLock() = default;
   QLock(const QLock&) = delete;
   QLock& operator=(const QLock&) = delete;
@@ -32,18 +40,26 @@ class QLock {
       ++lockDepth_;
       return;
     }
-    mutex_.lock();
+    int expected = kFree;
+    if (!state_.compare_exchange_strong(expected, kLocked, std::memory_order_acquire, std::memory_order_relaxed)) {
+      LockContended(state_);
+    }
     owner_.store(self, std::memory_order_relaxed);
     lockDepth_ = 1;
   }
   void Leave() {
     if (--lockDepth_ != 0) return;
     owner_.store(std::thread::id(), std::memory_order_relaxed);
-    mutex_.unlock();
+    if (state_.exchange(kFree, std::memory_order_release) == kWaiting) WakeLockWaiter(state_);
   }
 
  private:
-  std::mutex mutex_;
+  // LockContended takes a lock another thread holds, once it is left; WakeLockWaiter wakes the threads that may
+  // sleep on `state`.
+  QEN_API static void LockContended(std::atomic<int>& state);
+  QEN_API static void WakeLockWaiter(std::atomic<int>& state);
+
+  std::atomic<int> state_{kFree};
   std::atomic<std::thread::id> owner_{};
   ULONG lockDepth_ = 0;
 };

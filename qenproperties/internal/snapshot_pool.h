@@ -23,6 +23,7 @@
 #define QENPROPERTIES_INTERNAL_SNAPSHOT_POOL_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "qenproperties/frame/qref.h"
@@ -77,8 +78,11 @@ class SnapshotPool {
   static constexpr std::size_t kSlots = 16;
   static constexpr std::size_t kBaseSlots = 4;
 
+  // The spares fill the first used_ (baseUsed_) slots.
   std::array<PooledSnapshot, kSlots> slots_;
+  std::size_t used_ = 0;
   std::array<BaseSnapshot, kBaseSlots> baseSlots_;
+  std::size_t baseUsed_ = 0;
 };
 
 }  // namespace detail

@@ -13,12 +13,7 @@ CQModifiedPropIterator::CQModifiedPropIterator() : cursor_(plain_.end()) {}
 CQModifiedPropIterator::~CQModifiedPropIterator() { Clear(); }
 
 // The entries give their references back as they go, under the lock.
-void CQModifiedPropIterator::Clear() {
-  cursor_ = plain_.end();
-  cursorSet_ = false;
-  // Most changes record nothing; an empty iterator is left as it is, without its lock (no other thread may
-  // append to it while its owner clears it).
-  if (plain_.empty() && indexed_.empty()) return;
+void CQModifiedPropIterator::ClearEntries() {
   detail::QLockGuard guard(lock_);
   plain_.clear();
   indexed_.clear();

@@ -42,8 +42,13 @@ class QEN_API CQModifiedPropIterator final : public CModifiedPropIterator {
   ULONG AddToList(IQProperty* first, IQProperty* second, ULONG status) override;
 
   // Clear gives back every recorded reference and empties both collections and the cursor, as the destructor
-  // does, so the mediator can hand the emptied iterator to its next change.
-  void Clear();
+  // does, so the mediator can hand the emptied iterator to its next change. Most changes record nothing: an
+  // empty iterator is left as it is, without its lock (no other thread may append while its owner clears it).
+  void Clear() {
+    cursor_ = plain_.end();
+    cursorSet_ = false;
+    if (!plain_.empty() || !indexed_.empty()) ClearEntries();
+  }
 
   ~CQModifiedPropIterator();
   // Orders the indexed sequence by ascending index; equal indexes end in no particular order.
@@ -55,6 +60,7 @@ class QEN_API CQModifiedPropIterator final : public CModifiedPropIterator {
   virtual ULONG GetNtheProperty(ULONG n, IQProperty** first, IQProperty** second, ULONG* status);
 
  private:
+  void ClearEntries();
   ULONG ReadAtCursor(IQProperty** first, IQProperty** second, ULONG* status);
   static ModifiedPropEntry Record(IQProperty* first, IQProperty* second, ULONG status, ULONG index);
 

@@ -1,6 +1,7 @@
 // property_mediator.cpp: the registries and the preview, ask, apply or cancel protocol of a change.
 #include "qenproperties/mediator/property_mediator.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -142,12 +143,20 @@ CQPropertyMediator::PropertyRegistry::iterator CQPropertyMediator::FindRegistere
 }
 
 const CQPropertyMediator::DependencyRange& CQPropertyMediator::DependenciesOf(ULONG propertyId) {
-  if (!lastDependencies_.valid || lastDependencies_.propertyId != propertyId) {
+  DependencyRange& cached = lastDependencies_;
+  if (!cached.valid || cached.propertyId != propertyId) {
     auto range = dependencies_.equal_range(propertyId);
-    lastDependencies_ = DependencyRange{propertyId, range.first, range.second,
-                                        static_cast<std::size_t>(std::distance(range.first, range.second)), true};
+    cached.propertyId = propertyId;
+    cached.first = range.first;
+    cached.last = range.second;
+    cached.count = static_cast<std::size_t>(std::distance(range.first, range.second));
+    cached.valid = true;
+    if (cached.count <= DependencyRange::kCopied) {
+      std::size_t i = 0;
+      for (auto it = range.first; it != range.second; ++it) cached.copies[i++] = it->second;
+    }
   }
-  return lastDependencies_;
+  return cached;
 }
 
 ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* current) {
@@ -193,17 +202,19 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   std::unique_ptr<CQModifiedPropIterator>& iterator = change.iterator;
   // The records are copied before any is called: a callback may unregister records, its own among them. A few
   // records (the usual case) are copied to the stack; more go to the heap.
-  constexpr std::size_t kStackRecords = 8;
-  DependencyRecord stackRecords[kStackRecords];
+  DependencyRecord stackRecords[DependencyRange::kCopied];
   std::vector<DependencyRecord> heapRecords;
   RecordSpan records{stackRecords, 0};
   result = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     iterator = spareIterator_ ? std::move(spareIterator_) : std::make_unique<CQModifiedPropIterator>();
     const DependencyRange& range = DependenciesOf(currentId);
-    if (range.count > kStackRecords) {
-      heapRecords.resize(range.count);
-      records.first = heapRecords.data();
+    if (range.count <= DependencyRange::kCopied) {
+      records = RecordSpan{stackRecords, range.count};
+      std::copy(range.copies, range.copies + range.count, stackRecords);
+      return kResultOk;
     }
+    heapRecords.resize(range.count);
+    records.first = heapRecords.data();
     for (auto it = range.first; it != range.last; ++it) records.first[records.count++] = it->second;
     return kResultOk;
   });

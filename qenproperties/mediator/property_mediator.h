@@ -96,14 +96,16 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   bool lastFoundValid_ = false;
 
   using DependencyRegistry = std::multimap<ULONG, DependencyRecord>;
-  // DependencyRange: the records of one property ID, as the last change looked them up; forgotten whenever a
-  // record is added or removed.
+  // DependencyRange: the records of one property ID, as the last change looked them up (with a copy of them
+  // when they are few); forgotten whenever a record is added or removed.
   struct DependencyRange {
+    static constexpr std::size_t kCopied = 8;
     ULONG propertyId = 0;
     DependencyRegistry::iterator first;
     DependencyRegistry::iterator last;
     std::size_t count = 0;
     bool valid = false;
+    DependencyRecord copies[kCopied];
   };
   const DependencyRange& DependenciesOf(ULONG propertyId);
 

@@ -227,12 +227,10 @@ void CQProperty::ShowValueOf(const CQProperty& source, ULONG extraFlags) {
     value_ = source.value_;
     valueLength_ = source.valueLength_;
     flags_.store(source.flags_.load(std::memory_order_relaxed) | extraFlags, std::memory_order_relaxed);
-    if (source.advanced_) source.advanced_->GetAttribute(&attribute);
+    if (source.advanced_) attribute = source.advanced_->Attribute();
   }
   // The host may have taken this snapshot's advanced object in an earlier change: that one stays as it was.
-  ULONG shown = 0;
-  advanced_->GetAttribute(&shown);
-  if (shown == attribute) return;
+  if (advanced_->Attribute() == attribute) return;
   if (advanced_->Unshared()) {
     advanced_->SetAttribute(attribute);
   } else {
@@ -319,8 +317,12 @@ void CQProperty::ReadValue(void* buffer, ULONG capacity, ULONG* length) const {
 }
 
 ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
-  if (data == nullptr && length != 0) return kResultInvalidArgument;
   detail::QLockGuard guard(ObjectLock());
+  return StoreHeld(data, length);
+}
+
+ULONG CQProperty::StoreHeld(const void* data, ULONG length) {
+  if (data == nullptr && length != 0) return kResultInvalidArgument;
   valueLength_ = length;
   // A failed allocation leaves no value bytes and the new length recorded.
   return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
@@ -333,7 +335,7 @@ ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
   detail::QLockGuard changeGuard(MediatorChangeLock());
   detail::QLockGuard guard(ObjectLock());
-  if (!mediator_) return SetDirectData(data, length);
+  if (!mediator_) return StoreHeld(data, length);
 
   // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone. The
   // mediator's pool gets it back on every way out, while the change lock is still held.
@@ -352,7 +354,7 @@ ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
     }
   } previous{*this, std::move(value_), valueLength_};
 
-  SetDirectData(data, length);
+  StoreHeld(data, length);
   const ULONG result = mediator_->PropertyChanged(snapshot.get(), this);
   previous.accepted = result == kResultOk;
   return result;

@@ -105,6 +105,8 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   // Stores value bytes without telling the mediator and sets kFlagValueSet; kResultStorageFailed when the
   // bytes cannot be allocated (the property then holds no value bytes).
   ULONG SetDirectData(const void* data, ULONG length);
+  // StoreHeld is SetDirectData for a caller that holds SharedLock() already (the typed skeleton's setters).
+  ULONG StoreHeld(const void* data, ULONG length);
   // ReadValue gives the value length and copies the first bytes of the value, at most `capacity`, into
   // `buffer`, all under one lock: the typed getters read a value of known width in one step instead of asking
   // for the length and then the bytes (and never overrun their buffer when the value grows in between).
@@ -115,6 +117,8 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   const WCHAR* GetPropertyName() const { return name_.get(); }
   const WCHAR* GetPropertyDesc() const { return description_.get(); }
   ULONG GetPropertyID() const { return propertyId_.load(std::memory_order_relaxed); }
+  // DataType is GetPropertyDataType without the call, for the typed properties' setters.
+  QDataType DataType() const { return static_cast<QDataType>(dataType_.load(std::memory_order_relaxed)); }
 
   // The lock that serialises the changes of the bound mediator, or null (see internal/change_lock.h).
   detail::QLock* MediatorChangeLock() const { return mediatorLock_.load(std::memory_order_acquire); }

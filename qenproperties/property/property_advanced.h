@@ -31,6 +31,9 @@ class QEN_API CQPropertyAdvanced final : public detail::Counted<CQPropertyAdvanc
   // The callback runs on the caller's thread with no lock of this object held; its result is ignored.
   ULONG SetWindowString(const WCHAR* text) override;
 
+  // Attribute is GetAttribute without the call (the word every snapshot copies).
+  ULONG Attribute() const { return attribute_.load(std::memory_order_relaxed); }
+
   // SetWindowStringChangeCallback replaces the callback and context (a null callback removes it); returns 0.
   ULONG SetWindowStringChangeCallback(WindowStringChangeCallback callback, void* context);
 

@@ -10,28 +10,30 @@ namespace Quenneth {
 namespace detail {
 namespace {
 
-// Pick gives the slot to take for a source with `stamp`: one that already shows it, else any that is filled;
-// null when none is filled. `filled` tells whether a slot holds a snapshot fit for the source.
-template <class Slot, class Fits>
-Slot* Pick(Slot* first, Slot* last, std::uint64_t stamp, Fits filled) {
-  Slot* found = nullptr;
-  for (Slot* slot = first; slot != last; ++slot) {
-    if (!filled(*slot)) continue;
-    found = slot;
-    if (slot->stamp == stamp) break;
-  }
-  return found;
-}
-
-// Keep puts `snapshot` into the first free slot; without one it is dropped (released) with `snapshot`.
-template <class Slot, class Free>
-void Keep(Slot* first, Slot* last, Slot& snapshot, Free free) {
-  for (Slot* slot = first; slot != last; ++slot) {
-    if (free(*slot)) {
-      *slot = std::move(snapshot);
-      return;
+// The spares fill the first `used` slots of their array, a stack whose top is the last one given back.
+// TakeOut takes out the spare to reuse for a source of `stamp`, looking from the top: one that shows it
+// already, else the first that fits; an empty slot when none fits. A spare taken from below the top changes
+// place with the top first.
+template <class Slot, std::size_t kSize, class Fits>
+Slot TakeOut(std::array<Slot, kSize>& slots, std::size_t& used, std::uint64_t stamp, Fits fits) {
+  std::size_t found = kSize;
+  for (std::size_t i = used; i-- > 0;) {
+    if (!fits(slots[i])) continue;
+    if (found == kSize) found = i;
+    if (slots[i].stamp == stamp) {
+      found = i;
+      break;
     }
   }
+  if (found == kSize) return Slot{};
+  if (found != used - 1) std::swap(slots[found], slots[used - 1]);
+  return std::move(slots[--used]);
+}
+
+// Keep puts `snapshot` on top; with no slot left it is dropped (released) with `snapshot`.
+template <class Slot, std::size_t kSize>
+void Keep(std::array<Slot, kSize>& slots, std::size_t& used, Slot& snapshot) {
+  if (used < kSize) slots[used++] = std::move(snapshot);
 }
 
 }  // namespace
@@ -49,12 +51,10 @@ PooledSnapshot SnapshotPool::Take(SnapshotFace& source, const CQProperty* value)
   // Read before anything is copied: an attribute that changes meanwhile moves the stamp again, and the next
   // change copies the attributes anew.
   const std::uint64_t stamp = source.SnapshotStamp();
-  PooledSnapshot* slot = Pick(slots_.data(), slots_.data() + slots_.size(), stamp,
-                              [kind](const PooledSnapshot& s) { return s.kind == kind; });
-  PooledSnapshot taken;
+  PooledSnapshot taken =
+      TakeOut(slots_, used_, stamp, [kind](const PooledSnapshot& slot) { return slot.kind == kind; });
   try {
-    if (slot != nullptr) {
-      taken = std::exchange(*slot, PooledSnapshot{});
+    if (taken.face != nullptr) {
       taken.face->ShowSource(source, taken.stamp != stamp, value);
     } else {
       SnapshotFace* copy = source.CopyForSnapshot();
@@ -73,17 +73,14 @@ PooledSnapshot SnapshotPool::Take(SnapshotFace& source, const CQProperty* value)
 void SnapshotPool::Give(PooledSnapshot&& snapshot) {
   PooledSnapshot held = std::exchange(snapshot, PooledSnapshot{});
   if (held.face == nullptr || !held.face->SnapshotUnshared()) return;
-  Keep(slots_.data(), slots_.data() + slots_.size(), held, [](const PooledSnapshot& s) { return s.kind == nullptr; });
+  Keep(slots_, used_, held);
 }
 
 BaseSnapshot SnapshotPool::TakeBase(CQProperty& source) {
   const std::uint64_t stamp = source.Stamp();
-  BaseSnapshot* slot = Pick(baseSlots_.data(), baseSlots_.data() + baseSlots_.size(), stamp,
-                            [](const BaseSnapshot& s) { return static_cast<bool>(s.object); });
-  BaseSnapshot taken;
+  BaseSnapshot taken = TakeOut(baseSlots_, baseUsed_, stamp, [](const BaseSnapshot&) { return true; });
   try {
-    if (slot != nullptr) {
-      taken = std::exchange(*slot, BaseSnapshot{});
+    if (taken.object) {
       if (taken.stamp != stamp) taken.object->ShowAllOf(source);
       taken.object->ShowValueOf(source, 0);
     } else {
@@ -99,7 +96,7 @@ BaseSnapshot SnapshotPool::TakeBase(CQProperty& source) {
 void SnapshotPool::GiveBase(BaseSnapshot&& snapshot) {
   BaseSnapshot held = std::move(snapshot);
   if (!held.object || !held.object->Unshared()) return;
-  Keep(baseSlots_.data(), baseSlots_.data() + baseSlots_.size(), held, [](const BaseSnapshot& s) { return !s.object; });
+  Keep(baseSlots_, baseUsed_, held);
 }
 
 }  // namespace detail

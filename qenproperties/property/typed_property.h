@@ -234,7 +234,8 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
   // StoreValue hands value bytes to the base property: the notifying store (the mediator is told and may
   // refuse) or the direct one.
   ULONG StoreValue(const void* bytes, ULONG length, bool notify) {
-    return notify ? base_->SetPropertyData(bytes, length) : base_->SetDirectData(bytes, length);
+    ValueGuard guard(*this);  // mostly held by the caller already: then it is only re-entered
+    return notify ? base_->SetPropertyData(bytes, length) : base_->StoreHeld(bytes, length);
   }
   // StoreWord stores the 4 little-endian bytes of `word`, notifying or direct.
   ULONG StoreWord(ULONG word, bool notify) {

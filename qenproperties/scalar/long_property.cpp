@@ -112,16 +112,15 @@ ULONG CQLongProperty::GetCurValue(ULONG* value) {
 
 ULONG CQLongProperty::Store(ULONG value, bool notify) {
   ValueGuard guard(*this);
-  QDataType type = kDataTypeBool;
-  const ULONG result = base_->GetPropertyDataType(&type);
-  if (result != kResultOk) return result;
+  const QDataType type = base_->DataType();
   if (RangeActive() && (Below(value, minimum_.load(), type) || Below(maximum_.load(), value, type))) {
     return kResultOutOfRange;
   }
   const ULONG width = WidthOf(type);
   if (width == 0) return kResultOk;
   const auto bytes = detail::StoreLE32(value);
-  return StoreValue(bytes.data(), width, notify);
+  // The guard holds the base property's lock (this object's), so the direct store needs no other.
+  return notify ? base_->SetPropertyData(bytes.data(), width) : base_->StoreHeld(bytes.data(), width);
 }
 
 ULONG CQLongProperty::SetCurValue(ULONG value) { return Store(value, true); }
