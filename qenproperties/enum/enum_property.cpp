@@ -210,9 +210,10 @@ ULONG CQEnumProperty::GetCurSel64(long long* value) const {
 
 ULONG CQEnumProperty::GetCurSelId(ULONG* id) const {
   if (id == nullptr) return kResultInvalidArgument;
+  // One lock for the index and the list (the base property's lock is this object's).
+  detail::QLockGuard guard(ObjectLock());
   std::uint64_t stored = 0;
   if (!ReadStored(4, stored)) return kResultOk;
-  detail::QLockGuard guard(ObjectLock());
   if (stored >= entries_.size()) return kResultNoSelection;
   *id = static_cast<ULONG>(static_cast<unsigned long long>(entries_[stored].id));
   return kResultOk;
@@ -221,10 +222,10 @@ ULONG CQEnumProperty::GetCurSelId(ULONG* id) const {
 // An ID that no entry has reads as the first entry's ID (the ID a load selects stands first in a fresh list).
 ULONG CQEnumProperty::GetCurSelId64(long long* id) const {
   if (id == nullptr) return kResultInvalidArgument;
+  detail::QLockGuard guard(ObjectLock());
   std::uint64_t stored = 0;
   if (!ReadStored(8, stored)) return kResultOk;
   long long answer = static_cast<long long>(stored);
-  detail::QLockGuard guard(ObjectLock());
   bool found = entries_.empty();
   for (const EnumEntry& entry : entries_) {
     if (entry.id == answer) {

@@ -316,6 +316,19 @@ void CQProperty::ReadValue(void* buffer, ULONG capacity, ULONG* length) const {
   WriteBytes(value_, valueLength_ < capacity ? valueLength_ : capacity, buffer, &ignored);
 }
 
+// The value bytes always have 8 bytes behind them (the inline buffer is larger, a heap block holds more than
+// it), so all 8 are copied in one fixed-size step and those beyond the value are cleared.
+void CQProperty::ReadFirst8(unsigned char (&bytes)[8], ULONG* length) const {
+  static_assert(detail::ByteBuffer::kInlineCapacity >= 8, "the first 8 bytes are read in one step");
+  detail::QLockGuard guard(ObjectLock());
+  *length = valueLength_;
+  const ULONG held = value_.size() < valueLength_ ? value_.size() : valueLength_;
+  unsigned char word[8];
+  std::memcpy(word, value_.data(), sizeof(word));
+  for (ULONG i = held; i < sizeof(word); ++i) word[i] = 0;
+  std::memcpy(bytes, word, sizeof(word));
+}
+
 ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
   detail::QLockGuard guard(ObjectLock());
   return StoreHeld(data, length);

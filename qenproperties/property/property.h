@@ -112,6 +112,8 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   // for the length and then the bytes (and never overrun their buffer when the value grows in between).
   // Bytes beyond those held read as zeros, as GetPropertyData gives them.
   void ReadValue(void* buffer, ULONG capacity, ULONG* length) const;
+  // ReadFirst8 is ReadValue for the typed values of up to 8 bytes, without a variable-length copy.
+  void ReadFirst8(unsigned char (&bytes)[8], ULONG* length) const;
 
   // The owned texts (null when unset) and the property ID. The pointers stay valid until the text is replaced.
   const WCHAR* GetPropertyName() const { return name_.get(); }

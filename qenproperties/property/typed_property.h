@@ -223,9 +223,9 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
   // one is cut, and nothing is ever read past the value. Returns false, leaving `value` alone, when no value is
   // stored.
   bool ReadStored(ULONG width, std::uint64_t& value) const {
-    unsigned char bytes[8] = {};
+    unsigned char bytes[8];
     ULONG held = 0;
-    base_->ReadValue(bytes, sizeof(bytes), &held);
+    base_->ReadFirst8(bytes, &held);
     if (held == 0) return false;
     value = LoadLE(bytes, held < width ? held : width);
     return true;

@@ -53,9 +53,9 @@ ULONG CQBoolProperty::GetCurValue(unsigned char* value) {
   if (value == nullptr) return kResultInvalidArgument;
   ULONG held = 0;
   // A raw store may have left more than one byte; the first one is the value.
-  unsigned char first = 0;
-  base_->ReadValue(&first, 1, &held);
-  if (held != 0) *value = first;
+  unsigned char bytes[8];
+  base_->ReadFirst8(bytes, &held);
+  if (held != 0) *value = bytes[0];
   return kResultOk;
 }
 

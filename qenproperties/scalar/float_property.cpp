@@ -22,6 +22,14 @@ namespace {
 constexpr int kStackPrecision = 100;
 constexpr std::size_t kStackTextSize = 512;
 
+// RecentText: the last preset text a thread formatted, and what it shows.
+struct RecentText {
+  double value;
+  int precision;
+  std::size_t size;  // 0 while it holds nothing
+  char text[kStackTextSize];
+};
+
 // ToSingle rounds to the nearest single as the IEEE conversion does, but spells out the overflow, which the
 // language leaves undefined: beyond the largest single by half a unit or more the result is an infinity.
 float ToSingle(double value) {
@@ -116,13 +124,11 @@ ULONG CQFloatProperty::GetMaxRange(double* maximum) {
 // ever copied into the single.
 ULONG CQFloatProperty::GetCurValue(double* value) {
   if (value == nullptr) return kResultInvalidArgument;
-  QDataType type = kDataTypeBool;
-  const ULONG result = base_->GetPropertyDataType(&type);
-  if (result != kResultOk) return result;
+  const QDataType type = base_->DataType();
   if (type != kDataTypeFloat && type != kDataTypeDouble) return kResultOk;
   ULONG held = 0;
-  unsigned char bytes[sizeof(double)] = {};
-  base_->ReadValue(bytes, sizeof(bytes), &held);
+  unsigned char bytes[sizeof(double)];
+  base_->ReadFirst8(bytes, &held);
   if (held == 0) return kResultOk;
   if (type == kDataTypeDouble || held >= sizeof(double)) {
     double stored = 0.0;
@@ -217,11 +223,18 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   // The usual digit counts are formatted on the stack, by the same conversion the stream makes for them (fixed
   // notation with that precision), so a preset pass allocates nothing; very long texts take the stream.
   if (precision <= kStackPrecision) {
-    char formatted[kStackTextSize];
-    const std::to_chars_result converted =
-        std::to_chars(formatted, formatted + sizeof formatted, value, std::chars_format::fixed, precision);
-    if (converted.ec == std::errc()) {
-      detail::PutAsciiText(formatted, converted.ptr, text, length);
+    // A preset save asks for the length, then for the text: the text formatted for the first call is kept (per
+    // thread, with the value and precision it shows) and copied by the second.
+    thread_local RecentText recent;
+    if (recent.size == 0 || std::memcmp(&recent.value, &value, sizeof(value)) != 0 || recent.precision != precision) {
+      const std::to_chars_result converted =
+          std::to_chars(recent.text, recent.text + sizeof recent.text, value, std::chars_format::fixed, precision);
+      recent.size = converted.ec == std::errc() ? static_cast<std::size_t>(converted.ptr - recent.text) : 0;
+      recent.value = value;
+      recent.precision = precision;
+    }
+    if (recent.size != 0) {
+      detail::PutAsciiText(recent.text, recent.text + recent.size, text, length);
       return kResultOk;
     }
   }
