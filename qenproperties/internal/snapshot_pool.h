@@ -16,15 +16,17 @@
 //  - the pool is used only under its mediator's change lock, which every change holds from the setter's start
 //    to its end, so it needs no lock of its own.
 //
-//   PooledSnapshot snapshot = pool.Take(*face);  // shows the source's attributes and value
+//   PooledSnapshot snapshot;
+//   pool.Take(*face, nullptr, snapshot);  // shows the source's attributes and value
 //   ... the callbacks run with snapshot.object ...
-//   pool.Give(std::move(snapshot));
+//   pool.Give(snapshot);
 #ifndef QENPROPERTIES_INTERNAL_SNAPSHOT_POOL_H_
 #define QENPROPERTIES_INTERNAL_SNAPSHOT_POOL_H_
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/internal/snapshot_face.h"
@@ -47,12 +49,29 @@ struct PooledSnapshot {
   SnapshotFace* face = nullptr;
   const void* kind = nullptr;  // face->SnapshotKind(), kept so a search makes no call
   std::uint64_t stamp = 0;     // the stamp of the source it shows
+
+  // TakeFrom moves `other` here field by field (releasing what was here) and leaves it empty.
+  void TakeFrom(PooledSnapshot&& other) { TakeFrom(other); }
+  void TakeFrom(PooledSnapshot& other) {
+    object = std::move(other.object);
+    face = other.face;
+    kind = other.kind;
+    stamp = other.stamp;
+    other.face = nullptr;
+    other.kind = nullptr;
+  }
 };
 
 // BaseSnapshot: the same for a base property's copy of itself.
 struct BaseSnapshot {
   QRef<CQProperty> object;
   std::uint64_t stamp = 0;
+
+  void TakeFrom(BaseSnapshot&& other) { TakeFrom(other); }
+  void TakeFrom(BaseSnapshot& other) {
+    object = std::move(other.object);
+    stamp = other.stamp;
+  }
 };
 
 class SnapshotPool {
@@ -63,15 +82,17 @@ class SnapshotPool {
   SnapshotPool(const SnapshotPool&) = delete;
   SnapshotPool& operator=(const SnapshotPool&) = delete;
 
-  // Take gives a snapshot of `source`: a spare of its class refreshed in place, or a new copy; with `value`,
-  // holding that base property's value bytes (see SnapshotFace::ShowSource). Empty when no memory was left.
-  PooledSnapshot Take(SnapshotFace& source, const CQProperty* value);
-  // Give takes a snapshot back after its change; it is kept when only the pool would hold it and a slot is free.
-  void Give(PooledSnapshot&& snapshot);
+  // Take makes `taken` (empty) a snapshot of `source`: a spare of its class refreshed in place, or a new copy;
+  // with `value`, holding that base property's value bytes (see SnapshotFace::ShowSource). It stays empty when
+  // no memory was left. The snapshots are filled in place rather than returned: they are read right after.
+  void Take(SnapshotFace& source, const CQProperty* value, PooledSnapshot& taken);
+  // Give takes a snapshot back after its change and leaves `snapshot` empty; the snapshot is kept when only the
+  // pool would hold it and a slot is free.
+  void Give(PooledSnapshot& snapshot);
 
   // TakeBase and GiveBase do the same for the base property's copy of itself (of exactly CQProperty).
-  BaseSnapshot TakeBase(CQProperty& source);
-  void GiveBase(BaseSnapshot&& snapshot);
+  void TakeBase(CQProperty& source, BaseSnapshot& taken);
+  void GiveBase(BaseSnapshot& snapshot);
 
  private:
   // Room for the snapshots of a few classes and a few nested changes; more are made and dropped as needed.

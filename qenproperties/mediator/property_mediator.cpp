@@ -42,10 +42,9 @@ void SnapshotValue(IQProperty* snapshot, IQProperty* source) {
 
 // A snapshot shows the registered property (its own class and attributes) holding the value bytes of
 // `source`. A registered property of exactly a library class gets one from the pool; any other is cloned.
-// Empty when no memory was left: the change cannot be shown, so it is refused.
-detail::PooledSnapshot MakeSnapshot(detail::SnapshotPool& pool, IQProperty* registered, detail::SnapshotFace* face,
-                                    IQProperty* source) {
-  detail::PooledSnapshot snapshot;
+// `snapshot` stays empty when no memory was left: the change cannot be shown, so it is refused.
+void MakeSnapshot(detail::SnapshotPool& pool, IQProperty* registered, detail::SnapshotFace* face, IQProperty* source,
+                  detail::PooledSnapshot& snapshot) {
   // No memory for the value: the change cannot be shown, so it is refused (no snapshot).
   const ULONG made = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     if (face == nullptr) {
@@ -61,12 +60,11 @@ detail::PooledSnapshot MakeSnapshot(detail::SnapshotPool& pool, IQProperty* regi
     if (!own && face->SnapshotPlainValue() && typeid(*source) == typeid(CQProperty)) {
       value = static_cast<CQProperty*>(source);
     }
-    snapshot = pool.Take(*face, value);
+    pool.Take(*face, value, snapshot);
     if (snapshot.object && !own && value == nullptr) SnapshotValue(snapshot.object.get(), source);
     return kResultOk;
   });
-  if (made != kResultOk) snapshot = detail::PooledSnapshot{};
-  return snapshot;
+  if (made != kResultOk) snapshot.TakeFrom(detail::PooledSnapshot{});
 }
 
 // RecordSpan is the run of dependency records one change calls, wherever they were copied.
@@ -191,11 +189,12 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
         if (!mediator.spareIterator_) mediator.spareIterator_ = std::move(iterator);
         iterator.reset();
       }
-      mediator.snapshots_->Give(std::move(newSnapshot));
-      mediator.snapshots_->Give(std::move(oldSnapshot));
+      mediator.snapshots_->Give(newSnapshot);
+      mediator.snapshots_->Give(oldSnapshot);
     }
-  } change{*this, MakeSnapshot(*snapshots_, registered->second.property.get(), registered->second.face, current),
-           MakeSnapshot(*snapshots_, registered->second.property.get(), registered->second.face, previous), nullptr};
+  } change{*this, {}, {}, nullptr};
+  MakeSnapshot(*snapshots_, registered->second.property.get(), registered->second.face, current, change.newSnapshot);
+  MakeSnapshot(*snapshots_, registered->second.property.get(), registered->second.face, previous, change.oldSnapshot);
   if (!change.newSnapshot.object || !change.oldSnapshot.object) return kResultNotRegistered;
   IQProperty* newSnapshot = change.newSnapshot.object.get();
   IQProperty* oldSnapshot = change.oldSnapshot.object.get();
@@ -209,8 +208,9 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
     iterator = spareIterator_ ? std::move(spareIterator_) : std::make_unique<CQModifiedPropIterator>();
     const DependencyRange& range = DependenciesOf(currentId);
     if (range.count <= DependencyRange::kCopied) {
+      // All the copies, used or not: a copy of a fixed size is a few moves, one of a varying size a slow start.
       records = RecordSpan{stackRecords, range.count};
-      std::copy(range.copies, range.copies + range.count, stackRecords);
+      std::memcpy(stackRecords, range.copies, sizeof(range.copies));
       return kResultOk;
     }
     heapRecords.resize(range.count);

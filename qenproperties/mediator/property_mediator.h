@@ -105,7 +105,7 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
     DependencyRegistry::iterator last;
     std::size_t count = 0;
     bool valid = false;
-    DependencyRecord copies[kCopied];
+    DependencyRecord copies[kCopied] = {};
   };
   const DependencyRange& DependenciesOf(ULONG propertyId);
 

@@ -54,14 +54,14 @@ class CQProperty::Snapshot {
 
 CQProperty::Snapshot::Snapshot(CQProperty& source) : pool_(source.mediatorSnapshots_.load(std::memory_order_acquire)) {
   if (pool_ != nullptr && typeid(source) == typeid(CQProperty)) {
-    pooled_ = pool_->TakeBase(source);
+    pool_->TakeBase(source, pooled_);
   } else {
     source.CloneProperty(cloned_.Put());
   }
 }
 
 CQProperty::Snapshot::~Snapshot() {
-  if (pooled_.object) pool_->GiveBase(std::move(pooled_));
+  if (pooled_.object) pool_->GiveBase(pooled_);
 }
 
 IQProperty* CQProperty::Snapshot::get() const {

@@ -10,30 +10,26 @@ namespace Quenneth {
 namespace detail {
 namespace {
 
-// The spares fill the first `used` slots of their array, a stack whose top is the last one given back.
-// TakeOut takes out the spare to reuse for a source of `stamp`, looking from the top: one that shows it
-// already, else the first that fits; an empty slot when none fits. A spare taken from below the top changes
-// place with the top first.
+// The spares fill the first `used` slots of their array, a stack whose top is the last one given back. Find
+// gives the place of the spare to reuse for a source of `stamp`, looking from the top: one that shows it
+// already, else the first that fits; `used` when none fits.
 template <class Slot, std::size_t kSize, class Fits>
-Slot TakeOut(std::array<Slot, kSize>& slots, std::size_t& used, std::uint64_t stamp, Fits fits) {
-  std::size_t found = kSize;
+std::size_t Find(const std::array<Slot, kSize>& slots, std::size_t used, std::uint64_t stamp, Fits fits) {
+  std::size_t found = used;
   for (std::size_t i = used; i-- > 0;) {
     if (!fits(slots[i])) continue;
-    if (found == kSize) found = i;
-    if (slots[i].stamp == stamp) {
-      found = i;
-      break;
-    }
+    if (found == used) found = i;
+    if (slots[i].stamp == stamp) return i;
   }
-  if (found == kSize) return Slot{};
-  if (found != used - 1) std::swap(slots[found], slots[used - 1]);
-  return std::move(slots[--used]);
+  return found;
 }
 
-// Keep puts `snapshot` on top; with no slot left it is dropped (released) with `snapshot`.
+// Remove closes the hole a taken spare left at `at` with the top one. The slots are moved field by field: a
+// whole-struct copy here reads with wide loads what was just written with narrow stores, which stalls.
 template <class Slot, std::size_t kSize>
-void Keep(std::array<Slot, kSize>& slots, std::size_t& used, Slot& snapshot) {
-  if (used < kSize) slots[used++] = std::move(snapshot);
+void Remove(std::array<Slot, kSize>& slots, std::size_t& used, std::size_t at) {
+  --used;
+  if (at != used) slots[at].TakeFrom(slots[used]);
 }
 
 }  // namespace
@@ -46,15 +42,16 @@ std::uint64_t NextStamp() {
 SnapshotPool::SnapshotPool() = default;
 SnapshotPool::~SnapshotPool() = default;
 
-PooledSnapshot SnapshotPool::Take(SnapshotFace& source, const CQProperty* value) {
+void SnapshotPool::Take(SnapshotFace& source, const CQProperty* value, PooledSnapshot& taken) {
   const void* kind = source.SnapshotKind();
   // Read before anything is copied: an attribute that changes meanwhile moves the stamp again, and the next
   // change copies the attributes anew.
   const std::uint64_t stamp = source.SnapshotStamp();
-  PooledSnapshot taken =
-      TakeOut(slots_, used_, stamp, [kind](const PooledSnapshot& slot) { return slot.kind == kind; });
+  const std::size_t at = Find(slots_, used_, stamp, [kind](const PooledSnapshot& slot) { return slot.kind == kind; });
   try {
-    if (taken.face != nullptr) {
+    if (at != used_) {
+      taken.TakeFrom(slots_[at]);
+      Remove(slots_, used_, at);
       taken.face->ShowSource(source, taken.stamp != stamp, value);
     } else {
       SnapshotFace* copy = source.CopyForSnapshot();
@@ -64,39 +61,43 @@ PooledSnapshot SnapshotPool::Take(SnapshotFace& source, const CQProperty* value)
       if (value != nullptr) copy->ShowSource(source, false, value);
     }
   } catch (const std::bad_alloc&) {
-    return {};  // a spare that could not be refreshed is released with `taken`
+    taken.TakeFrom(PooledSnapshot{});  // a spare that could not be refreshed is released
+    return;
   }
   taken.stamp = stamp;
-  return taken;
 }
 
-void SnapshotPool::Give(PooledSnapshot&& snapshot) {
-  PooledSnapshot held = std::exchange(snapshot, PooledSnapshot{});
-  if (held.face == nullptr || !held.face->SnapshotUnshared()) return;
-  Keep(slots_, used_, held);
+void SnapshotPool::Give(PooledSnapshot& snapshot) {
+  if (snapshot.face != nullptr && snapshot.face->SnapshotUnshared() && used_ < kSlots) {
+    slots_[used_++].TakeFrom(snapshot);
+  }
+  snapshot.TakeFrom(PooledSnapshot{});
 }
 
-BaseSnapshot SnapshotPool::TakeBase(CQProperty& source) {
+void SnapshotPool::TakeBase(CQProperty& source, BaseSnapshot& taken) {
   const std::uint64_t stamp = source.Stamp();
-  BaseSnapshot taken = TakeOut(baseSlots_, baseUsed_, stamp, [](const BaseSnapshot&) { return true; });
+  const std::size_t at = Find(baseSlots_, baseUsed_, stamp, [](const BaseSnapshot&) { return true; });
   try {
-    if (taken.object) {
+    if (at != baseUsed_) {
+      taken.TakeFrom(baseSlots_[at]);
+      Remove(baseSlots_, baseUsed_, at);
       if (taken.stamp != stamp) taken.object->ShowAllOf(source);
       taken.object->ShowValueOf(source, 0);
     } else {
       taken.object = QRef<CQProperty>::Adopt(CQProperty::MakePooled(source));
     }
   } catch (const std::bad_alloc&) {
-    return {};
+    taken.TakeFrom(BaseSnapshot{});
+    return;
   }
   taken.stamp = stamp;
-  return taken;
 }
 
-void SnapshotPool::GiveBase(BaseSnapshot&& snapshot) {
-  BaseSnapshot held = std::move(snapshot);
-  if (!held.object || !held.object->Unshared()) return;
-  Keep(baseSlots_, baseUsed_, held);
+void SnapshotPool::GiveBase(BaseSnapshot& snapshot) {
+  if (snapshot.object && snapshot.object->Unshared() && baseUsed_ < kBaseSlots) {
+    baseSlots_[baseUsed_++].TakeFrom(snapshot);
+  }
+  snapshot.TakeFrom(BaseSnapshot{});
 }
 
 }  // namespace detail
