@@ -34,14 +34,16 @@ namespace {
 
 constexpr WCHAR kReplacement = 0xFFFD;
 
-void AppendCodePoint(std::uint32_t cp, QWString& out) {
+// PutCodePoint writes one or two code units at `out` and gives the end.
+WCHAR* PutCodePoint(std::uint32_t cp, WCHAR* out) {
   if (cp < 0x10000u) {
-    out.push_back(static_cast<WCHAR>(cp));
+    *out++ = static_cast<WCHAR>(cp);
   } else {
     cp -= 0x10000u;
-    out.push_back(static_cast<WCHAR>(0xD800u | (cp >> 10)));
-    out.push_back(static_cast<WCHAR>(0xDC00u | (cp & 0x3FFu)));
+    *out++ = static_cast<WCHAR>(0xD800u | (cp >> 10));
+    *out++ = static_cast<WCHAR>(0xDC00u | (cp & 0x3FFu));
   }
+  return out;
 }
 
 // Decodes one sequence starting at in[i] (whose lead byte is not ASCII). On success gives the code point and
@@ -81,37 +83,41 @@ std::size_t DecodeSequence(const unsigned char* in, std::size_t size, std::size_
   return extra + 1;
 }
 
-void AppendUtf8(std::uint32_t cp, QU8String& out) {
+// PutUtf8 writes one code point as UTF-8 at `out` and gives the end.
+char* PutUtf8(std::uint32_t cp, char* out) {
   if (cp < 0x80u) {
-    out.push_back(static_cast<char>(cp));
+    *out++ = static_cast<char>(cp);
   } else if (cp < 0x800u) {
-    out.push_back(static_cast<char>(0xC0u | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80u | (cp & 0x3Fu)));
+    *out++ = static_cast<char>(0xC0u | (cp >> 6));
+    *out++ = static_cast<char>(0x80u | (cp & 0x3Fu));
   } else if (cp < 0x10000u) {
-    out.push_back(static_cast<char>(0xE0u | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80u | ((cp >> 6) & 0x3Fu)));
-    out.push_back(static_cast<char>(0x80u | (cp & 0x3Fu)));
+    *out++ = static_cast<char>(0xE0u | (cp >> 12));
+    *out++ = static_cast<char>(0x80u | ((cp >> 6) & 0x3Fu));
+    *out++ = static_cast<char>(0x80u | (cp & 0x3Fu));
   } else {
-    out.push_back(static_cast<char>(0xF0u | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80u | ((cp >> 12) & 0x3Fu)));
-    out.push_back(static_cast<char>(0x80u | ((cp >> 6) & 0x3Fu)));
-    out.push_back(static_cast<char>(0x80u | (cp & 0x3Fu)));
+    *out++ = static_cast<char>(0xF0u | (cp >> 18));
+    *out++ = static_cast<char>(0x80u | ((cp >> 12) & 0x3Fu));
+    *out++ = static_cast<char>(0x80u | ((cp >> 6) & 0x3Fu));
+    *out++ = static_cast<char>(0x80u | (cp & 0x3Fu));
   }
+  return out;
 }
 
 }  // namespace
 
+// Both conversions write through a pointer into output sized for the worst case (a byte gives at most one code
+// unit; a code unit at most three bytes, a pair four), then cut it to what was written.
 ULONG QUTF8ToUTF16(const char* in, std::size_t size, QWString& out, QUtfErrors errors) {
   out.clear();
   if (size == 0) return kResultOk;
-  // Every code unit needs at least one byte, so the input length bounds the output.
-  out.reserve(size);
+  out.resize(size);
+  WCHAR* w = &out[0];
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(in);
   std::size_t i = 0;
   while (i < size) {
     const unsigned char c = bytes[i];
     if (c < 0x80) {
-      out.push_back(c);
+      *w++ = c;
       ++i;
       continue;
     }
@@ -119,24 +125,31 @@ ULONG QUTF8ToUTF16(const char* in, std::size_t size, QWString& out, QUtfErrors e
     std::size_t consumed = 0;
     const std::size_t length = DecodeSequence(bytes, size, i, cp, consumed);
     if (length != 0) {
-      AppendCodePoint(cp, out);
+      w = PutCodePoint(cp, w);
       i += length;
     } else if (errors == QUtfErrors::kReplace) {
-      out.push_back(kReplacement);
+      *w++ = kReplacement;
       i += consumed;
     } else {
       out.clear();
       return kResultInvalidArgument;
     }
   }
+  out.resize(static_cast<std::size_t>(w - out.data()));
   return kResultOk;
 }
 
 ULONG QUTF16ToUTF8(const WCHAR* in, std::size_t size, QU8String& out, QUtfErrors errors) {
   out.clear();
-  out.reserve(size + size / 2);
+  if (size == 0) return kResultOk;
+  out.resize(size * 3);
+  char* p = &out[0];
   for (std::size_t i = 0; i < size; ++i) {
     std::uint32_t cp = in[i];
+    if (cp < 0x80u) {
+      *p++ = static_cast<char>(cp);
+      continue;
+    }
     if (cp >= 0xD800u && cp <= 0xDFFFu) {
       // Only a high surrogate directly followed by a low one forms a code point.
       if (cp <= 0xDBFFu && i + 1 < size && in[i + 1] >= 0xDC00u && in[i + 1] <= 0xDFFFu) {
@@ -149,8 +162,9 @@ ULONG QUTF16ToUTF8(const WCHAR* in, std::size_t size, QU8String& out, QUtfErrors
         return kResultInvalidArgument;
       }
     }
-    AppendUtf8(cp, out);
+    p = PutUtf8(cp, p);
   }
+  out.resize(static_cast<std::size_t>(p - out.data()));
   return kResultOk;
 }
 
