@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/frame/string_utils.h"
 
 namespace {
 

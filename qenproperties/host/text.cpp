@@ -1,7 +1,7 @@
 #include "qenproperties/host/text.h"
 
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 namespace host {

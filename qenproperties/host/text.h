@@ -1,6 +1,6 @@
 // text.h: text between the host kit (UTF-8) and the library (zero-terminated UTF-16), and a property's texts.
 //
-// Thin wrappers over the library's one codec (frame/string_utils.h), so the host kit converts exactly as the
+// Thin wrappers over the library's one codec (foundation/string_utils.h), so the host kit converts exactly as the
 // library does:
 // - text read out of a property converts in the replacing mode: an unpaired surrogate shows as U+FFFD and never
 //   stops a display or a save;

@@ -1,20 +1,24 @@
 #include "tool.h"
 
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 #include <vector>
 
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/host/sample_panel.h"
-#include "qenproperties/host/text_file.h"
 
 namespace qenprops {
 
 using Quenneth::ResultName;
 using Quenneth::host::DocumentError;
 using Quenneth::host::Panel;
+using Quenneth::host::PresetFile;
 using Quenneth::host::PresetLoadReport;
+
+namespace {
+
+bool Changes(const std::string& command) { return command == "set" || command == "reset" || command == "click"; }
+
+}  // namespace
 
 int Tool::Usage(const std::string& problem, bool json) {
   if (json) {
@@ -42,10 +46,9 @@ int Tool::Run() {
   } else if (c == "save") {
     rc = Save(options_.arguments[0]);
   } else if (c == "load") {
-    rc = ReadDocument(options_.arguments[0], "load", false);
+    rc = Load(options_.arguments[0]);
   }
-  const bool changes = c == "set" || c == "reset" || c == "click";
-  if (rc == kOk && changes && !options_.presetPath.empty()) rc = Save(options_.presetPath);
+  if (rc == kOk && Changes(c) && !options_.presetPath.empty()) rc = Save(options_.presetPath);
   if ((c == "show" || c == "load") && rc != kUsage) {
     if (options_.json) {
       output_["panel"] = PanelJson(*panel_);
@@ -99,7 +102,7 @@ int Tool::BuildPanel() {
   std::string text = Quenneth::host::SamplePanelDescription();
   std::string error;
   const std::string& path = options_.panelPath;
-  if (!path.empty() && !Quenneth::host::ReadTextFile(path, &text, &error)) {
+  if (!path.empty() && !Quenneth::host::ReadBoundedFile(path, &text, &error)) {
     return Fail("file", "cannot read the panel " + path + ": " + error, path);
   }
   DocumentError problem;
@@ -111,15 +114,10 @@ int Tool::BuildPanel() {
   return kOk;
 }
 
-// ReadDocument loads the preset document at `path` into the panel: 2 when it cannot be read or is no document,
-// 1 when entries were refused or adjusted. The report is the answer of `load`; for --preset (`quiet`) it is
+// ReadDocument loads the preset document `text`, read from `path`, into the panel: 2 when it is no document, 1
+// when entries were refused or adjusted. The report is the answer of `load`; for --preset (`quiet`) it is
 // shown, on stderr, only when something was refused or adjusted.
-int Tool::ReadDocument(const std::string& path, const char* key, bool quiet) {
-  std::string text;
-  std::string error;
-  if (!Quenneth::host::ReadTextFile(path, &text, &error)) {
-    return Fail("file", "cannot read the preset " + path + ": " + error, path);
-  }
+int Tool::ReadDocument(const std::string& path, const std::string& text, const char* key, bool quiet) {
   PresetLoadReport report;
   DocumentError problem;
   if (!panel_->LoadPreset(text, &report, &problem)) {
@@ -136,13 +134,36 @@ int Tool::ReadDocument(const std::string& path, const char* key, bool quiet) {
   return complete ? kOk : kRefused;
 }
 
+// LoadPresetOption reads the --preset document when it exists. A command that changes values holds the file's
+// lock from here until it is written back, so concurrent changes of one preset serialize and none is lost; a
+// command that only reads needs no lock, since the file is only ever replaced whole.
 int Tool::LoadPresetOption() {
   const std::string& path = options_.presetPath;
-  std::error_code ec;
-  if (path.empty() || !std::filesystem::exists(path, ec)) return kOk;
-  const int rc = ReadDocument(path, "preset", true);
+  if (path.empty()) return kOk;
+  std::string error;
+  std::string text;
+  bool exists = false;
+  if (Changes(options_.command)) {
+    presetFile_ = PresetFile::Open(path, &error);
+    if (!presetFile_) return Fail("file", "cannot read the preset " + path + ": " + error, path);
+    exists = presetFile_->Exists();
+    text = presetFile_->Text();
+  } else if (!Quenneth::host::ReadBoundedFileIfExists(path, &text, &exists, &error)) {
+    return Fail("file", "cannot read the preset " + path + ": " + error, path);
+  }
+  if (!exists) return kOk;
+  const int rc = ReadDocument(path, text, "preset", true);
   if (rc == kRefused && !options_.json) std::cerr << "qenprops: " << path << " is left as it is\n";
   return rc;
+}
+
+int Tool::Load(const std::string& path) {
+  std::string text;
+  std::string error;
+  if (!Quenneth::host::ReadBoundedFile(path, &text, &error)) {
+    return Fail("file", "cannot read the preset " + path + ": " + error, path);
+  }
+  return ReadDocument(path, text, "load", false);
 }
 
 int Tool::Set() {
@@ -200,11 +221,15 @@ int Tool::Click() {
   return rc;
 }
 
+// Save writes the panel's document to `path`: through the locked --preset file when it is that file (the
+// entries of properties the panel lacks go with it), or atomically to another file.
 int Tool::Save(const std::string& path) {
   std::string error;
-  if (!Quenneth::host::WriteFileAtomically(path, panel_->SavePreset(), &error)) {
-    return Fail("file", "cannot write " + path + ": " + error, path);
-  }
+  const std::string document = panel_->SavePreset();
+  const bool written = path == options_.presetPath && presetFile_
+                           ? presetFile_->Replace(document, &error)
+                           : Quenneth::host::WriteFileAtomically(path, document, &error);
+  if (!written) return Fail("file", "cannot write " + path + ": " + error, path);
   if (options_.json) {
     output_["saved"].push_back(path);
   } else if (path != options_.presetPath || options_.command == "save") {

@@ -8,6 +8,7 @@
 
 #include "options.h"
 #include "qenproperties/host/panel.h"
+#include "qenproperties/host/preset_file.h"
 #include "report.h"
 
 namespace qenprops {
@@ -36,7 +37,8 @@ class Tool {
 
   int BuildPanel();
   int LoadPresetOption();
-  int ReadDocument(const std::string& path, const char* key, bool quiet);
+  int ReadDocument(const std::string& path, const std::string& text, const char* key, bool quiet);
+  int Load(const std::string& path);
   int Set();
   int Reset();
   int Click();
@@ -44,6 +46,7 @@ class Tool {
 
   Options options_;
   std::unique_ptr<Quenneth::host::Panel> panel_;
+  std::unique_ptr<Quenneth::host::PresetFile> presetFile_;  // the --preset file, locked while a command changes it
   Json output_ = Json::object();
 };
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 namespace host {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 namespace {
