@@ -266,6 +266,47 @@ run load nulbyte.json
 expect_status 2 "a NUL byte"
 expect_err "nulbyte.json:1:66: a NUL byte" "a NUL byte"
 
+# Files that are no preset are refused before they are read: nothing blocks on a FIFO or reads a device
+# endlessly, and a file over the size cap is refused whole.
+mkfifo fifo.json
+run load fifo.json
+expect_status 2 "a FIFO"
+expect_err "fifo.json" "a FIFO"
+timeout 60 "$tool" load /dev/zero >out.txt 2>err.txt
+status=$?
+expect_status 2 "/dev/zero"
+mkdir -p adir.json
+run load adir.json
+expect_status 2 "a directory"
+truncate -s $((65 << 20)) big.json
+run load big.json
+expect_status 2 "a file over the size cap"
+expect_err "64 MiB" "a file over the size cap"
+rm -f big.json
+
+# ---- 2. preset files keep their links and modes, and a link at a temporary name is never written through
+echo victim >victim.txt
+cp p.json linked-target.json
+ln -s linked-target.json linked.json
+ln -s victim.txt linked.json.tmp
+chmod 600 linked-target.json
+run --preset linked.json set Quality=42
+expect_status 0 "a set through a symlinked preset"
+[ -L linked.json ] || fail "a symlinked preset was replaced by a regular file"
+grep -q '"value": "42"' linked-target.json || fail "the change did not reach the link's target"
+[ "$(stat -c %a linked-target.json)" = 600 ] || fail "the preset's mode 600 became $(stat -c %a linked-target.json)"
+[ "$(cat victim.txt)" = victim ] || fail "a link at the old temporary name was written through"
+[ -z "$(find . -maxdepth 1 -name '.*.tmp-*')" ] || fail "a temporary file was left behind: $(ls -a)"
+# (As root every directory can be written to; the file layer's own tests fail writes in other ways.)
+if [ "$(id -u)" -ne 0 ]; then
+  mkdir -p ro && cp p.json ro/p.json && chmod 500 ro
+  run --preset ro/p.json set Quality=43
+  expect_status 2 "a preset in a directory it cannot write to"
+  chmod 700 ro
+  cmp -s p.json ro/p.json || fail "a failed write changed the preset"
+  [ "$(ls ro)" = p.json ] || fail "a failed write left a file behind: $(ls ro)"
+fi
+
 # ---- resets and buttons
 run --preset p.json reset Title
 expect_status 0 "reset one"
