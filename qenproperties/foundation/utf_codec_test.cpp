@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "qenproperties/frame/result_codes.h"
 #include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/frame/result_codes.h"
 
 namespace Quenneth {
 namespace {

@@ -1,7 +1,7 @@
 #include "qenproperties/host/text.h"
 
-#include "qenproperties/frame/result_codes.h"
 #include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/frame/result_codes.h"
 
 namespace Quenneth {
 namespace host {

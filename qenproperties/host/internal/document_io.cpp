@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/host/internal/kind_rows.h"
 #include "qenproperties/host/internal/preset_writer.h"
 #include "qenproperties/host/query_as.h"

@@ -11,13 +11,14 @@
 #include <string_view>
 
 #include "qenproperties/host/document_error.h"
+#include "qenproperties/host/preset_file.h"
 
 namespace Quenneth {
 namespace host {
 namespace detail {
 
-// kDefaultMaxJsonBytes: the largest text a reader takes unless told otherwise (as large as a file may be).
-constexpr std::size_t kDefaultMaxJsonBytes = 64u << 20;
+// kDefaultMaxJsonBytes: the largest text a reader takes unless told otherwise: as large as a file may be.
+constexpr std::size_t kDefaultMaxJsonBytes = kDefaultMaxFileBytes;
 // kMaxJsonDepth: the deepest nesting of arrays and objects; preset documents need 3 levels, descriptions 5.
 constexpr std::size_t kMaxJsonDepth = 32;
 

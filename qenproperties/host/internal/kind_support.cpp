@@ -3,9 +3,9 @@
 #include <cmath>
 #include <set>
 
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/host/internal/value_grammar.h"
 #include "qenproperties/host/text.h"
 #include "qenproperties/property/property_serializer.h"
