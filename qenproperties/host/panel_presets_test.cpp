@@ -10,6 +10,7 @@
 
 #include "qenproperties/host/kinds.h"
 #include "qenproperties/host/panel.h"
+#include "qenproperties/host/panel_testing.h"
 #include "qenproperties/host/sample_panel.h"
 #include "qenproperties/host/text.h"
 #include "qenproperties/qenproperties.h"
@@ -19,18 +20,8 @@ namespace Quenneth {
 namespace host {
 namespace {
 
-std::unique_ptr<Panel> Build(const std::string& text) {
-  DocumentError error;
-  std::unique_ptr<Panel> panel = Panel::FromJson(text, &error);
-  EXPECT_TRUE(panel) << error.Describe("panel") << "\n" << text;
-  return panel;
-}
-
-std::vector<std::string> Values(const Panel& panel) {
-  std::vector<std::string> values;
-  for (std::size_t i = 0; i < panel.Count(); ++i) values.push_back(ValueText(panel.At(i)));
-  return values;
-}
+using test::Build;
+using test::Values;
 
 const PresetEntryReport& Line(const PresetLoadReport& report, const std::string& name) {
   for (const PresetEntryReport& e : report.entries) {

@@ -14,20 +14,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::string Escaped(const std::string& key) {
-  std::string out;
-  for (char c : key) {
-    if (c == '~') {
-      out += "~0";
-    } else if (c == '/') {
-      out += "~1";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // KeyChecker reads the text through the JSON library's event interface and stops at a key given twice in one
 // object (the tree would keep only one of them), or at a syntax error.
 class KeyChecker {
@@ -72,7 +58,7 @@ class KeyChecker {
   std::string Pointer() const {
     std::string out;
     for (const Frame& frame : frames_) {
-      out += "/" + (frame.object ? Escaped(frame.key) : std::to_string(frame.count));
+      out += "/" + (frame.object ? PointerToken(frame.key) : std::to_string(frame.count));
     }
     return out;
   }
@@ -158,7 +144,7 @@ class Reader {
     }
     if (!value.is_object()) return Fail(pointer, "expected a text, a number or {\"text\", \"id\", \"data\"}");
     for (const auto& [key, item] : value.items()) {
-      const std::string at = pointer + "/" + Escaped(key);
+      const std::string at = pointer + "/" + PointerToken(key);
       if (key == "text") {
         std::string text;
         if (!Text(item, at, &text)) return false;
@@ -231,7 +217,7 @@ class Reader {
     bool hasName = false;
     bool hasId = false;
     for (const auto& [key, item] : value.items()) {
-      const std::string at = pointer + "/" + Escaped(key);
+      const std::string at = pointer + "/" + PointerToken(key);
       if (key == "kind") continue;
       if (key == "name") {
         if (!Text(item, at, &spec->name)) return false;
@@ -298,7 +284,7 @@ class Reader {
       rule->names.emplace_back(name, std::move(text));
     }
     for (const auto& [key, item] : value.items()) {
-      const std::string at = pointer + "/" + Escaped(key);
+      const std::string at = pointer + "/" + PointerToken(key);
       bool named = false;
       for (const char* name : shape->names) named = named || key == name;
       if (named) continue;
@@ -357,7 +343,7 @@ bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, Panel
   if (!root.is_object()) return reader.Fail("", "a panel description is a JSON object");
   bool hasProperties = false;
   for (const auto& [key, value] : root.items()) {
-    const std::string at = "/" + Escaped(key);
+    const std::string at = "/" + PointerToken(key);
     if (key == "title") {
       if (!reader.Text(value, at, &spec->title)) return false;
     } else if (key == "version") {

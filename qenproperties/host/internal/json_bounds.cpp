@@ -59,6 +59,20 @@ DocumentError ErrorAt(std::string_view text, std::size_t offset, std::string mes
   return error;
 }
 
+std::string PointerToken(const std::string& key) {
+  std::string out;
+  for (char c : key) {
+    if (c == '~') {
+      out += "~0";
+    } else if (c == '/') {
+      out += "~1";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 std::string ParseErrorMessage(const std::string& what) {
   // The library writes "[json.exception.KIND] parse error at line L, column C: WHY" for a syntax error and
   // "[json.exception.KIND] WHY" otherwise.

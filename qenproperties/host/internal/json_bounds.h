@@ -35,6 +35,9 @@ bool CheckJsonBounds(std::string_view text, const JsonBounds& bounds, DocumentEr
 // ErrorAt gives the error at 0-based byte `offset` of `text`: 1-based line, and column in characters.
 DocumentError ErrorAt(std::string_view text, std::size_t offset, std::string message);
 
+// PointerToken gives a key as one token of a JSON pointer ("~" is written "~0", "/" is written "~1").
+std::string PointerToken(const std::string& key);
+
 // ParseErrorMessage gives the JSON library's reason for a syntax error without its prefix (the kind of
 // exception, and a line and column of its own counting).
 std::string ParseErrorMessage(const std::string& what);

@@ -360,9 +360,25 @@ const ULONG kTypes[] = {kDataTypeExEnum, kNoDataType};
 
 }  // namespace
 
+// One row per class, each field as kinds.h names it.
+// clang-format off
 const PropertyKind kExEnumKind = {
-    "ex-enum",    &IID_IQExEnumProperty, kTypes,       kKeys,   ServesExEnum, ExEnumValueText, ExEnumChoiceText,
-    ExEnumLimits, ExEnumSetText,         ExEnumNumber, nullptr, true,         ExEnumLoadText,  ExEnumBuild};
+    "ex-enum",              // name
+    &IID_IQExEnumProperty,  // iid
+    kTypes,                 // dataTypes
+    kKeys,                  // keys
+    ServesExEnum,           // serves
+    ExEnumValueText,        // valueText
+    ExEnumChoiceText,       // choiceText
+    ExEnumLimits,           // limits
+    ExEnumSetText,          // setText
+    ExEnumNumber,           // number
+    nullptr,                // ratio
+    true,                   // keepsPreset
+    ExEnumLoadText,         // loadText
+    ExEnumBuild,            // build
+};
+// clang-format on
 
 }  // namespace detail
 }  // namespace host

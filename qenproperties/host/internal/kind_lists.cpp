@@ -260,16 +260,41 @@ const ULONG kEnumTypes[] = {kDataTypeEnum, kNoDataType};
 
 }  // namespace
 
+// One row per class, each field as kinds.h names it.
+// clang-format off
 const PropertyKind kEnumKind = {
-    "enum",     &IID_IQEnumProperty, kEnumTypes, kChoiceKeys, ServesEnum, EnumValueText, EnumValueText,
-    EnumLimits, EnumSetText,         nullptr,    nullptr,     true,       EnumLoadText,  EnumBuild};
-const PropertyKind kEnumLongKind = {"enum-long",       &IID_IQEnumLongProperty,
-                                    kEnumLongTypes,    kChoiceKeys,
-                                    ServesEnumLong,    EnumLongValueText,
-                                    EnumLongValueText, EnumLongLimits,
-                                    EnumLongSetText,   EnumLongNumber,
-                                    nullptr,           true,
-                                    EnumLongLoadText,  EnumLongBuild};
+    "enum",               // name
+    &IID_IQEnumProperty,  // iid
+    kEnumTypes,           // dataTypes
+    kChoiceKeys,          // keys
+    ServesEnum,           // serves
+    EnumValueText,        // valueText
+    EnumValueText,        // choiceText
+    EnumLimits,           // limits
+    EnumSetText,          // setText
+    nullptr,              // number
+    nullptr,              // ratio
+    true,                 // keepsPreset
+    EnumLoadText,         // loadText
+    EnumBuild,            // build
+};
+const PropertyKind kEnumLongKind = {
+    "enum-long",              // name
+    &IID_IQEnumLongProperty,  // iid
+    kEnumLongTypes,           // dataTypes
+    kChoiceKeys,              // keys
+    ServesEnumLong,           // serves
+    EnumLongValueText,        // valueText
+    EnumLongValueText,        // choiceText
+    EnumLongLimits,           // limits
+    EnumLongSetText,          // setText
+    EnumLongNumber,           // number
+    nullptr,                  // ratio
+    true,                     // keepsPreset
+    EnumLongLoadText,         // loadText
+    EnumLongBuild,            // build
+};
+// clang-format on
 
 }  // namespace detail
 }  // namespace host

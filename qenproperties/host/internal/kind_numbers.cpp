@@ -346,15 +346,57 @@ const ULONG kLongTypes[] = {kDataTypeUInt8, kDataTypeUInt16, kDataTypeUInt32, kD
 
 }  // namespace
 
+// One row per class, each field as kinds.h names it.
+// clang-format off
 const PropertyKind kLongKind = {
-    "long",     &IID_IQLongProperty, kLongTypes, kLongKeys, ServesLong, LongValueText, LongValueText,
-    LongLimits, LongSetText,         LongNumber, nullptr,   true,       LongLoadText,  LongBuild};
+    "long",               // name
+    &IID_IQLongProperty,  // iid
+    kLongTypes,           // dataTypes
+    kLongKeys,            // keys
+    ServesLong,           // serves
+    LongValueText,        // valueText
+    LongValueText,        // choiceText
+    LongLimits,           // limits
+    LongSetText,          // setText
+    LongNumber,           // number
+    nullptr,              // ratio
+    true,                 // keepsPreset
+    LongLoadText,         // loadText
+    LongBuild,            // build
+};
 const PropertyKind kFloatKind = {
-    "float",     &IID_IQFloatProperty, kFloatTypes, kFloatKeys, ServesFloat, FloatValueText, FloatValueText,
-    FloatLimits, FloatSetText,         FloatNumber, nullptr,    true,        FloatLoadText,  FloatBuild};
+    "float",               // name
+    &IID_IQFloatProperty,  // iid
+    kFloatTypes,           // dataTypes
+    kFloatKeys,            // keys
+    ServesFloat,           // serves
+    FloatValueText,        // valueText
+    FloatValueText,        // choiceText
+    FloatLimits,           // limits
+    FloatSetText,          // setText
+    FloatNumber,           // number
+    nullptr,               // ratio
+    true,                  // keepsPreset
+    FloatLoadText,         // loadText
+    FloatBuild,            // build
+};
 const PropertyKind kBoolKind = {
-    "bool",     &IID_IQBoolProperty, kBoolTypes, kNoKeys, ServesBool, BoolValueText, BoolValueText,
-    BoolLimits, BoolSetText,         BoolNumber, nullptr, true,       BoolLoadText,  BoolBuild};
+    "bool",               // name
+    &IID_IQBoolProperty,  // iid
+    kBoolTypes,           // dataTypes
+    kNoKeys,              // keys
+    ServesBool,           // serves
+    BoolValueText,        // valueText
+    BoolValueText,        // choiceText
+    BoolLimits,           // limits
+    BoolSetText,          // setText
+    BoolNumber,           // number
+    nullptr,              // ratio
+    true,                 // keepsPreset
+    BoolLoadText,         // loadText
+    BoolBuild,            // build
+};
+// clang-format on
 
 }  // namespace detail
 }  // namespace host

@@ -22,6 +22,11 @@ namespace detail {
 namespace {
 
 const char* const kAnyText = "any text in UTF-8 without a NUL character";
+// The limits of the kinds whose values are no number and no choice.
+constexpr char kTextLimits[] = "text";
+constexpr char kButtonLimits[] = "click";
+constexpr char kPlainLimits[] = "bytes in hexadecimal digits";
+constexpr char kOtherLimits[] = "preset text";
 
 // WideText converts a value text for a zero-terminated setter into `wide`, or, for a direct setter (which calls
 // no one who could convert again meanwhile), into a buffer kept from call to call; null for malformed UTF-8 and
@@ -43,12 +48,6 @@ std::string TextValueText(IQProperty* p) {
   std::vector<WCHAR> text(bytes / 2 + 1, 0);
   w->GetCurString(text.data(), &bytes);
   return Utf8(text.data());
-}
-
-Limits TextLimits(IQProperty* /*p*/, const DeclaredRange* /*declared*/) {
-  Limits limits;
-  limits.text = "text";
-  return limits;
 }
 
 ULONG TextSetText(IQProperty* p, std::string_view text, Store store, const DeclaredRange* /*declared*/,
@@ -154,12 +153,6 @@ bool GroupBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
 
 std::string NoText(IQProperty* /*p*/) { return ""; }
 
-Limits ButtonLimits(IQProperty* /*p*/, const DeclaredRange* /*declared*/) {
-  Limits limits;
-  limits.text = "click";
-  return limits;
-}
-
 ULONG ButtonSetText(IQProperty* p, std::string_view text, Store /*store*/, const DeclaredRange* /*declared*/,
                     std::string* refusal) {
   return Refuse(refusal, kResultInvalidArgument, p, text, "no value: it is a button, to be clicked");
@@ -185,12 +178,6 @@ std::string PlainValueText(IQProperty* p) {
   return PresetTextOf(p, &text) ? text : "";
 }
 
-Limits PlainLimits(IQProperty* /*p*/, const DeclaredRange* /*declared*/) {
-  Limits limits;
-  limits.text = "bytes in hexadecimal digits";
-  return limits;
-}
-
 ULONG PlainSetText(IQProperty* p, std::string_view text, Store store, const DeclaredRange* /*declared*/,
                    std::string* refusal) {
   auto* plain = As<CQProperty>(p);
@@ -208,12 +195,6 @@ ULONG PlainLoadText(IQProperty* p, std::string_view text, const DeclaredRange* d
 }
 
 // ---- other: a property of a class of the host's own, known only by its serializer ---------------------------
-
-Limits OtherLimits(IQProperty* /*p*/, const DeclaredRange* /*declared*/) {
-  Limits limits;
-  limits.text = "preset text";
-  return limits;
-}
 
 // A property no row serves is stored through its own preset load, which has no direct form: a mediator bound
 // to it is told.
@@ -245,29 +226,89 @@ const ULONG kTextTypes[] = {kDataTypeWString, kNoDataType};
 
 }  // namespace
 
-const PropertyKind kTextKind = {"text",        &IID_IQWStringProperty,
-                                kTextTypes,    kNoKeys,
-                                ServesText,    TextValueText,
-                                TextValueText, TextLimits,
-                                TextSetText,   nullptr,
-                                nullptr,       true,
-                                TextLoadText,  TextBuild};
+// One row per class, each field as kinds.h names it.
+// clang-format off
+const PropertyKind kTextKind = {
+    "text",                    // name
+    &IID_IQWStringProperty,    // iid
+    kTextTypes,                // dataTypes
+    kNoKeys,                   // keys
+    ServesText,                // serves
+    TextValueText,             // valueText
+    TextValueText,             // choiceText
+    FixedLimits<kTextLimits>,  // limits
+    TextSetText,               // setText
+    nullptr,                   // number
+    nullptr,                   // ratio
+    true,                      // keepsPreset
+    TextLoadText,              // loadText
+    TextBuild,                 // build
+};
 const PropertyKind kGroupKind = {
-    "group",     &IID_IQGroupProperty, kGroupTypes, kNoKeys, ServesGroup, GroupValueText, GroupValueText,
-    GroupLimits, GroupSetText,         nullptr,     nullptr, true,        GroupLoadText,  GroupBuild};
-const PropertyKind kButtonKind = {"button",       &IID_IQCmdButtonProperty,
-                                  kAnyType,       kButtonKeys,
-                                  ServesButton,   NoText,
-                                  NoText,         ButtonLimits,
-                                  ButtonSetText,  nullptr,
-                                  nullptr,        false,
-                                  ButtonLoadText, ButtonBuild};
-const PropertyKind kPlainKind = {"plain",        &IID_IQProperty, kAnyType,     kNoKeys, ServesPlain, PlainValueText,
-                                 PlainValueText, PlainLimits,     PlainSetText, nullptr, nullptr,     true,
-                                 PlainLoadText,  nullptr};
-const PropertyKind kOtherKind = {"other",        nullptr,        kAnyType,      kNoKeys,      ServesAny,
-                                 PlainValueText, PlainValueText, OtherLimits,   OtherSetText, nullptr,
-                                 nullptr,        true,           OtherLoadText, nullptr};
+    "group",               // name
+    &IID_IQGroupProperty,  // iid
+    kGroupTypes,           // dataTypes
+    kNoKeys,               // keys
+    ServesGroup,           // serves
+    GroupValueText,        // valueText
+    GroupValueText,        // choiceText
+    GroupLimits,           // limits
+    GroupSetText,          // setText
+    nullptr,               // number
+    nullptr,               // ratio
+    true,                  // keepsPreset
+    GroupLoadText,         // loadText
+    GroupBuild,            // build
+};
+const PropertyKind kButtonKind = {
+    "button",                    // name
+    &IID_IQCmdButtonProperty,    // iid
+    kAnyType,                    // dataTypes
+    kButtonKeys,                 // keys
+    ServesButton,                // serves
+    NoText,                      // valueText
+    NoText,                      // choiceText
+    FixedLimits<kButtonLimits>,  // limits
+    ButtonSetText,               // setText
+    nullptr,                     // number
+    nullptr,                     // ratio
+    false,                       // keepsPreset
+    ButtonLoadText,              // loadText
+    ButtonBuild,                 // build
+};
+const PropertyKind kPlainKind = {
+    "plain",                    // name
+    &IID_IQProperty,            // iid
+    kAnyType,                   // dataTypes
+    kNoKeys,                    // keys
+    ServesPlain,                // serves
+    PlainValueText,             // valueText
+    PlainValueText,             // choiceText
+    FixedLimits<kPlainLimits>,  // limits
+    PlainSetText,               // setText
+    nullptr,                    // number
+    nullptr,                    // ratio
+    true,                       // keepsPreset
+    PlainLoadText,              // loadText
+    nullptr,                    // build
+};
+const PropertyKind kOtherKind = {
+    "other",                    // name
+    nullptr,                    // iid
+    kAnyType,                   // dataTypes
+    kNoKeys,                    // keys
+    ServesAny,                  // serves
+    PlainValueText,             // valueText
+    PlainValueText,             // choiceText
+    FixedLimits<kOtherLimits>,  // limits
+    OtherSetText,               // setText
+    nullptr,                    // number
+    nullptr,                    // ratio
+    true,                       // keepsPreset
+    OtherLoadText,              // loadText
+    nullptr,                    // build
+};
+// clang-format on
 
 }  // namespace detail
 }  // namespace host

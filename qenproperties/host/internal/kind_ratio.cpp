@@ -232,9 +232,25 @@ const ULONG kTypes[] = {kDataTypeRatio, kNoDataType};
 
 }  // namespace
 
+// One row per class, each field as kinds.h names it.
+// clang-format off
 const PropertyKind kRatioKind = {
-    "ratio",     &IID_IQRatioProperty, kTypes,  kKeys,   ServesRatio, RatioValueText, RatioValueText,
-    RatioLimits, RatioSetText,         nullptr, RatioOf, true,        RatioLoadText,  RatioBuild};
+    "ratio",               // name
+    &IID_IQRatioProperty,  // iid
+    kTypes,                // dataTypes
+    kKeys,                 // keys
+    ServesRatio,           // serves
+    RatioValueText,        // valueText
+    RatioValueText,        // choiceText
+    RatioLimits,           // limits
+    RatioSetText,          // setText
+    nullptr,               // number
+    RatioOf,               // ratio
+    true,                  // keepsPreset
+    RatioLoadText,         // loadText
+    RatioBuild,            // build
+};
+// clang-format on
 
 }  // namespace detail
 }  // namespace host

@@ -54,6 +54,14 @@ std::string Joined(const std::vector<std::string>& texts, const char* separator)
 // OneOf gives "one of A, B or C".
 std::string OneOf(const std::vector<std::string>& texts);
 
+// FixedLimits gives the limits of a kind whose values keep to nothing but a form described by `kText`.
+template <const char* kText>
+Limits FixedLimits(IQProperty* /*property*/, const DeclaredRange* /*declared*/) {
+  Limits limits;
+  limits.text = kText;
+  return limits;
+}
+
 // WithRange fills the numeric part of `limits` and its text ("1 to 100").
 void WithRange(Limits* limits, double min, double max, const std::string& minText, const std::string& maxText);
 

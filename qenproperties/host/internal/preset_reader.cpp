@@ -9,20 +9,8 @@ namespace {
 
 using Json = nlohmann::json;
 
-// Pointer escapes a key for a JSON pointer ("~" is "~0", "/" is "~1").
-std::string Pointer(const std::string& key) {
-  std::string out = "/";
-  for (char c : key) {
-    if (c == '~') {
-      out += "~0";
-    } else if (c == '/') {
-      out += "~1";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+// Pointer gives a key as a step of a JSON pointer: "/" and its token.
+std::string Pointer(const std::string& key) { return "/" + PointerToken(key); }
 
 // The keys of the document and of an entry, each with its bit in a mask of the keys seen.
 enum RootKey : unsigned { kFormat = 1, kVersion = 2, kEntries = 4 };
