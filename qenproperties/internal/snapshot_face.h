@@ -19,7 +19,8 @@ namespace detail {
 // type is exactly the library class.
 class SnapshotFace {
  public:
-  // SnapshotExact tells whether the object's dynamic type is exactly the library class.
+  // SnapshotExact tells whether the object's snapshots may be reused: its dynamic type is exactly the library
+  // class, and that class's value is nothing but its base property's bytes.
   virtual bool SnapshotExact() const = 0;
   // SnapshotKind is one address per class: a snapshot is reused only for a source of the same class.
   virtual const void* SnapshotKind() const = 0;
@@ -29,12 +30,11 @@ class SnapshotFace {
   virtual bool SnapshotUnshared() const = 0;
   // CopyForSnapshot makes a copy (count 1, for the caller) as CloneProperty does; may throw std::bad_alloc.
   virtual SnapshotFace* CopyForSnapshot() = 0;
-  // ShowSource makes this unshared object hold what a copy of `source` (same class) would hold: all of it
-  // with `attributes`, otherwise the value, the flags and the advanced attribute word. With `value`, the value
-  // bytes are those of that base property instead, stored as a store through SetPropertyData would leave them
-  // (for a class whose SnapshotPlainValue is true only). May throw std::bad_alloc; the object is then unfit for
-  // reuse.
-  virtual void ShowSource(SnapshotFace& source, bool attributes, const CQProperty* value) = 0;
+  // ShowValue makes this unshared copy of `source` (same class, same stamp) hold the value, the flags and the
+  // advanced attribute word `source` holds now; with `value`, the value bytes of that base property instead,
+  // as a store through SetPropertyData leaves them. May throw std::bad_alloc (a value too large to be held
+  // inside the object); the object is then unfit for reuse.
+  virtual void ShowValue(SnapshotFace& source, const CQProperty* value) = 0;
   // SnapshotBase is the owned base property, which reports the object's changes to the mediator.
   virtual CQProperty* SnapshotBase() = 0;
   // SnapshotPlainValue tells whether the class's value is nothing but its base property's bytes: its

@@ -4,14 +4,15 @@
 // Every change through a mediator hands its callbacks snapshots: the base property's copy of itself with the
 // old value, and the mediator's old and new copies of the registered property. Making them new for every change
 // was most of what a change cost. The pool keeps the snapshots a change is done with and gives them to a later
-// change, which refreshes them in place: the value always, the attributes only when the source's stamp moved
-// since the snapshot last showed it.
+// change of the same source, which refreshes their value in place. When the source's stamp moved since (an
+// attribute changed), the spare is dropped and a new copy made: a copy is then what it always was.
 //
 // Why a reused snapshot is never one somebody else sees:
 //  - a snapshot goes back into the pool only when the pool's reference is its only one. A callback that kept a
 //    snapshot (or any interface of it) holds a reference, so that snapshot is dropped and never touched again;
-//  - only objects of exactly a library class are pooled. A host's own property, or a class derived from a
-//    library class, is cloned through its own CloneProperty for every change;
+//  - only objects of exactly a library class whose value is nothing but its base property's bytes are pooled
+//    (SnapshotFace::SnapshotExact). A host's own property, a class derived from a library class, and a class
+//    with fields that follow its value are cloned through their CloneProperty for every change;
 //  - a snapshot leaves the pool while its change runs, so a nested change never gets one that is in use;
 //  - the pool is used only under its mediator's change lock, which every change holds from the setter's start
 //    to its end, so it needs no lock of its own.
@@ -83,7 +84,7 @@ class SnapshotPool {
   SnapshotPool& operator=(const SnapshotPool&) = delete;
 
   // Take makes `taken` (empty) a snapshot of `source`: a spare of its class refreshed in place, or a new copy;
-  // with `value`, holding that base property's value bytes (see SnapshotFace::ShowSource). It stays empty when
+  // with `value`, holding that base property's value bytes (see SnapshotFace::ShowValue). It stays empty when
   // no memory was left. The snapshots are filled in place rather than returned: they are read right after.
   void Take(SnapshotFace& source, const CQProperty* value, PooledSnapshot& taken);
   // Give takes a snapshot back after its change and leaves `snapshot` empty; the snapshot is kept when only the

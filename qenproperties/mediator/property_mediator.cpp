@@ -52,14 +52,14 @@ void MakeSnapshot(detail::SnapshotPool& pool, IQProperty* registered, detail::Sn
       if (snapshot.object) SnapshotValue(snapshot.object.get(), source);
       return kResultOk;
     }
-    // A change reported by the registered property's own base property: a copy holds that value already. The
-    // base property's copy of itself with the old value (of exactly the library's class) hands over its bytes
-    // directly where the class allows it.
-    const bool own = source == face->SnapshotBase();
+    // For a class whose value is nothing but its bytes: a change reported by the registered property's own base
+    // property needs nothing more (a copy holds that value already), and the base property's copy of itself
+    // with the old value (of exactly the library's class) hands over its bytes directly. Any other class takes
+    // the value through its SetPropertyData, which may set fields of its own from it.
+    const bool plain = face->SnapshotPlainValue();
+    const bool own = plain && source == face->SnapshotBase();
     const CQProperty* value = nullptr;
-    if (!own && face->SnapshotPlainValue() && typeid(*source) == typeid(CQProperty)) {
-      value = static_cast<CQProperty*>(source);
-    }
+    if (plain && !own && typeid(*source) == typeid(CQProperty)) value = static_cast<CQProperty*>(source);
     pool.Take(*face, value, snapshot);
     if (snapshot.object && !own && value == nullptr) SnapshotValue(snapshot.object.get(), source);
     return kResultOk;
@@ -77,14 +77,23 @@ struct RecordSpan {
 
 }  // namespace
 
-bool CQPropertyMediator::IdentifierLess::operator()(const _QGUID& a, const _QGUID& b) const {
-  if (a.Data1 != b.Data1) return a.Data1 < b.Data1;
-  if (a.Data2 != b.Data2) return a.Data2 < b.Data2;
-  if (a.Data3 != b.Data3) return a.Data3 < b.Data3;
-  for (int i = 0; i < 4; ++i) {
-    if (a.Data4[i] != b.Data4[i]) return a.Data4[i] < b.Data4[i];
-  }
-  return false;
+CQPropertyMediator::IdentifierKey::IdentifierKey(const _QGUID& id) {
+  static_assert(sizeof(_QGUID) == 16, "the first twelve bytes are the four fields up to Data4[3]");
+  std::memcpy(bytes, &id, sizeof(bytes));
+}
+
+bool CQPropertyMediator::IdentifierKey::operator==(const IdentifierKey& other) const {
+  return std::memcmp(bytes, other.bytes, sizeof(bytes)) == 0;
+}
+
+// Identifiers are random, so mixing their bytes once spreads them well.
+std::size_t CQPropertyMediator::IdentifierHash::operator()(const IdentifierKey& key) const {
+  std::uint64_t low = 0;
+  std::uint32_t high = 0;
+  std::memcpy(&low, key.bytes, sizeof(low));
+  std::memcpy(&high, key.bytes + sizeof(low), sizeof(high));
+  const std::uint64_t mixed = (low ^ (static_cast<std::uint64_t>(high) << 29)) * 0x9E3779B97F4A7C15ull;
+  return static_cast<std::size_t>(mixed ^ (mixed >> 32));
 }
 
 CQPropertyMediator::CQPropertyMediator(IQServicesManager* servicesManager)
@@ -102,8 +111,8 @@ CQPropertyMediator::~CQPropertyMediator() {
   }
   // Only UnRegisterProperty gives back the reference RegisterProperty took; what is still registered here is
   // dropped as it is, so a host that forgot to unregister leaks rather than releases behind its back.
-  for (auto& entry : properties_) {
-    static_cast<void>(entry.second.property.Detach());
+  for (auto& entries : properties_) {
+    for (Registered& entry : entries.second) static_cast<void>(entry.property.Detach());
   }
   properties_.clear();
 }
@@ -121,23 +130,24 @@ ULONG CQPropertyMediator::QueryInterface(const _QGUID& iid, void** out) {
   return detail::NoInterface(out);
 }
 
-CQPropertyMediator::PropertyRegistry::iterator CQPropertyMediator::FindRegistered(const _QGUID& id, ULONG propertyId) {
-  auto matches = [propertyId](PropertyRegistry::iterator it) {
+CQPropertyMediator::Registered* CQPropertyMediator::FindRegistered(const _QGUID& id, ULONG propertyId) {
+  auto matches = [propertyId](const Registered& entry) {
     ULONG entryId = 0;
-    return it->second.property->GetPropertyID(&entryId) == kResultOk && entryId == propertyId;
+    return entry.property->GetPropertyID(&entryId) == kResultOk && entryId == propertyId;
   };
-  // The key is the identifier's first twelve bytes, which lie together without padding.
-  if (lastFoundValid_ && std::memcmp(&lastFound_->first, &id, 12) == 0) {
-    return matches(lastFound_) ? lastFound_ : properties_.end();
+  // A change finds the same entry as the last one, mostly: its key and property ID are all it checks then.
+  if (lastFound_ != nullptr && std::memcmp(lastFoundKey_, &id, sizeof(lastFoundKey_)) == 0 && matches(*lastFound_)) {
+    return lastFound_;
   }
-  auto range = properties_.equal_range(id);
-  for (auto it = range.first; it != range.second; ++it) {
-    if (!matches(it)) continue;
-    lastFoundValid_ = std::next(range.first) == range.second;
-    lastFound_ = it;
-    return it;
+  auto list = properties_.find(IdentifierKey(id));
+  if (list == properties_.end()) return nullptr;
+  for (Registered& entry : list->second) {
+    if (!matches(entry)) continue;
+    lastFound_ = &entry;
+    std::memcpy(lastFoundKey_, &id, sizeof(lastFoundKey_));
+    return &entry;
   }
-  return properties_.end();
+  return nullptr;
 }
 
 const CQPropertyMediator::DependencyRange& CQPropertyMediator::DependenciesOf(ULONG propertyId) {
@@ -173,8 +183,8 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   _QGUID objectId{};
   result = current->GetObjectId(&objectId);
   if (result != kResultOk) return result;
-  auto registered = FindRegistered(objectId, currentId);
-  if (registered == properties_.end()) return kResultNotRegistered;
+  Registered* registered = FindRegistered(objectId, currentId);
+  if (registered == nullptr) return kResultNotRegistered;
 
   // The snapshots and the iterator go back to the mediator on every way out, the iterator first, emptied, then
   // the snapshots, all before the lock is left.
@@ -193,8 +203,8 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
       mediator.snapshots_->Give(oldSnapshot);
     }
   } change{*this, {}, {}, nullptr};
-  MakeSnapshot(*snapshots_, registered->second.property.get(), registered->second.face, current, change.newSnapshot);
-  MakeSnapshot(*snapshots_, registered->second.property.get(), registered->second.face, previous, change.oldSnapshot);
+  MakeSnapshot(*snapshots_, registered->property.get(), registered->face, current, change.newSnapshot);
+  MakeSnapshot(*snapshots_, registered->property.get(), registered->face, previous, change.oldSnapshot);
   if (!change.newSnapshot.object || !change.oldSnapshot.object) return kResultNotRegistered;
   IQProperty* newSnapshot = change.newSnapshot.object.get();
   IQProperty* oldSnapshot = change.oldSnapshot.object.get();
@@ -283,13 +293,13 @@ ULONG CQPropertyMediator::RegisterProperty(IQProperty* property) {
   result = property->GetPropertyID(&propertyId);
   if (result != kResultOk) return result;
   // Any entry of the same identity refuses the property, wherever it stands among the entries of its key.
-  if (FindRegistered(objectId, propertyId) != properties_.end()) return kResultAlreadyRegistered;
+  if (FindRegistered(objectId, propertyId) != nullptr) return kResultAlreadyRegistered;
   // The snapshot face is looked for once, here: only an object of exactly a library class has its snapshots
   // reused. An allocation failure passes to the caller as std::bad_alloc, with nothing registered.
   auto* face = dynamic_cast<detail::SnapshotFace*>(property);
   if (face != nullptr && !face->SnapshotExact()) face = nullptr;
-  properties_.emplace(objectId, Registered{QRef<IQProperty>::Retain(property), face});
-  lastFoundValid_ = false;
+  lastFound_ = nullptr;  // the entries may move
+  properties_[IdentifierKey(objectId)].push_back(Registered{QRef<IQProperty>::Retain(property), face});
   return kResultOk;
 }
 
@@ -304,11 +314,13 @@ ULONG CQPropertyMediator::UnRegisterProperty(IQProperty* property) {
     ULONG propertyId = 0;
     result = property->GetPropertyID(&propertyId);
     if (result != kResultOk) return result;
-    auto it = FindRegistered(objectId, propertyId);
-    if (it == properties_.end()) return kResultNotRegistered;
-    stored = std::move(it->second.property);
-    properties_.erase(it);
-    lastFoundValid_ = false;
+    Registered* found = FindRegistered(objectId, propertyId);
+    if (found == nullptr) return kResultNotRegistered;
+    stored = std::move(found->property);
+    lastFound_ = nullptr;
+    auto list = properties_.find(IdentifierKey(objectId));
+    list->second.erase(list->second.begin() + (found - list->second.data()));
+    if (list->second.empty()) properties_.erase(list);
   }
   return kResultOk;
 }

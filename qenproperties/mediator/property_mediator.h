@@ -20,8 +20,11 @@
 #define QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 
 #include <atomic>
+#include <cstddef>
 #include <map>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "qenproperties/frame/export.h"
 #include "qenproperties/frame/property_mediator_interface.h"
@@ -76,24 +79,32 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   detail::SnapshotPool& Snapshots() override;
 
  private:
-  // Orders object identifiers by their first twelve bytes; identifiers that differ only in the last four
-  // share a key and are told apart by property ID.
-  struct IdentifierLess {
-    bool operator()(const _QGUID& a, const _QGUID& b) const;
+  // IdentifierKey: the first twelve bytes of an object identifier, the registry's key; identifiers that differ
+  // only in the last four share a key and are told apart by property ID.
+  struct IdentifierKey {
+    unsigned char bytes[12];
+    explicit IdentifierKey(const _QGUID& id);
+    bool operator==(const IdentifierKey& other) const;
+  };
+  struct IdentifierHash {
+    std::size_t operator()(const IdentifierKey& key) const;
   };
   // Registered: a registered property, and its snapshot face when it is exactly a library class.
   struct Registered {
     QRef<IQProperty> property;
     detail::SnapshotFace* face;
   };
-  using PropertyRegistry = std::multimap<_QGUID, Registered, IdentifierLess>;
+  // The entries of one key in registration order. Only the order within a key is kept: nothing reads the
+  // registry across keys in order, so a hash table finds a key in constant time however many are registered.
+  using PropertyRegistry = std::unordered_map<IdentifierKey, std::vector<Registered>, IdentifierHash>;
 
-  PropertyRegistry::iterator FindRegistered(const _QGUID& id, ULONG propertyId);
+  // FindRegistered gives the first entry of the identity (object identifier, property ID), or null. The
+  // pointer holds until the registry changes.
+  Registered* FindRegistered(const _QGUID& id, ULONG propertyId);
 
-  // The entry the last look-up found, while it is the only one under its key (so that finding it again needs
-  // only its key and property ID); forgotten whenever the registry changes.
-  PropertyRegistry::iterator lastFound_;
-  bool lastFoundValid_ = false;
+  // The entry the last look-up found, and its key; forgotten whenever the registry changes.
+  Registered* lastFound_ = nullptr;
+  unsigned char lastFoundKey_[12] = {};
 
   using DependencyRegistry = std::multimap<ULONG, DependencyRecord>;
   // DependencyRange: the records of one property ID, as the last change looked them up (with a copy of them

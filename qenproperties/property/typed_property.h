@@ -103,8 +103,10 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
   // Each class assigns through its own operator=, which runs CopyFrom.
   PropertyShell& operator=(const PropertyShell&) = delete;
 
-  // SnapshotFace (internal/snapshot_face.h): how a mediator's pool reuses snapshots of this class.
-  bool SnapshotExact() const override { return typeid(*this) == typeid(Derived); }
+  // SnapshotFace (internal/snapshot_face.h): how a mediator's pool reuses snapshots of this class. Only a class
+  // whose value is nothing but its base property's bytes has its snapshots reused: a class with fields that
+  // follow the value is cloned for every change, as a host's class is.
+  bool SnapshotExact() const override { return Derived::kPlainValue && typeid(*this) == typeid(Derived); }
   const void* SnapshotKind() const override {
     static const char kind = 0;
     return &kind;
@@ -113,14 +115,12 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
   std::uint64_t SnapshotStamp() const override { return base_->Stamp(); }
   bool SnapshotUnshared() const override { return this->Unshared(); }
   SnapshotFace* CopyForSnapshot() override { return new Derived(static_cast<Derived&>(*this)); }
-  void ShowSource(SnapshotFace& source, bool attributes, const CQProperty* value) override {
-    auto& from = static_cast<Derived&>(source);
-    if (attributes) static_cast<Derived&>(*this) = from;
+  void ShowValue(SnapshotFace& source, const CQProperty* value) override {
     // A store sets kFlagValueSet.
     if (value != nullptr) {
       base_->ShowValueOf(*value, kFlagValueSet);
-    } else if (!attributes) {
-      base_->ShowValueOf(*from.base_, 0);
+    } else {
+      base_->ShowValueOf(*static_cast<Derived&>(source).base_, 0);
     }
   }
   CQProperty* SnapshotBase() override { return base_.get(); }
