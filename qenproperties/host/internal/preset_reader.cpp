@@ -1,5 +1,7 @@
 #include "qenproperties/host/internal/preset_reader.h"
 
+#include "qenproperties/host/internal/preset_fast_reader.h"
+
 #include <nlohmann/json.hpp>
 
 namespace Quenneth {
@@ -182,7 +184,27 @@ class Collector {
 
 }  // namespace
 
-bool ReadPresetDocument(std::string_view text, const JsonBounds& bounds, PresetContent* content, DocumentError* error) {
+namespace {
+
+// IndexEntries builds the index of the entries by ID; false with the error at the second of two entries with
+// one ID.
+bool IndexEntries(PresetContent* content, DocumentError* error) {
+  std::vector<ULONG> ids;
+  ids.reserve(content->entries.size());
+  for (const PresetEntry& entry : content->entries) ids.push_back(entry.id);
+  const std::size_t twice = content->index.Build(ids);
+  if (twice == IdIndex::kNone) return true;
+  const std::size_t first = content->index.Find(ids[twice]);
+  *error = DocumentError{};
+  error->pointer = "/entries/" + std::to_string(twice) + "/id";
+  error->message = "the property ID " + std::to_string(ids[twice]) + " is the ID of /entries/" + std::to_string(first) +
+                   " too: a document holds one entry per property";
+  return false;
+}
+
+}  // namespace
+
+bool ReadPresetEvents(std::string_view text, const JsonBounds& bounds, PresetContent* content, DocumentError* error) {
   *content = PresetContent();
   // The size is checked first. Depth and NULs are not scanned for before parsing: the collector takes no value
   // nested deeper than an entry's, and notes a NUL in any text. When reading fails or met a NUL, the scan of
@@ -195,19 +217,15 @@ bool ReadPresetDocument(std::string_view text, const JsonBounds& bounds, PresetC
     return false;
   }
   if (collector.SawNul() && !CheckJsonBounds(text, bounds, error)) return false;
-  std::vector<ULONG> ids;
-  ids.reserve(content->entries.size());
-  for (const PresetEntry& entry : content->entries) ids.push_back(entry.id);
-  const std::size_t twice = content->index.Build(ids);
-  if (twice != IdIndex::kNone) {
-    const std::size_t first = content->index.Find(ids[twice]);
-    *error = DocumentError{};
-    error->pointer = "/entries/" + std::to_string(twice) + "/id";
-    error->message = "the property ID " + std::to_string(ids[twice]) + " is the ID of /entries/" +
-                     std::to_string(first) + " too: a document holds one entry per property";
-    return false;
-  }
-  return true;
+  return IndexEntries(content, error);
+}
+
+// A well-formed document within the size cap takes the fast road (nesting past an entry's, and a NUL, it
+// leaves to this one); anything else is read by the event reader, which places the problem.
+bool ReadPresetDocument(std::string_view text, const JsonBounds& bounds, PresetContent* content, DocumentError* error) {
+  *content = PresetContent();
+  if (text.size() <= bounds.maxBytes && ReadPresetFast(text, content)) return IndexEntries(content, error);
+  return ReadPresetEvents(text, bounds, content, error);
 }
 
 }  // namespace detail

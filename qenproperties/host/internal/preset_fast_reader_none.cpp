@@ -1,0 +1,13 @@
+// preset_fast_reader_none.cpp: the fast road where the SIMD JSON parser is not built in: every document takes
+// the event reader.
+#include "qenproperties/host/internal/preset_fast_reader.h"
+
+namespace Quenneth {
+namespace host {
+namespace detail {
+
+bool ReadPresetFast(std::string_view /*text*/, PresetContent* /*content*/) { return false; }
+
+}  // namespace detail
+}  // namespace host
+}  // namespace Quenneth
