@@ -10,26 +10,9 @@ namespace host {
 namespace detail {
 namespace {
 
+using namespace preset_keys;
+
 using simdjson::dom::element;
-
-// The keys of the document and of an entry, each with its bit in a mask of the keys seen.
-enum RootKey : unsigned { kFormat = 1, kVersion = 2, kEntries = 4 };
-enum EntryKey : unsigned { kName = 1, kId = 2, kGroup = 4, kFlags = 8, kType = 16, kSize = 32, kValue = 64 };
-
-unsigned RootBit(std::string_view key) {
-  if (key == "format") return kFormat;
-  if (key == "version") return kVersion;
-  if (key == "entries") return kEntries;
-  return 0;
-}
-
-unsigned EntryBit(std::string_view key) {
-  static constexpr std::string_view kKeys[] = {"name", "id", "group", "flags", "type", "size", "value"};
-  for (unsigned i = 0; i < 7; ++i) {
-    if (key.size() == kKeys[i].size() && key == kKeys[i]) return 1u << i;
-  }
-  return 0;
-}
 
 // Seen marks `bit` in `seen`; false for an unknown key (bit 0) or one met before.
 bool Seen(unsigned bit, unsigned* seen) {

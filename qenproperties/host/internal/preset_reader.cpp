@@ -9,30 +9,12 @@ namespace host {
 namespace detail {
 namespace {
 
+using namespace preset_keys;
+
 using Json = nlohmann::json;
 
 // Pointer gives a key as a step of a JSON pointer: "/" and its token.
 std::string Pointer(const std::string& key) { return "/" + PointerToken(key); }
-
-// The keys of the document and of an entry, each with its bit in a mask of the keys seen.
-enum RootKey : unsigned { kFormat = 1, kVersion = 2, kEntries = 4 };
-enum EntryKey : unsigned { kName = 1, kId = 2, kGroup = 4, kFlags = 8, kType = 16, kSize = 32, kValue = 64 };
-
-unsigned RootBit(std::string_view key) {
-  if (key == "format") return kFormat;
-  if (key == "version") return kVersion;
-  if (key == "entries") return kEntries;
-  return 0;
-}
-
-// EntryBit is read for every key of every entry: it compares by length first.
-unsigned EntryBit(std::string_view key) {
-  static constexpr std::string_view kKeys[] = {"name", "id", "group", "flags", "type", "size", "value"};
-  for (unsigned i = 0; i < 7; ++i) {
-    if (key.size() == kKeys[i].size() && key == kKeys[i]) return 1u << i;
-  }
-  return 0;
-}
 
 // Collector reads the document through the JSON library's event interface straight into entries. It stops at
 // the first thing that is not a preset document, with the error at its JSON pointer; the library itself

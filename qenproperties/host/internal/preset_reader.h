@@ -47,6 +47,31 @@ struct PresetContent {
   IdIndex index;  // the entries by ID
 };
 
+// The keys of the document and of an entry, each with its bit in a mask of the keys seen; RootBit and EntryBit
+// give a key's bit, 0 for a key that is none of them. Both readers take them from here.
+namespace preset_keys {
+
+enum RootKey : unsigned { kFormat = 1, kVersion = 2, kEntries = 4 };
+enum EntryKey : unsigned { kName = 1, kId = 2, kGroup = 4, kFlags = 8, kType = 16, kSize = 32, kValue = 64 };
+
+inline unsigned RootBit(std::string_view key) {
+  if (key == "format") return kFormat;
+  if (key == "version") return kVersion;
+  if (key == "entries") return kEntries;
+  return 0;
+}
+
+// EntryBit is read for every key of every entry: it compares by length first.
+inline unsigned EntryBit(std::string_view key) {
+  static constexpr std::string_view kKeys[] = {"name", "id", "group", "flags", "type", "size", "value"};
+  for (unsigned i = 0; i < 7; ++i) {
+    if (key.size() == kKeys[i].size() && key == kKeys[i]) return 1u << i;
+  }
+  return 0;
+}
+
+}  // namespace preset_keys
+
 // ReadPresetDocument reads `text`; false with `error` for a text that is no preset document (and `content`
 // then holds nothing of use).
 bool ReadPresetDocument(std::string_view text, const JsonBounds& bounds, PresetContent* content, DocumentError* error);
