@@ -57,6 +57,11 @@ bool Panel::Impl::Build(const detail::PanelSpec& spec, DocumentError* error) {
   vault_->SetVersion(version.data());
   const PropertyKind* groupKind = KindNamed("group");
   std::vector<std::pair<Item*, const PropertySpec*>> buttons;
+  // Sized once: growing the indexes would rehash every name again and again, touching all of them each time.
+  items_.reserve(spec.properties.size());
+  byName_.reserve(spec.properties.size());
+  byFoldedName_.reserve(spec.properties.size());
+  byId_.reserve(spec.properties.size());
   for (std::size_t i = 0; i < spec.properties.size(); ++i) {
     PropertySpec property = spec.properties[i];
     const std::string& at = property.pointer;
