@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <iomanip>
 #include <limits>
@@ -24,7 +25,7 @@ constexpr std::size_t kStackTextSize = 512;
 
 // RecentText: the last preset text a thread formatted, and what it shows.
 struct RecentText {
-  double value;
+  std::uint64_t bits;  // the value's bit pattern: -0 and 0, or two NaNs, are told apart
   int precision;
   std::size_t size;  // 0 while it holds nothing
   char text[kStackTextSize];
@@ -226,11 +227,13 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
     // A preset save asks for the length, then for the text: the text formatted for the first call is kept (per
     // thread, with the value and precision it shows) and copied by the second.
     thread_local RecentText recent;
-    if (recent.size == 0 || std::memcmp(&recent.value, &value, sizeof(value)) != 0 || recent.precision != precision) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof(bits));
+    if (recent.size == 0 || recent.bits != bits || recent.precision != precision) {
       const std::to_chars_result converted =
           std::to_chars(recent.text, recent.text + sizeof recent.text, value, std::chars_format::fixed, precision);
       recent.size = converted.ec == std::errc() ? static_cast<std::size_t>(converted.ptr - recent.text) : 0;
-      recent.value = value;
+      recent.bits = bits;
       recent.precision = precision;
     }
     if (recent.size != 0) {
