@@ -95,6 +95,8 @@ bool WritesMinusZero(std::string_view text) {
 
 }  // namespace
 
+bool FastReaderBuiltIn() { return true; }
+
 bool ReadPresetFast(std::string_view text, PresetContent* content) {
   if (EscapesSurrogate(text) || WritesMinusZero(text)) return false;
   // One parser per thread, kept: its buffers (several times the largest document the thread has read) are

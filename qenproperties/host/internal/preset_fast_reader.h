@@ -23,6 +23,9 @@ namespace detail {
 // any other text it answers false, with `content` in no defined state.
 bool ReadPresetFast(std::string_view text, PresetContent* content);
 
+// FastReaderBuiltIn tells whether this build has the SIMD parser (ReadPresetFast takes documents at all).
+bool FastReaderBuiltIn();
+
 }  // namespace detail
 }  // namespace host
 }  // namespace Quenneth

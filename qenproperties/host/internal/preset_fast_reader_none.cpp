@@ -8,6 +8,8 @@ namespace detail {
 
 bool ReadPresetFast(std::string_view /*text*/, PresetContent* /*content*/) { return false; }
 
+bool FastReaderBuiltIn() { return false; }
+
 }  // namespace detail
 }  // namespace host
 }  // namespace Quenneth

@@ -72,7 +72,8 @@ TEST(PresetFastReader, TakesWellFormedDocumentsAsTheEventReaderReadsThem) {
       Document(R"({"id": 1, "value": ""}, {"name": "😀", "id": 2, "value": "x"})"),
       " \n\t" + Document(R"( { "id" : 3 , "value" : "1" } )") + " \r\n",
   };
-  for (const std::string& text : good) EXPECT_TRUE(Judge(text)) << text;
+  // Without the SIMD parser (a 32-bit build) every document takes the event reader, with the same answers.
+  for (const std::string& text : good) EXPECT_EQ(Judge(text), FastReaderBuiltIn()) << text;
 }
 
 // Whatever is wrong, or is judged by the event reader alone, the fast road leaves to it, and the answer is the
