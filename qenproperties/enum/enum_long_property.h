@@ -67,7 +67,7 @@ class QEN_API CQEnumLongProperty : public detail::TypedProperty<CQEnumLongProper
 
  private:
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
   friend Shell;
   using Copied = std::vector<ULONG>;
   static Copied TakeCopy(CQEnumLongProperty& source);

@@ -108,7 +108,7 @@ class QEN_API CQEnumProperty : public detail::TypedProperty<CQEnumProperty, IQEn
   };
 
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
   friend Shell;
   struct Copied {
     std::vector<EnumEntry> entries;

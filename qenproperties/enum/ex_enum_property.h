@@ -95,7 +95,7 @@ class QEN_API CQExEnumProperty : public detail::TypedProperty<CQExEnumProperty, 
   enum class Held { kEmpty, kInvalid, kRecord };
 
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
   void BuildInitialRecord();
   friend Shell;
   struct Copied {

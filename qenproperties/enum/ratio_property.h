@@ -73,7 +73,7 @@ class QEN_API CQRatioProperty : public detail::TypedProperty<CQRatioProperty, IQ
   };
 
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
   friend Shell;
   struct Copied {
     std::vector<Entry> entries;

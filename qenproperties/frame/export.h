@@ -15,4 +15,12 @@
 #define QEN_API __attribute__((visibility("default")))
 #endif
 
+// QEN_LOCAL keeps a private member of an exported class (a nested helper type, a member template) out of the
+// export table: on Linux such members would inherit the class's visibility, on Windows they are not exported.
+#if defined(_WIN32)
+#define QEN_LOCAL
+#else
+#define QEN_LOCAL __attribute__((visibility("hidden")))
+#endif
+
 #endif  // QENPROPERTIES_FRAME_EXPORT_H_

@@ -62,7 +62,7 @@ class QEN_API CQGroupProperty : public detail::TypedProperty<CQGroupProperty, IQ
 
  private:
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
   friend Shell;
   using Copied = grPropData;
   static Copied TakeCopy(CQGroupProperty& source);

@@ -81,16 +81,16 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
  private:
   // IdentifierKey: the first twelve bytes of an object identifier, the registry's key; identifiers that differ
   // only in the last four share a key and are told apart by property ID.
-  struct IdentifierKey {
+  struct QEN_LOCAL IdentifierKey {
     unsigned char bytes[12];
     explicit IdentifierKey(const _QGUID& id);
     bool operator==(const IdentifierKey& other) const;
   };
-  struct IdentifierHash {
+  struct QEN_LOCAL IdentifierHash {
     std::size_t operator()(const IdentifierKey& key) const;
   };
   // Registered: a registered property, and its snapshot face when it is exactly a library class.
-  struct Registered {
+  struct QEN_LOCAL Registered {
     QRef<IQProperty> property;
     detail::SnapshotFace* face;
   };
@@ -109,7 +109,7 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   using DependencyRegistry = std::multimap<ULONG, DependencyRecord>;
   // DependencyRange: the records of one property ID, as the last change looked them up (with a copy of them
   // when they are few); forgotten whenever a record is added or removed.
-  struct DependencyRange {
+  struct QEN_LOCAL DependencyRange {
     static constexpr std::size_t kCopied = 8;
     ULONG propertyId = 0;
     DependencyRegistry::iterator first;

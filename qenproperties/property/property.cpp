@@ -38,7 +38,7 @@ void WriteBytes(const detail::ByteBuffer& bytes, ULONG length, void* buffer, ULO
 // or a clone; back to the pool when it goes. Null when it could not be made. The library's own class is copied
 // through the pool of a library mediator, where one is bound; a class that derives from it, or a change told
 // to a host's mediator, is cloned through CloneProperty as always.
-class CQProperty::Snapshot {
+class QEN_LOCAL CQProperty::Snapshot {
  public:
   explicit Snapshot(CQProperty& source);
   Snapshot(const Snapshot&) = delete;

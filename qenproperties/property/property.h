@@ -177,7 +177,7 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   QRef<CQPropertyAdvanced> AdvancedFor(const State& state, bool reuse);
   QRef<IQPropertyMediator> Install(State&& state, QRef<CQPropertyAdvanced>&& advanced);
   // Snapshot: the copy of itself with the old value that a change hands the mediator (property.cpp).
-  class Snapshot;
+  class QEN_LOCAL Snapshot;
   QRef<IQPropertyMediator> BindMediator(QRef<IQPropertyMediator> mediator);
   ULONG StoreText(detail::SharedText& target, const char* text);
 

@@ -53,8 +53,8 @@ class QEN_API CQBoolProperty : public detail::TypedProperty<CQBoolProperty, IQBo
 
  private:
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, unsigned char defaultValue,
-            unsigned char currentValue);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
+                      unsigned char defaultValue, unsigned char currentValue);
 };
 
 }  // namespace Quenneth

@@ -76,8 +76,8 @@ class QEN_API CQFloatProperty : public detail::TypedProperty<CQFloatProperty, IQ
 
  private:
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
-            double defaultValue, double currentValue, double minimum, double maximum);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
+                      double defaultValue, double currentValue, double minimum, double maximum);
   friend Shell;
   struct Copied {
     double minimum;

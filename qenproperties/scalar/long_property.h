@@ -78,8 +78,8 @@ class QEN_API CQLongProperty : public detail::TypedProperty<CQLongProperty, IQLo
   static constexpr bool kPlainValue = true;
 
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
-            ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
+                      ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum);
   friend Shell;
   struct Copied {
     ULONG minimum;

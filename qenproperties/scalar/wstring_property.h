@@ -58,8 +58,8 @@ class QEN_API CQWStringProperty : public detail::TypedProperty<CQWStringProperty
 
  private:
   template <class Char>
-  void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, const WCHAR* defaultText,
-            const WCHAR* initialText);
+  QEN_LOCAL void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
+                      const WCHAR* defaultText, const WCHAR* initialText);
   ULONG Store(const WCHAR* text, bool notify);
 
   ULONG maxLength_ = 0;
