@@ -122,8 +122,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& content, st
     std::remove(temporary.c_str());
     return false;
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    *error = std::strerror(errno);
+  // std::rename refuses to replace an existing file on Windows; the filesystem library's rename replaces it
+  // on every platform.
+  std::error_code ec;
+  std::filesystem::rename(temporary, path, ec);
+  if (ec) {
+    *error = ec.message();
     std::remove(temporary.c_str());
     return false;
   }
