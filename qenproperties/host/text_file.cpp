@@ -86,13 +86,15 @@ DocumentError JsonErrorOf(const std::string& text) {
 }
 
 bool ReadTextFile(const std::string& path, std::string* content, std::string* error) {
+  // Paths are UTF-8; on Windows the filesystem library opens them through their UTF-16 form.
+  const std::filesystem::path file = std::filesystem::u8path(path);
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  if (std::filesystem::is_directory(file, ec)) {
     *error = "is a directory";
     return false;
   }
   errno = 0;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file, std::ios::binary);
   if (!in) {
     *error = errno != 0 ? std::strerror(errno) : "cannot open the file";
     return false;
@@ -108,27 +110,31 @@ bool ReadTextFile(const std::string& path, std::string* content, std::string* er
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* error) {
-  const std::string temporary = path + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) {
-    *error = std::strerror(errno);
-    return false;
-  }
-  const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size() && std::fflush(file) == 0;
-  const int savedErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    *error = std::strerror(written ? errno : savedErrno);
-    std::remove(temporary.c_str());
-    return false;
+  const std::filesystem::path target = std::filesystem::u8path(path);
+  const std::filesystem::path temporary = std::filesystem::u8path(path + ".tmp");
+  std::error_code ec;
+  {
+    errno = 0;
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      *error = errno != 0 ? std::strerror(errno) : "cannot create the temporary file";
+      return false;
+    }
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!out) {
+      *error = errno != 0 ? std::strerror(errno) : "write error";
+      std::filesystem::remove(temporary, ec);
+      return false;
+    }
   }
   // std::rename refuses to replace an existing file on Windows; the filesystem library's rename replaces it
   // on every platform.
-  std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
+  std::filesystem::rename(temporary, target, ec);
   if (ec) {
     *error = ec.message();
-    std::remove(temporary.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
     return false;
   }
   return true;

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "arguments.h"
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/host/panel.h"
 #include "qenproperties/host/preset_document.h"
@@ -58,19 +59,19 @@ int Usage(const std::string& problem) {
 }
 
 // ParseOptions reads the options wherever they stand; "--" ends them.
-bool ParseOptions(int argc, char** argv, Options* options, std::string* problem) {
+bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem) {
   bool optionsEnded = false;
   std::vector<std::string> positional;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && (arg == "--panel" || arg == "--preset")) {
-      if (i + 1 >= argc) {
+      if (i + 1 >= args.size()) {
         *problem = arg + " needs a file";
         return false;
       }
-      (arg == "--panel" ? options->panelPath : options->presetPath) = argv[++i];
+      (arg == "--panel" ? options->panelPath : options->presetPath) = args[++i];
     } else if (!optionsEnded && arg == "--json") {
       options->json = true;
     } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-' && arg != "-") {
@@ -185,7 +186,7 @@ class Tool {
   int LoadPresetOption() {
     if (options_.presetPath.empty()) return kOk;
     std::error_code ec;
-    if (!std::filesystem::exists(options_.presetPath, ec)) return kOk;
+    if (!std::filesystem::exists(std::filesystem::u8path(options_.presetPath), ec)) return kOk;
     const int rc = ReadPreset(options_.presetPath, "preset");
     if (rc == kRefused) {
       std::cerr << "qenprops: " << options_.presetPath << " is left as it is\n";
@@ -299,11 +300,12 @@ class Tool {
 int main(int argc, char** argv) {
   Options options;
   std::string problem;
-  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+  const std::vector<std::string> args = qenprops::Utf8Arguments(argc, argv);
+  if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
     std::cout << kUsageText;
     return kOk;
   }
-  if (!ParseOptions(argc, argv, &options, &problem)) return Usage(problem);
+  if (!ParseOptions(args, &options, &problem)) return Usage(problem);
   // The library answers with codes; what still throws is the host side running out of memory or failing to
   // write. Nothing has been written then (the preset file is replaced only as the last step).
   try {
