@@ -107,9 +107,14 @@ class RuntimeLoadedLibrary : public ::testing::Test {
     }
   }
 
+  // Load loads the DLL and finds its start-up and termination functions.
   void Load(const std::wstring& path) {
     module_ = LoadLibraryW(path.c_str());
     ASSERT_NE(module_, nullptr) << "LoadLibraryW failed with error " << GetLastError();
+    initialize_ = Find<Initialize>(kInitialize);
+    terminate_ = Find<Terminate>(kTerminate);
+    ASSERT_NE(initialize_, nullptr);
+    ASSERT_NE(terminate_, nullptr);
   }
 
   // Find resolves an export after checking that its name stands for the declaration the test means.
@@ -135,6 +140,8 @@ class RuntimeLoadedLibrary : public ::testing::Test {
   }
 
   HMODULE module_ = nullptr;
+  Initialize initialize_ = nullptr;
+  Terminate terminate_ = nullptr;
 };
 
 TEST_F(RuntimeLoadedLibrary, ExportsOnlyWhatTheHeaderMarksForExport) {
@@ -149,30 +156,22 @@ TEST_F(RuntimeLoadedLibrary, ExportsOnlyWhatTheHeaderMarksForExport) {
 }
 
 TEST_F(RuntimeLoadedLibrary, StartUpAndShutDownGoThroughTheHostsServicesManager) {
-  auto initialize = Find<Initialize>(kInitialize);
-  auto terminate = Find<Terminate>(kTerminate);
-  ASSERT_NE(initialize, nullptr);
-  ASSERT_NE(terminate, nullptr);
   Host host;
   host.acquireResult = 0x1234;
-  EXPECT_EQ(initialize(&host), 0x1234u) << "the host's result passes through unchanged";
+  EXPECT_EQ(initialize_(&host), 0x1234u) << "the host's result passes through unchanged";
   EXPECT_EQ(host.acquired, 1);
   EXPECT_EQ(host.lastName, "Quen Memory Service");
-  EXPECT_EQ(initialize(&host), kResultOk) << "the service is held: a second start-up changes nothing";
+  EXPECT_EQ(initialize_(&host), kResultOk) << "the service is held: a second start-up changes nothing";
   EXPECT_EQ(host.acquired, 1);
-  terminate(&host);
+  terminate_(&host);
   EXPECT_EQ(host.released, 1);
-  EXPECT_EQ(initialize(nullptr), kResultOk);
+  EXPECT_EQ(initialize_(nullptr), kResultOk);
   EXPECT_EQ(host.references, 1u);
 }
 
 TEST_F(RuntimeLoadedLibrary, APropertyRunsThroughItsInterfaces) {
-  auto initialize = Find<Initialize>(kInitialize);
-  auto terminate = Find<Terminate>(kTerminate);
-  ASSERT_NE(initialize, nullptr);
-  ASSERT_NE(terminate, nullptr);
   Host host;
-  ASSERT_EQ(initialize(&host), kResultOk);
+  ASSERT_EQ(initialize_(&host), kResultOk);
   {
     // UTF-8 in, UTF-16 out across the DLL boundary.
     IQLongProperty* raw = NewLongProperty(host, "Lautst\xC3\xA4rke", 50, 1, 100);
@@ -229,7 +228,7 @@ TEST_F(RuntimeLoadedLibrary, APropertyRunsThroughItsInterfaces) {
     EXPECT_EQ(value, 42u);
     EXPECT_EQ(host.references, 1 + 2 * heldByOne) << "the clone holds as many references as its source";
   }
-  terminate(&host);
+  terminate_(&host);
   EXPECT_EQ(host.references, 1u) << "every reference on the services manager came back";
 }
 
@@ -241,16 +240,13 @@ TEST_F(RuntimeLoadedLibrary, ACopyInAFolderWithANonAsciiNameLoadsAndRuns) {
   ASSERT_TRUE(CopyFileW((ProgramFolder() + L"qenproperties.dll").c_str(), copy.c_str(), FALSE));
   ASSERT_TRUE(FreeLibrary(module_));
   module_ = nullptr;
-  Load(copy);
+  ASSERT_NO_FATAL_FAILURE(Load(copy));
 
   std::vector<wchar_t> loadedFrom(copy.size() + 2);
   const DWORD length = GetModuleFileNameW(module_, loadedFrom.data(), static_cast<DWORD>(loadedFrom.size()));
   EXPECT_EQ(std::wstring(loadedFrom.data(), length), copy);
-  auto initialize = Find<Initialize>(kInitialize);
-  auto terminate = Find<Terminate>(kTerminate);
-  ASSERT_NE(initialize, nullptr);
   Host host;
-  EXPECT_EQ(initialize(&host), kResultOk);
+  EXPECT_EQ(initialize_(&host), kResultOk);
   {
     auto quality = QRef<IQLongProperty>::Adopt(NewLongProperty(host, "Quality", 5, 1, 10));
     EXPECT_EQ(quality->SetCurValue(11), kResultOutOfRange);
@@ -258,7 +254,7 @@ TEST_F(RuntimeLoadedLibrary, ACopyInAFolderWithANonAsciiNameLoadsAndRuns) {
     EXPECT_EQ(quality->GetCurValue(&value), kResultOk);
     EXPECT_EQ(value, 5u);
   }
-  terminate(&host);
+  terminate_(&host);
   EXPECT_EQ(host.acquired, 1);
   EXPECT_EQ(host.released, 1);
 

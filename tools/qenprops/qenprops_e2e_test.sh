@@ -1,18 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end tests of the built qenprops tool: usage: qenprops_e2e_test.sh QENPROPS SCRATCH_DIR
 set -uo pipefail
-tool=$1
-work=$2
-rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 2
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# run CMD...: runs the tool, keeping stdout in out.txt, stderr in err.txt and the exit status in $status.
-run() { "$tool" "$@" >out.txt 2>err.txt; status=$?; }
-expect_status() { [ "$status" -eq "$1" ] || fail "$2: exit $status, expected $1 ($(cat err.txt))"; }
-expect_out() { grep -qF -- "$1" out.txt || fail "$2: output lacks '$1': $(cat out.txt)"; }
-expect_err() { grep -qF -- "$1" err.txt || fail "$2: stderr lacks '$1': $(cat err.txt)"; }
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_harness.sh" "$1" "$2"
 # values FILE: the NAME and VALUE columns of a table (VALUE starts where the header puts it).
 values() { awk 'NR==2 {v=index($0,"VALUE"); g=index($0,"GROUP")} NR>2 {print substr($0,1,g-1)}' "$1"; }
 
@@ -181,8 +170,4 @@ run set Nothing=1
 expect_status 2 "unknown property"
 expect_err "Nothing" "unknown property"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "all qenprops end-to-end checks passed"
+finish end-to-end

@@ -3,15 +3,7 @@
 # byte for byte, on any platform (on Windows the names travel as UTF-16 from the command line to the file
 # system). Usage: qenprops_paths_test.sh QENPROPS SCRATCH_DIR
 set -uo pipefail
-tool=$1
-work=$2
-rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 2
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-run() { "$tool" "$@" >out.txt 2>err.txt; status=$?; }
-expect_status() { [ "$status" -eq "$1" ] || fail "$2: exit $status, expected $1 ($(cat err.txt))"; }
-# expect_file NAME: a file of exactly that name exists.
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_harness.sh" "$1" "$2"
 expect_file() { [ -f "$1" ] || fail "no file named '$1' (the folder holds: $(ls))"; }
 
 # Latin-1 letters, letters no single-byte code page holds together, and one beyond 16 bits (a surrogate pair).
@@ -43,8 +35,4 @@ run load "Fehlt-ü.json"
 expect_status 2 "load of a missing non-ASCII name"
 grep -q "Fehlt-ü.json" err.txt || fail "the error does not name the file as given: $(cat err.txt)"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "all qenprops file-name checks passed"
+finish file-name
