@@ -1,16 +1,8 @@
-#include "qenproperties/host/text_file.h"
+#include "qenproperties/host/document_error.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <system_error>
 
 #include <nlohmann/json.hpp>
-
-#include "qenproperties/host/document_error.h"
 
 namespace Quenneth {
 namespace host {
@@ -83,61 +75,6 @@ DocumentError JsonErrorOf(const std::string& text) {
   const std::size_t at = column != std::string::npos ? reason.find(": ", column) : reason.find("] ");
   if (at != std::string::npos) reason = reason.substr(at + 2);
   return SyntaxErrorAt(text, locator.position, reason);
-}
-
-bool ReadTextFile(const std::string& path, std::string* content, std::string* error) {
-  // Paths are UTF-8; on Windows the filesystem library opens them through their UTF-16 form.
-  const std::filesystem::path file = std::filesystem::u8path(path);
-  std::error_code ec;
-  if (std::filesystem::is_directory(file, ec)) {
-    *error = "is a directory";
-    return false;
-  }
-  errno = 0;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    *error = errno != 0 ? std::strerror(errno) : "cannot open the file";
-    return false;
-  }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) {
-    *error = "read error";
-    return false;
-  }
-  *content = buffer.str();
-  return true;
-}
-
-bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* error) {
-  const std::filesystem::path target = std::filesystem::u8path(path);
-  const std::filesystem::path temporary = std::filesystem::u8path(path + ".tmp");
-  std::error_code ec;
-  {
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      *error = errno != 0 ? std::strerror(errno) : "cannot create the temporary file";
-      return false;
-    }
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-      *error = errno != 0 ? std::strerror(errno) : "write error";
-      std::filesystem::remove(temporary, ec);
-      return false;
-    }
-  }
-  // std::rename refuses to replace an existing file on Windows; the filesystem library's rename replaces it
-  // on every platform.
-  std::filesystem::rename(temporary, target, ec);
-  if (ec) {
-    *error = ec.message();
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace host
