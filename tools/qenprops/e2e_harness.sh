@@ -7,11 +7,11 @@ rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 2
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# run CMD...: runs the tool, keeping stdout in out.txt, stderr in err.txt and the exit status in $status.
+# run ARGS...: runs the tool, keeping stdout in out.txt, stderr in err.txt and the exit status in $status.
 run() { "$tool" "$@" >out.txt 2>err.txt; status=$?; }
-expect_status() { [ "$status" -eq "$1" ] || fail "$2: exit $status, expected $1 ($(cat err.txt))"; }
-expect_out() { grep -qF -- "$1" out.txt || fail "$2: output lacks '$1': $(cat out.txt)"; }
-expect_err() { grep -qF -- "$1" err.txt || fail "$2: stderr lacks '$1': $(cat err.txt)"; }
+expect_status() { [ "$status" -eq "$1" ] || fail "$2: exit $status, expected $1 ($(head -c 400 err.txt))"; }
+expect_out() { grep -qF -- "$1" out.txt || fail "$2: output lacks '$1': $(head -c 600 out.txt)"; }
+expect_err() { grep -qF -- "$1" err.txt || fail "$2: stderr lacks '$1': $(head -c 600 err.txt)"; }
 
 # finish WHAT: reports the failures and exits 1 if there were any.
 finish() {
