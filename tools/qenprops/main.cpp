@@ -18,6 +18,7 @@
 #include "qenproperties/host/sample_panel.h"
 #include "qenproperties/host/text_file.h"
 #include "report.h"
+#include "serve.h"
 
 namespace {
 
@@ -297,6 +298,7 @@ class Tool {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "serve") return qenprops::Serve(argc, argv);
   Options options;
   std::string problem;
   if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {

@@ -1,0 +1,442 @@
+#include "qenproperties/server/internal/panel_adapter.h"
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <utility>
+
+#include "qenproperties/enum/enum_long_property_interface.h"
+#include "qenproperties/enum/enum_property_interface.h"
+#include "qenproperties/enum/ex_enum_property_interface.h"
+#include "qenproperties/enum/ratio_property_interface.h"
+#include "qenproperties/frame/interface_ids.h"
+#include "qenproperties/frame/qref.h"
+#include "qenproperties/frame/result_codes.h"
+#include "qenproperties/host/preset_document.h"
+#include "qenproperties/host/property_text.h"
+#include "qenproperties/host/query_as.h"
+#include "qenproperties/scalar/float_property_interface.h"
+#include "qenproperties/scalar/long_property_interface.h"
+#include "qenproperties/scalar/wstring_property_interface.h"
+
+namespace Quenneth {
+namespace server {
+namespace detail {
+namespace {
+
+using host::PropertyKind;
+
+// SubDataNumber reads an extended enum entry's sub data (host byte order) as a JSON number; null when the
+// type is none the panel uses.
+Json SubDataNumber(ULONG type, const std::vector<unsigned char>& bytes) {
+  auto read = [&bytes](auto value) -> Json {
+    if (bytes.size() < sizeof(value)) return nullptr;
+    std::memcpy(&value, bytes.data(), sizeof(value));
+    return value;
+  };
+  switch (type) {
+    case kDataTypeUInt8: return read(std::uint8_t{});
+    case kDataTypeUInt16: return read(std::int16_t{});
+    case kDataTypeUInt32:
+    case kDataTypeInt32: return read(std::int32_t{});
+    case kDataTypeInt64: return read(std::int64_t{});
+    case kDataTypeFloat: return read(float{});
+    case kDataTypeDouble: return read(double{});
+    default: return nullptr;
+  }
+}
+
+// Number gives a property's number (an extended enum's selected sub data), whole numbers as integers.
+Json Number(IQProperty* p) {
+  double number = 0;
+  if (!host::NumberOf(p, &number)) return nullptr;
+  if (number == static_cast<double>(static_cast<long long>(number))) return static_cast<long long>(number);
+  return number;
+}
+
+// Choices of an enum or ratio property: [{"text", "id"}].
+template <class Enumeration>
+Json IdChoices(Enumeration* e) {
+  Json choices = Json::array();
+  ULONG count = 0;
+  e->GetEnumCount(&count);
+  for (ULONG i = 0; i < count; ++i) {
+    ULONG bytes = 0;
+    ULONG id = 0;
+    if (e->GetEnumString(i, nullptr, &bytes, &id) != kResultOk) continue;
+    std::vector<WCHAR> text(bytes / 2 + 1, 0);
+    e->GetEnumString(i, text.data(), &bytes, &id);
+    choices.push_back({{"text", host::Utf8(text.data())}, {"id", id}});
+  }
+  return choices;
+}
+
+// Selected gives the text of the selected entry of a choice list, "" when none is.
+template <class Enumeration>
+std::string Selected(Enumeration* e, const Json& choices) {
+  ULONG index = 0;
+  if (e->GetCurSel(&index) != kResultOk || index >= choices.size()) return "";
+  return choices[index]["text"].template get<std::string>();
+}
+
+// CustomEntry gives the choice with the custom entry's ID, with the extra fields a page shows for it.
+Json CustomEntry(const Json& choices, ULONG customId) {
+  for (const Json& choice : choices) {
+    if (choice["id"] == customId) return {{"text", choice["text"]}, {"id", customId}};
+  }
+  return nullptr;
+}
+
+void DescribeLong(IQProperty* p, Json* out) {
+  QRef<IQLongProperty> l = host::QueryAs<IQLongProperty>(p, IID_IQLongProperty);
+  QDataType type = kDataTypeUInt32;
+  ULONG minimum = 0;
+  ULONG maximum = 0;
+  p->GetPropertyDataType(&type);
+  l->GetMinRange(&minimum);
+  l->GetMaxRange(&maximum);
+  const bool isSigned = type == kDataTypeInt32;
+  (*out)["signed"] = isSigned;
+  // The property holds its range only when both bounds are non-zero.
+  if (minimum != 0 && maximum != 0) {
+    (*out)["min"] = isSigned ? Json(static_cast<std::int32_t>(minimum)) : Json(minimum);
+    (*out)["max"] = isSigned ? Json(static_cast<std::int32_t>(maximum)) : Json(maximum);
+  }
+}
+
+void DescribeFloat(IQProperty* p, Json* out) {
+  QRef<IQFloatProperty> f = host::QueryAs<IQFloatProperty>(p, IID_IQFloatProperty);
+  double minimum = 0;
+  double maximum = 0;
+  ULONG digits = 2;
+  f->GetMinRange(&minimum);
+  f->GetMaxRange(&maximum);
+  f->GetSignificantDigitAfterPoint(&digits);
+  (*out)["decimals"] = digits;
+  if (minimum != 0 && maximum != 0) {
+    (*out)["min"] = minimum;
+    (*out)["max"] = maximum;
+  }
+}
+
+void DescribeExEnum(IQProperty* p, Json* out) {
+  QRef<IQExEnumProperty> x = host::QueryAs<IQExEnumProperty>(p, IID_IQExEnumProperty);
+  ULONG type = 0;
+  ULONG count = 0;
+  ULONG customId = 0;
+  x->GetEnumSubDataDataType(&type);
+  x->GetEnumCount(&count);
+  x->GetCustomEnumID(&customId);
+  Json choices = Json::array();
+  for (ULONG i = 0; i < count; ++i) {
+    ULONG bytes = 0;
+    ULONG size = 0;
+    ULONG id = 0;
+    if (x->GetEnumStringAndSubData(i, nullptr, &bytes, &id, nullptr, &size) != kResultOk) continue;
+    std::vector<WCHAR> text(bytes / 2 + 1, 0);
+    std::vector<unsigned char> data(size, 0);
+    x->GetEnumStringAndSubData(i, text.data(), &bytes, &id, size != 0 ? data.data() : nullptr, &size);
+    choices.push_back({{"text", host::Utf8(text.data())}, {"id", id}, {"data", SubDataNumber(type, data)}});
+  }
+  Json custom = CustomEntry(choices, customId);
+  if (!custom.is_null()) {
+    ULONG size = 0;
+    x->GetCustomData(nullptr, &size);
+    std::vector<unsigned char> data(size, 0);
+    if (size != 0) x->GetCustomData(data.data(), &size);
+    custom["data"] = SubDataNumber(type, data);
+  }
+  (*out)["selected"] = Selected(x.get(), choices);
+  (*out)["data"] = Number(p);
+  (*out)["choices"] = std::move(choices);
+  (*out)["custom"] = std::move(custom);
+}
+
+void DescribeRatio(IQProperty* p, Json* out) {
+  QRef<IQRatioProperty> r = host::QueryAs<IQRatioProperty>(p, IID_IQRatioProperty);
+  ULONG customId = 0;
+  r->GetCustomEuumId(&customId);
+  Json choices = IdChoices(r.get());
+  Json custom = CustomEntry(choices, customId);
+  if (!custom.is_null()) {
+    ULONG numerator = 0;
+    ULONG denominator = 0;
+    r->GetCustomRatio(&numerator, &denominator);
+    custom["numerator"] = numerator;
+    custom["denominator"] = denominator;
+  }
+  (*out)["selected"] = Selected(r.get(), choices);
+  (*out)["choices"] = std::move(choices);
+  (*out)["custom"] = std::move(custom);
+}
+
+void DescribeEnumLong(IQProperty* p, Json* out) {
+  QRef<IQEnumLongProperty> e = host::QueryAs<IQEnumLongProperty>(p, IID_IQEnumLongProperty);
+  Json choices = Json::array();
+  ULONG count = 0;
+  e->GetEnumCount(&count);
+  for (ULONG i = 0; i < count; ++i) {
+    ULONG value = 0;
+    if (e->GetEnumLongValue(i, &value) == kResultOk) choices.push_back(value);
+  }
+  (*out)["choices"] = std::move(choices);
+}
+
+// DefaultText: a copy of the property, reset, shows the default in the same grammar as the value.
+std::string DefaultText(IQProperty* p) {
+  QRef<IQProperty> copy;
+  if (p->CloneProperty(copy.Put()) != kResultOk || copy->Reset() != kResultOk) return "";
+  return host::ValueText(copy.get());
+}
+
+Json Describe(const host::Panel& panel, IQProperty* p) {
+  const PropertyKind kind = host::KindOf(p);
+  Json out;
+  out["name"] = host::NameOf(p);
+  out["id"] = host::PropertyIdOf(p);
+  out["kind"] = host::KindName(kind);
+  out["group"] = panel.GroupName(host::GroupIdOf(p));
+  out["description"] = host::DescriptionOf(p);
+  out["flags"] = host::FlagsOf(p);
+  if (kind == PropertyKind::kButton) return out;
+  out["value"] = host::ValueText(p);
+  out["default"] = DefaultText(p);
+  switch (kind) {
+    case PropertyKind::kLong: DescribeLong(p, &out); break;
+    case PropertyKind::kFloat: DescribeFloat(p, &out); break;
+    case PropertyKind::kText: {
+      ULONG maxLength = 0;
+      host::QueryAs<IQWStringProperty>(p, IID_IQWStringProperty)->GetMaxStringLength(&maxLength);
+      if (maxLength != 0) out["maxLength"] = maxLength;
+      break;
+    }
+    case PropertyKind::kEnum: {
+      QRef<IQEnumProperty> e = host::QueryAs<IQEnumProperty>(p, IID_IQEnumProperty);
+      Json choices = IdChoices(e.get());
+      out["selected"] = Selected(e.get(), choices);
+      out["choices"] = std::move(choices);
+      break;
+    }
+    case PropertyKind::kEnumLong: DescribeEnumLong(p, &out); break;
+    case PropertyKind::kExEnum: DescribeExEnum(p, &out); break;
+    case PropertyKind::kRatio: DescribeRatio(p, &out); break;
+    case PropertyKind::kGroup: out["open"] = out["value"] == "expanded"; break;
+    default: break;
+  }
+  return out;
+}
+
+std::vector<ChangeRecord> Records(const std::vector<host::Panel::Change>& changes) {
+  std::vector<ChangeRecord> records;
+  records.reserve(changes.size());
+  for (const host::Panel::Change& c : changes) records.push_back(ChangeRecord{c.name, c.before, c.after});
+  return records;
+}
+
+ActionResult Refused(ULONG code, std::string message, std::string name = "", std::size_t index = 0) {
+  ActionResult result;
+  result.status = ActionStatus::kRefused;
+  result.code = code;
+  result.message = std::move(message);
+  result.name = std::move(name);
+  result.index = index;
+  return result;
+}
+
+ActionResult Unknown(const std::string& name, std::size_t index = 0) {
+  ActionResult result;
+  result.status = ActionStatus::kUnknownName;
+  result.code = kResultInvalidArgument;
+  result.message = "no property is named \"" + name + "\"";
+  result.name = name;
+  result.index = index;
+  return result;
+}
+
+}  // namespace
+
+// History: the undo and redo stacks. A step holds each property it moved once, with the value before the
+// step's first change and after its last, so undoing it restores exactly what the user saw.
+class PanelAdapter::History {
+ public:
+  void Record(const std::vector<ChangeRecord>& changes) {
+    std::vector<ChangeRecord> step;
+    std::map<std::string, std::size_t> where;
+    for (const ChangeRecord& c : changes) {
+      auto found = where.find(c.name);
+      if (found == where.end()) {
+        where.emplace(c.name, step.size());
+        step.push_back(c);
+      } else {
+        step[found->second].after = c.after;
+      }
+    }
+    std::vector<ChangeRecord> moved;
+    for (ChangeRecord& c : step) {
+      if (c.before != c.after) moved.push_back(std::move(c));
+    }
+    if (moved.empty()) return;
+    undo.push_back(std::move(moved));
+    redo.clear();
+  }
+
+  std::vector<std::vector<ChangeRecord>> undo;
+  std::vector<std::vector<ChangeRecord>> redo;
+};
+
+PanelAdapter::PanelAdapter(std::unique_ptr<host::Panel> panel)
+    : panel_(std::move(panel)), history_(std::make_unique<History>()) {}
+
+PanelAdapter::~PanelAdapter() = default;
+
+const std::string& PanelAdapter::Title() const { return panel_->Title(); }
+const std::string& PanelAdapter::Version() const { return panel_->Version(); }
+
+Json PanelAdapter::Properties() const {
+  Json list = Json::array();
+  for (std::size_t i = 0; i < panel_->Count(); ++i) list.push_back(Describe(*panel_, panel_->At(i)));
+  return list;
+}
+
+Json PanelAdapter::Property(const std::string& name) const {
+  IQProperty* p = panel_->Find(name);
+  return p != nullptr ? Describe(*panel_, p) : Json(nullptr);
+}
+
+std::vector<std::string> PanelAdapter::Values() const {
+  std::vector<std::string> values;
+  values.reserve(panel_->Count());
+  for (std::size_t i = 0; i < panel_->Count(); ++i) values.push_back(host::ValueText(panel_->At(i)));
+  return values;
+}
+
+std::vector<ChangeRecord> PanelAdapter::Since(const std::vector<std::string>& before) const {
+  std::vector<ChangeRecord> changes;
+  for (std::size_t i = 0; i < panel_->Count(); ++i) {
+    std::string after = host::ValueText(panel_->At(i));
+    if (after != before[i]) changes.push_back(ChangeRecord{host::NameOf(panel_->At(i)), before[i], std::move(after)});
+  }
+  return changes;
+}
+
+void PanelAdapter::Restore(const std::vector<std::string>& values) {
+  for (std::size_t i = 0; i < panel_->Count(); ++i) {
+    if (host::ValueText(panel_->At(i)) != values[i]) host::SetValueText(panel_->At(i), values[i], true);
+  }
+}
+
+ActionResult PanelAdapter::Set(const std::vector<Assignment>& assignments) {
+  for (std::size_t i = 0; i < assignments.size(); ++i) {
+    if (panel_->Find(assignments[i].name) == nullptr) return Unknown(assignments[i].name, i);
+  }
+  const std::vector<std::string> before = Values();
+  ActionResult result;
+  for (std::size_t i = 0; i < assignments.size(); ++i) {
+    const Assignment& a = assignments[i];
+    const std::string name = host::NameOf(panel_->Find(a.name));
+    if (a.value.find('\0') != std::string::npos) {
+      Restore(before);
+      return Refused(kResultInvalidArgument, "a value holds no NUL character", name, i);
+    }
+    host::Panel::Outcome outcome = panel_->Set(a.name, a.value);
+    if (outcome.code != kResultOk) {
+      Restore(before);
+      return Refused(outcome.code, outcome.message, name, i);
+    }
+    for (ChangeRecord& c : Records(outcome.changes)) result.changes.push_back(std::move(c));
+  }
+  history_->Record(result.changes);
+  return result;
+}
+
+ActionResult PanelAdapter::Reset(const std::string& name) {
+  ActionResult result;
+  if (name.empty()) {
+    result.changes = Records(panel_->ResetAll());
+  } else {
+    if (panel_->Find(name) == nullptr) return Unknown(name);
+    host::Panel::Outcome outcome = panel_->Reset(name);
+    if (outcome.code != kResultOk) return Refused(outcome.code, outcome.message, name);
+    result.changes = Records(outcome.changes);
+  }
+  history_->Record(result.changes);
+  return result;
+}
+
+ActionResult PanelAdapter::Click(const std::string& name) {
+  IQProperty* p = panel_->Find(name);
+  if (p == nullptr) return Unknown(name);
+  host::Panel::Outcome outcome = panel_->Click(name);
+  if (outcome.code != kResultOk) {
+    return Refused(outcome.code, host::NameOf(p) + " is no button", host::NameOf(p));
+  }
+  ActionResult result;
+  result.message = outcome.message;
+  result.changes = Records(outcome.changes);
+  history_->Record(result.changes);
+  return result;
+}
+
+ActionResult PanelAdapter::Replay(bool undo) {
+  auto& from = undo ? history_->undo : history_->redo;
+  auto& to = undo ? history_->redo : history_->undo;
+  if (from.empty()) return Refused(kResultNotAvailable, undo ? "there is nothing to undo" : "there is nothing to redo");
+  std::vector<ChangeRecord> step = std::move(from.back());
+  from.pop_back();
+  ActionResult result;
+  // Undo walks the step backwards, so a property moved by a later change comes back before its driver.
+  for (std::size_t k = 0; k < step.size(); ++k) {
+    const ChangeRecord& c = step[undo ? step.size() - 1 - k : k];
+    IQProperty* p = panel_->Find(c.name);
+    const std::string& target = undo ? c.before : c.after;
+    const std::string now = host::ValueText(p);
+    host::SetValueText(p, target, true);
+    result.changes.push_back(ChangeRecord{c.name, now, host::ValueText(p)});
+  }
+  to.push_back(std::move(step));
+  return result;
+}
+
+ActionResult PanelAdapter::Undo() { return Replay(true); }
+ActionResult PanelAdapter::Redo() { return Replay(false); }
+std::size_t PanelAdapter::UndoDepth() const { return history_->undo.size(); }
+std::size_t PanelAdapter::RedoDepth() const { return history_->redo.size(); }
+
+std::string PanelAdapter::SavePreset(const std::string& earlier) const {
+  return host::PresetDocument::Save(panel_->Vault(), earlier);
+}
+
+PresetLoad PanelAdapter::LoadPreset(const std::string& text, bool undoable) {
+  PresetLoad load;
+  const std::vector<std::string> before = Values();
+  host::PresetLoadReport report;
+  host::DocumentError error;
+  if (!host::PresetDocument::Load(text, panel_->Vault(), &report, &error)) {
+    load.error = error.message;
+    load.line = error.line;
+    load.column = error.column;
+    load.pointer = error.pointer;
+    return load;
+  }
+  load.read = true;
+  Json entries = Json::array();
+  for (const host::PresetEntryReport& e : report.entries) {
+    Json entry = {{"name", e.name}, {"id", e.id}, {"outcome", host::OutcomeName(e.outcome)}};
+    if (e.outcome == host::PresetOutcome::kRefused) entry["result"] = ResultName(e.code);
+    entries.push_back(std::move(entry));
+  }
+  load.report = {{"documentVersion", report.documentVersion},
+                 {"panelVersion", report.vaultVersion},
+                 {"loaded", report.Count(host::PresetOutcome::kLoaded)},
+                 {"refused", report.Count(host::PresetOutcome::kRefused)},
+                 {"unknown", report.Count(host::PresetOutcome::kUnknownId)},
+                 {"missing", report.Count(host::PresetOutcome::kMissing)},
+                 {"entries", std::move(entries)}};
+  load.changes = Since(before);
+  if (undoable) history_->Record(load.changes);
+  return load;
+}
+
+}  // namespace detail
+}  // namespace server
+}  // namespace Quenneth
