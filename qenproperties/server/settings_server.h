@@ -37,7 +37,7 @@ struct ServerOptions {
   // presetPath: loaded at Create when it exists, written after each change; empty for none.
   std::string presetPath;
   std::size_t maxBodyBytes = 4u << 20;
-  std::size_t maxEventClients = 32;
+  std::size_t maxEventClients = 64;
   std::size_t threads = 8;
   std::size_t eventBacklog = 4096;
   // keepAlive: how often an idle event stream gets a comment, which also finds clients that went away.

@@ -43,7 +43,7 @@ namespace server {
 namespace detail {
 
 struct ApiLimits {
-  std::size_t maxEventClients = 32;
+  std::size_t maxEventClients = 64;
   std::size_t eventBacklog = 4096;
   std::chrono::milliseconds keepAlive{15000};
 };
