@@ -2,7 +2,7 @@
 #ifndef QENPROPERTIES_BENCH_WIDEN_H_
 #define QENPROPERTIES_BENCH_WIDEN_H_
 
-#include <qenproperties/frame/string_utils.h>
+#include <qenproperties/foundation/string_utils.h>
 
 namespace qenbench {
 

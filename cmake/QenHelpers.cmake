@@ -1,3 +1,6 @@
+# The project's CMake helpers: every area of the library, both shared libraries and every test go through
+# them, so a folder's CMakeLists.txt is a list of its files.
+
 # Warnings for our own code: every target of the project gets them, third-party code does not.
 function(qen_warnings target)
   if(MSVC)
@@ -8,11 +11,68 @@ function(qen_warnings target)
   endif()
 endfunction()
 
+# qen_require_files(file...): a listed file that does not exist stops the configuration, so a renamed or
+# misspelled source or test cannot silently drop out of the build.
+function(qen_require_files)
+  foreach(file ${ARGN})
+    if(file MATCHES "^\\$<")
+      continue()  # a generator expression, such as an object library's objects
+    endif()
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${file} is listed but does not exist")
+    endif()
+  endforeach()
+endfunction()
+
+# qen_hidden_visibility(target): only what carries an export macro leaves the shared library.
+function(qen_hidden_visibility target)
+  set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
+                                             POSITION_INDEPENDENT_CODE ON)
+endfunction()
+
+# qen_shared_library(name ALIAS alias EXPORT_NAME name BUILDING macro [SOURCES ...]): one of the project's
+# shared libraries: hidden visibility, the project's version and soversion, the include root as a build and
+# install interface, C++17, and `macro` defined while it is compiled (its export macro then exports).
+function(qen_shared_library name)
+  cmake_parse_arguments(ARG "" "ALIAS;EXPORT_NAME;BUILDING" "SOURCES" ${ARGN})
+  qen_require_files(${ARG_SOURCES})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  add_library(${ARG_ALIAS} ALIAS ${name})
+  qen_hidden_visibility(${name})
+  set_target_properties(${name} PROPERTIES
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    EXPORT_NAME ${ARG_EXPORT_NAME})
+  if(WIN32)
+    # qenproperties.dll, without the "lib" that MinGW would put in front.
+    set_target_properties(${name} PROPERTIES PREFIX "")
+  endif()
+  target_compile_definitions(${name} PRIVATE ${ARG_BUILDING})
+  target_include_directories(${name} PUBLIC
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  target_compile_features(${name} PUBLIC cxx_std_17)
+  qen_warnings(${name})
+endfunction()
+
+# qen_public_headers(SET set FILES h...): headers that `cmake --install` installs with the package set `set`
+# (core, or host for the host kit), keeping their place below the include root. Only headers listed here are
+# installed; each must compile on its own and declare only inline or exported functions.
+function(qen_public_headers)
+  cmake_parse_arguments(ARG "" "SET" "FILES" ${ARGN})
+  qen_require_files(${ARG_FILES})
+  foreach(header ${ARG_FILES})
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${header})
+    set_property(GLOBAL APPEND PROPERTY QEN_PUBLIC_HEADERS_${ARG_SET} ${relative})
+  endforeach()
+endfunction()
+
 # qen_add_test(NAME SOURCES a.cpp b.cpp [WHITEBOX] [LABELS l1 l2])
 # An API test links the shared library; a WHITEBOX test links the library's objects instead so it can reach
 # internals. Never both in one executable: module state would exist twice.
 function(qen_add_test name)
   cmake_parse_arguments(ARG "WHITEBOX" "" "SOURCES;LABELS" ${ARGN})
+  qen_require_files(${ARG_SOURCES})
   add_executable(${name} ${ARG_SOURCES})
   if(ARG_WHITEBOX)
     target_link_libraries(${name} PRIVATE qenproperties_objects)
@@ -28,27 +88,32 @@ function(qen_add_test name)
   endif()
 endfunction()
 
-# qen_area(SOURCES a.cpp ... TESTS a_test.cpp ...): one folder of the library. Each test file becomes an API
-# test named after it.
+# qen_area(SOURCES a.cpp ... HEADERS a.h ... TESTS a_test.cpp ... WHITEBOX_TESTS ... CONCURRENCY_TESTS ...):
+# one folder of the core library. The sources go into the library, the headers into the installed package;
+# each test file becomes a test named after it (white-box tests link the library's objects, concurrency tests
+# also run under ThreadSanitizer).
 function(qen_area)
-  cmake_parse_arguments(ARG "" "" "SOURCES;TESTS;CONCURRENCY_TESTS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;HEADERS;TESTS;WHITEBOX_TESTS;CONCURRENCY_TESTS" ${ARGN})
+  qen_require_files(${ARG_SOURCES} ${ARG_TESTS} ${ARG_WHITEBOX_TESTS} ${ARG_CONCURRENCY_TESTS})
   foreach(src ${ARG_SOURCES})
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${src})
-      target_sources(qenproperties_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${src})
-    endif()
+    target_sources(qenproperties_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${src})
   endforeach()
-  if(QEN_BUILD_TESTS)
-    foreach(test ${ARG_TESTS})
-      if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${test})
-        get_filename_component(name ${test} NAME_WE)
-        qen_add_test(${name} SOURCES ${test})
-      endif()
-    endforeach()
-    foreach(test ${ARG_CONCURRENCY_TESTS})
-      if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${test})
-        get_filename_component(name ${test} NAME_WE)
-        qen_add_test(${name} SOURCES ${test} LABELS concurrency)
-      endif()
-    endforeach()
+  if(ARG_HEADERS)
+    qen_public_headers(SET core FILES ${ARG_HEADERS})
   endif()
+  if(NOT QEN_BUILD_TESTS)
+    return()
+  endif()
+  foreach(test ${ARG_TESTS})
+    get_filename_component(name ${test} NAME_WE)
+    qen_add_test(${name} SOURCES ${test})
+  endforeach()
+  foreach(test ${ARG_WHITEBOX_TESTS})
+    get_filename_component(name ${test} NAME_WE)
+    qen_add_test(${name} SOURCES ${test} WHITEBOX)
+  endforeach()
+  foreach(test ${ARG_CONCURRENCY_TESTS})
+    get_filename_component(name ${test} NAME_WE)
+    qen_add_test(${name} SOURCES ${test} LABELS concurrency)
+  endforeach()
 endfunction()

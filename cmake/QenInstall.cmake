@@ -7,12 +7,20 @@ install(TARGETS qenproperties EXPORT qenpropertiesTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
-# Public headers keep their folder layout: the include root is the install prefix's include directory.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/qenproperties
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-  FILES_MATCHING PATTERN "*.h"
-  PATTERN "testing" EXCLUDE
-  PATTERN "*_test.h" EXCLUDE)
+# qen_install_headers(set): the headers listed with qen_public_headers(SET set ...), and only those, keep their
+# folder layout below the install prefix's include directory.
+function(qen_install_headers set)
+  get_property(headers GLOBAL PROPERTY QEN_PUBLIC_HEADERS_${set})
+  if(NOT headers)
+    message(FATAL_ERROR "no public headers were listed for ${set}")
+  endif()
+  foreach(header ${headers})
+    get_filename_component(folder ${header} DIRECTORY)
+    install(FILES ${PROJECT_SOURCE_DIR}/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${folder})
+  endforeach()
+endfunction()
+
+qen_install_headers(core)
 
 install(EXPORT qenpropertiesTargets
   NAMESPACE qenproperties::
@@ -21,6 +29,7 @@ install(EXPORT qenpropertiesTargets
 # The host kit has its own export set, which the package config includes when it is installed. Its JSON
 # dependency is private to the shared library, so consumers need nothing beyond this package.
 if(TARGET qenproperties_host)
+  qen_install_headers(host)
   install(TARGETS qenproperties_host EXPORT qenpropertiesHostTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "qenproperties/frame/encoding.h"
+#include "qenproperties/foundation/encoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace Quenneth;

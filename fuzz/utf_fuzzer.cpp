@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/frame/string_utils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace Quenneth;

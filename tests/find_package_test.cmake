@@ -5,6 +5,16 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${pref
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "install failed")
 endif()
+# Only public headers are installed: the foundation layer's functions are not exported, and the test doubles
+# are no part of the package.
+foreach(private foundation testing internal/preset_text.h)
+  if(EXISTS ${prefix}/include/qenproperties/${private})
+    message(FATAL_ERROR "qenproperties/${private} was installed")
+  endif()
+endforeach()
+if(NOT EXISTS ${prefix}/include/qenproperties/qenproperties.h)
+  message(FATAL_ERROR "the umbrella header was not installed")
+endif()
 if(NOT EXISTS ${prefix}/lib/pkgconfig/qenproperties.pc AND NOT EXISTS ${prefix}/lib64/pkgconfig/qenproperties.pc)
   file(GLOB_RECURSE pc ${prefix}/*/qenproperties.pc)
   if(NOT pc)

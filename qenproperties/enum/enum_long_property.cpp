@@ -1,39 +1,17 @@
 #include "qenproperties/enum/enum_long_property.h"
 
 #include <cstdint>
-#include <new>
 
-#include "qenproperties/frame/string_utils.h"
-#include "qenproperties/frame/utf16_stream.h"
-#include "qenproperties/internal/little_endian.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 #include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
-namespace {
-
-// ReadIndex reads the stored value into a buffer of its own size and takes at most its first 4 bytes, so a
-// value of any length stored through the raw setter is never read past nor written beyond `*index`. A value
-// shorter than 4 bytes reads zero-extended. `present` tells whether any value is stored.
-ULONG ReadIndex(CQProperty& inner, ULONG& index, bool& present) {
-  present = false;
-  ULONG held = 0;
-  ULONG result = inner.GetPropertyData(nullptr, &held);
-  if (result != kResultOk || held == 0) return result;
-  std::vector<unsigned char> bytes(held);
-  result = inner.GetPropertyData(bytes.data(), &held);
-  if (result != kResultOk) return result;
-  index = static_cast<ULONG>(detail::LoadLE(bytes.data(), held < 4 ? held : 4));
-  present = true;
-  return kResultOk;
-}
-
-}  // namespace
-
 template <class Char>
 void CQEnumLongProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId) {
   SetPropertyDefaultData(0);
   Describe(name, description, groupId, propertyId, kDataTypeEnumLong);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQEnumLongProperty::CQEnumLongProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -50,46 +28,46 @@ CQEnumLongProperty::CQEnumLongProperty(const WCHAR* name, const WCHAR* descripti
 
 CQEnumLongProperty::CQEnumLongProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
-  inner_->SetPropertyDataType(kDataTypeEnumLong);
+  base_->SetPropertyDataType(kDataTypeEnumLong);
 }
 
 CQEnumLongProperty::CQEnumLongProperty(CQEnumLongProperty& source) : TypedProperty(source) { CopyFrom(source); }
 
-CQEnumLongProperty& CQEnumLongProperty::operator=(const CQEnumLongProperty& source) {
-  if (this != &source) CopyFrom(source);
-  return *this;
-}
+CQEnumLongProperty& CQEnumLongProperty::operator=(const CQEnumLongProperty& source) { return Assign(source); }
 
 CQEnumLongProperty::~CQEnumLongProperty() = default;
 
-// The source's numbers are read through its getters before the target is locked: holding the target's lock
-// while each getter takes the source's could deadlock two assignments crossing each other. Allocation
-// failures pass through (the clone turns them into kResultOutOfMemory).
-void CQEnumLongProperty::CopyFrom(const CQEnumLongProperty& source) {
-  std::vector<ULONG> numbers;
+// The numbers are read through the source's virtual getters, under its own lock so that the count holds
+// while they are read (the getters take the same lock again). A number the source refuses is skipped.
+// Allocation failures pass through (the clone turns them into kResultOutOfMemory).
+CQEnumLongProperty::Copied CQEnumLongProperty::TakeCopy(CQEnumLongProperty& source) {
+  Copied numbers;
+  detail::QLockGuard guard(source.ObjectLock());
   ULONG count = 0;
   source.GetEnumCount(&count);
+  numbers.reserve(count);
   for (ULONG i = 0; i < count; ++i) {
     ULONG value = 0;
     if (source.GetEnumLongValue(i, &value) == kResultOk) numbers.push_back(value);
   }
-  detail::QLockGuard guard(ObjectLock());
-  values_.insert(values_.end(), numbers.begin(), numbers.end());
-  CopyShellFrom(source);
+  return numbers;
 }
+
+// A copy appends the source's numbers to its own: an assignment does not empty the target's list first.
+void CQEnumLongProperty::PutCopy(Copied&& copied) { values_.insert(values_.end(), copied.begin(), copied.end()); }
 
 ULONG CQEnumLongProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQEnumLongProperty, iid, out);
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQEnumLongProperty);
+  return QueryTyped(kInterfaces, iid, out);
 }
 
+// A failed growth leaves the list as it was.
 ULONG CQEnumLongProperty::AddEnumLongValue(ULONG value) {
   SetterGuard guard(*this);
-  try {
-    values_.push_back(value);  // a failed growth leaves the vector as it was
-  } catch (const std::bad_alloc&) {
-    return kResultStorageFailed;
-  }
-  return kResultOk;
+  return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
+    values_.push_back(value);
+    return kResultOk;
+  });
 }
 
 ULONG CQEnumLongProperty::RemoveAllEnumValuess() {
@@ -116,18 +94,14 @@ ULONG CQEnumLongProperty::GetEnumLongValue(ULONG index, ULONG* value) const {
 
 ULONG CQEnumLongProperty::GetCurSelIndex(ULONG* index) const {
   if (index == nullptr) return kResultInvalidArgument;
-  ULONG stored = 0;
-  bool present = false;
-  const ULONG result = ReadIndex(*inner_, stored, present);
-  if (present) *index = stored;
-  return result;
+  std::uint64_t stored = 0;
+  if (ReadStored(4, stored)) *index = static_cast<ULONG>(stored);
+  return kResultOk;
 }
 
 ULONG CQEnumLongProperty::GetCurSelLongValue(ULONG* value) const {
-  ULONG stored = 0;
-  bool present = false;
-  const ULONG result = ReadIndex(*inner_, stored, present);
-  if (result != kResultOk || !present || value == nullptr) return result;
+  std::uint64_t stored = 0;
+  if (!ReadStored(4, stored) || value == nullptr) return kResultOk;
   detail::QLockGuard guard(ObjectLock());
   if (stored >= values_.size()) return kResultNoSelection;
   *value = values_[stored];
@@ -137,8 +111,7 @@ ULONG CQEnumLongProperty::GetCurSelLongValue(ULONG* value) const {
 ULONG CQEnumLongProperty::StoreIndex(ULONG index, bool notify) {
   SetterGuard guard(*this);
   if (index >= values_.size()) return kResultIndexOutOfRange;
-  const auto bytes = detail::StoreLE32(index);
-  return notify ? inner_->SetPropertyData(bytes.data(), 4) : inner_->SetDirectData(bytes.data(), 4);
+  return StoreWord(index, notify);
 }
 
 ULONG CQEnumLongProperty::SelectValue(ULONG value, bool notify) {
@@ -156,29 +129,24 @@ ULONG CQEnumLongProperty::SetDirectCurSelLongValue(ULONG value) { return SelectV
 
 ULONG CQEnumLongProperty::SetPropertyData(ULONG index) {
   SetterGuard guard(*this);
-  const auto bytes = detail::StoreLE32(index);
-  return inner_->SetPropertyData(bytes.data(), 4);
+  return StoreWord(index, true);
 }
 
+// An empty store (null data, length 0) is accepted.
 ULONG CQEnumLongProperty::SetPropertyData(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
-  SetterGuard guard(*this);
-  return inner_->SetPropertyData(data, length);
+  return StoreRaw(data, length);
 }
 
-ULONG CQEnumLongProperty::SetPropertyDefaultData(ULONG index) {
-  SetterGuard guard(*this);
-  const auto bytes = detail::StoreLE32(index);
-  return inner_->SetPropertyDefaultData(bytes.data(), 4);
-}
+ULONG CQEnumLongProperty::SetPropertyDefaultData(ULONG index) { return StoreDefaultWord(index); }
 
 ULONG CQEnumLongProperty::SetPropertyName(const char* name) {
-  inner_->SetPropertyName(name);
+  base_->SetPropertyName(name);
   return kResultOk;
 }
 
 ULONG CQEnumLongProperty::SetPropertyName(const WCHAR* name) {
-  inner_->SetPropertyName(name);
+  base_->SetPropertyName(name);
   return kResultOk;
 }
 

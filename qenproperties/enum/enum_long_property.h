@@ -27,7 +27,8 @@ class QEN_API CQEnumLongProperty : public detail::TypedProperty<CQEnumLongProper
                      IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // Data type 15, flags 1, no default and no current value.
   CQEnumLongProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
-  // Appends the source's numbers, then takes a copy of its base property (no mediator) and services manager.
+  // Appends the source's numbers (read through its getters), then takes a copy of its base property (no
+  // mediator) and services manager.
   CQEnumLongProperty(CQEnumLongProperty& source);
   // Appends the source's numbers to the target's own (the target's list is not emptied first).
   CQEnumLongProperty& operator=(const CQEnumLongProperty& source);
@@ -67,7 +68,10 @@ class QEN_API CQEnumLongProperty : public detail::TypedProperty<CQEnumLongProper
  private:
   template <class Char>
   void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
-  void CopyFrom(const CQEnumLongProperty& source);
+  friend Shell;
+  using Copied = std::vector<ULONG>;
+  static Copied TakeCopy(CQEnumLongProperty& source);
+  void PutCopy(Copied&& copied);
   ULONG StoreIndex(ULONG index, bool notify);
   ULONG SelectValue(ULONG value, bool notify);
 

@@ -6,8 +6,8 @@
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -26,7 +26,7 @@ std::vector<ULONG> ValuesOf(const CQEnumLongProperty& property) {
   return values;
 }
 
-class EnumLongPropertyTest : public testing::CountedTest {
+class EnumLongPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQEnumLongProperty> Make(std::vector<ULONG> values, IQPropertyMediator* mediator = nullptr) {
     auto p = QRef<CQEnumLongProperty>::Adopt(new CQEnumLongProperty("Rate", "Sample rate", 2, 40, &host_, mediator));

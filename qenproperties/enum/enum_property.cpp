@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <string>
+#include <typeinfo>
+#include <vector>
 
-#include "qenproperties/frame/string_utils.h"
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 #include "qenproperties/internal/little_endian.h"
 #include "qenproperties/internal/preset_text.h"
 
@@ -35,7 +36,7 @@ void CQEnumProperty::Init(const Char* name, const Char* description, ULONG group
     SetPropertyDefaultData(0);
   }
   Describe(name, description, groupId, propertyId, kDataTypeEnum);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQEnumProperty::CQEnumProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -52,7 +53,7 @@ CQEnumProperty::CQEnumProperty(const WCHAR* name, const WCHAR* description, ULON
 
 CQEnumProperty::CQEnumProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator, QDataType subDataType)
     : TypedProperty(servicesManager, mediator), subDataType_(static_cast<ULONG>(subDataType)) {
-  inner_->SetPropertyDataType(kDataTypeEnum);
+  base_->SetPropertyDataType(kDataTypeEnum);
 }
 
 CQEnumProperty::CQEnumProperty(CQEnumProperty& source)
@@ -60,68 +61,75 @@ CQEnumProperty::CQEnumProperty(CQEnumProperty& source)
   CopyFrom(source);
 }
 
-CQEnumProperty& CQEnumProperty::operator=(const CQEnumProperty& source) {
-  if (this != &source) CopyFrom(source);
-  return *this;
-}
+CQEnumProperty& CQEnumProperty::operator=(const CQEnumProperty& source) { return Assign(source); }
 
 CQEnumProperty::~CQEnumProperty() = default;
 
-// The source's entries are taken as one snapshot under the source's own lock, released before the target is
-// touched: reading them one by one through the getters could see a text renamed longer between sizing a
-// buffer and filling it, and holding both locks at once could deadlock two assignments crossing each other.
-// The texts are immutable and shared, so the snapshot copies no text. Allocation failures pass through (the
-// clone turns them into kResultOutOfMemory).
-void CQEnumProperty::CopyFrom(const CQEnumProperty& source) {
-  std::vector<EnumEntry> snapshot;
-  {
-    detail::QLockGuard sourceGuard(source.ObjectLock());
-    snapshot.reserve(source.entries_.size());
+// The source's entries are read under its own lock, so no text is renamed between sizing a buffer and
+// filling it. The library's own class hands over its entries as they are (the texts are immutable and
+// shared, so nothing is copied); a host class that derives from it is read through its virtual GetEnumCount
+// and GetEnumString64, so what it reports is what the copy holds. As the wide add does, entries with an
+// empty text are not carried over. Allocation failures pass through (the clone turns them into
+// kResultOutOfMemory).
+CQEnumProperty::Copied CQEnumProperty::TakeCopy(CQEnumProperty& source) {
+  Copied copied{{}, source.subDataType_.load(), source.optional_.Get()};
+  detail::QLockGuard guard(source.ObjectLock());
+  if (typeid(source) == typeid(CQEnumProperty)) {
+    copied.entries.reserve(source.entries_.size());
     for (const EnumEntry& entry : source.entries_) {
-      if (entry.text.length() != 0) snapshot.push_back(entry);  // as the wide add, empty texts are skipped
+      if (entry.text.length() != 0) copied.entries.push_back(entry);
     }
+    return copied;
   }
-  detail::QLockGuard guard(ObjectLock());
-  // A new copy has no entries yet and takes the snapshot whole; an assignment appends to its own.
+  ULONG count = 0;
+  source.GetEnumCount(&count);
+  for (ULONG i = 0; i < count; ++i) {
+    ULONG bytes = 0;
+    long long id = 0;
+    if (source.GetEnumString64(i, nullptr, &bytes, &id) != kResultOk || bytes == 0) continue;
+    std::vector<WCHAR> text(bytes / sizeof(WCHAR) + 1, 0);
+    if (source.GetEnumString64(i, text.data(), &bytes, &id) != kResultOk) continue;
+    copied.entries.push_back(EnumEntry{detail::SharedText::Copy(text.data(), StringUtils::QWLen(text.data())), id});
+  }
+  return copied;
+}
+
+// A new copy has no entries yet and takes them whole; an assignment appends them to its own.
+void CQEnumProperty::PutCopy(Copied&& copied) {
   if (entries_.empty()) {
-    entries_.swap(snapshot);
+    entries_.swap(copied.entries);
   } else {
-    entries_.insert(entries_.end(), snapshot.begin(), snapshot.end());
+    entries_.insert(entries_.end(), copied.entries.begin(), copied.entries.end());
   }
-  CopyShellFrom(source);
-  subDataType_.store(source.subDataType_.load());
-  optional_.Set(source.optional_.Get());
+  subDataType_.store(copied.subDataType);
+  optional_.Set(std::move(copied.optional));
 }
 
 ULONG CQEnumProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQEnumProperty, iid, out, optional_.Get().get());
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQEnumProperty);
+  return QueryTyped(kInterfaces, iid, out, &optional_);
 }
 
 bool CQEnumProperty::Is64() const { return subDataType_.load() == static_cast<ULONG>(kDataTypeEnum64); }
 
 // ---- list building --------------------------------------------------------------------------------------
 
+// Append adds one entry; a failed allocation leaves the list as it was.
 ULONG CQEnumProperty::Append(const WCHAR* text, ULONG length, long long id) {
-  try {
-    EnumEntry entry{detail::SharedText::Copy(text, length), id};
-    entries_.push_back(std::move(entry));  // a failed growth leaves the list as it was
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+  EnumEntry entry{detail::SharedText::Copy(text, length), id};
+  entries_.push_back(std::move(entry));
   return kResultOk;
 }
 
 ULONG CQEnumProperty::AddNarrow(const char* text, long long id) {
   SetterGuard guard(*this);
   if (text == nullptr) return kResultInvalidArgument;
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     QWString converted;
     const ULONG result = StringUtils::QUTF8ToUTF16(QU8String(text), converted);
     if (result != kResultOk) return result;
     return Append(converted.c_str(), static_cast<ULONG>(converted.size()), id);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+  });
 }
 
 ULONG CQEnumProperty::AddWide(const WCHAR* text, long long id) {
@@ -129,7 +137,7 @@ ULONG CQEnumProperty::AddWide(const WCHAR* text, long long id) {
   if (text == nullptr) return kResultInvalidArgument;
   const ULONG length = StringUtils::QWLen(text);
   if (length == 0) return kResultOk;
-  return Append(text, length, id);
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] { return Append(text, length, id); });
 }
 
 ULONG CQEnumProperty::AddEnumString(const char* text, ULONG id) { return AddNarrow(text, ZeroExtended(id)); }
@@ -178,50 +186,32 @@ ULONG CQEnumProperty::GetEnumString64(ULONG index, WCHAR* text, ULONG* byteLengt
 
 // ---- reading the selection ------------------------------------------------------------------------------
 
-// ReadStored reads the first bytes of the stored value (at most 8, the widest width asked for) in one step and
-// gives its first `width` bytes as a little-endian number; a shorter value reads zero-extended. So a value of
-// any length (the raw setter stores whatever it is given) is never read past, and the 4-byte readers on a 64-bit-form
-// property take the low 32 bits instead of writing 8 bytes into a 32-bit variable. `present` tells whether a value is
-// stored.
-ULONG CQEnumProperty::ReadStored(ULONG width, unsigned long long& value, bool& present) const {
-  present = false;
-  ULONG held = 0;
-  unsigned char bytes[8] = {};
-  inner_->ReadValue(bytes, sizeof(bytes), &held);  // no value is wider than 8 bytes
-  if (held == 0) return kResultOk;
-  value = detail::LoadLE(bytes, held < width ? held : width);
-  present = true;
-  return kResultOk;
-}
+// The readers take the stored value through the skeleton's ReadStored: a value of any length (the raw setter
+// stores whatever it is given) is never read past, and the 4-byte readers on a 64-bit-form property take the
+// low 32 bits instead of writing 8 bytes into a 32-bit variable.
 
 ULONG CQEnumProperty::GetCurSel(ULONG* index) const {
   if (index == nullptr) return kResultInvalidArgument;
-  unsigned long long value = 0;
-  bool present = false;
-  const ULONG result = ReadStored(4, value, present);
-  if (present) *index = static_cast<ULONG>(value);
-  return result;
+  std::uint64_t value = 0;
+  if (ReadStored(4, value)) *index = static_cast<ULONG>(value);
+  return kResultOk;
 }
 
 // In the index form only the low 4 bytes of the caller's variable are written; the high 4 keep their value.
 ULONG CQEnumProperty::GetCurSel64(long long* value) const {
   if (value == nullptr) return kResultInvalidArgument;
   const bool wide = Is64();
-  unsigned long long stored = 0;
-  bool present = false;
-  const ULONG result = ReadStored(wide ? 8 : 4, stored, present);
-  if (!present) return result;
-  if (!wide) stored |= static_cast<unsigned long long>(*value) & 0xFFFFFFFF00000000ull;
+  std::uint64_t stored = 0;
+  if (!ReadStored(wide ? 8 : 4, stored)) return kResultOk;
+  if (!wide) stored |= static_cast<std::uint64_t>(*value) & 0xFFFFFFFF00000000ull;
   *value = static_cast<long long>(stored);
-  return result;
+  return kResultOk;
 }
 
 ULONG CQEnumProperty::GetCurSelId(ULONG* id) const {
   if (id == nullptr) return kResultInvalidArgument;
-  unsigned long long stored = 0;
-  bool present = false;
-  const ULONG result = ReadStored(4, stored, present);
-  if (!present) return result;
+  std::uint64_t stored = 0;
+  if (!ReadStored(4, stored)) return kResultOk;
   detail::QLockGuard guard(ObjectLock());
   if (stored >= entries_.size()) return kResultNoSelection;
   *id = static_cast<ULONG>(static_cast<unsigned long long>(entries_[stored].id));
@@ -231,10 +221,8 @@ ULONG CQEnumProperty::GetCurSelId(ULONG* id) const {
 // An ID that no entry has reads as the first entry's ID (the ID a load selects stands first in a fresh list).
 ULONG CQEnumProperty::GetCurSelId64(long long* id) const {
   if (id == nullptr) return kResultInvalidArgument;
-  unsigned long long stored = 0;
-  bool present = false;
-  const ULONG result = ReadStored(8, stored, present);
-  if (!present) return result;
+  std::uint64_t stored = 0;
+  if (!ReadStored(8, stored)) return kResultOk;
   long long answer = static_cast<long long>(stored);
   detail::QLockGuard guard(ObjectLock());
   bool found = entries_.empty();
@@ -252,10 +240,8 @@ ULONG CQEnumProperty::GetCurSelId64(long long* id) const {
 ULONG CQEnumProperty::GetCurSelString(WCHAR* text, ULONG* byteLength) const {
   if (byteLength == nullptr) return kResultInvalidArgument;
   const bool wide = Is64();
-  unsigned long long stored = 0;
-  bool present = false;
-  const ULONG result = ReadStored(wide ? 8 : 4, stored, present);
-  if (!present) return result;
+  std::uint64_t stored = 0;
+  if (!ReadStored(wide ? 8 : 4, stored)) return kResultOk;
   detail::QLockGuard guard(ObjectLock());
   if (!wide) {
     if (stored < entries_.size()) CopyText(entries_[stored], text, byteLength);
@@ -270,38 +256,29 @@ ULONG CQEnumProperty::GetCurSelString(WCHAR* text, ULONG* byteLength) const {
 // Renaming takes the object's lock as well, so a reader never copies a text while it is being replaced.
 ULONG CQEnumProperty::ChangeCurSelString(const WCHAR* text) {
   if (text == nullptr) return kResultNullPointer;
-  unsigned long long stored = 0;
-  bool present = false;
-  const ULONG result = ReadStored(4, stored, present);
-  if (result != kResultOk) return result;
+  std::uint64_t stored = 0;  // index 0 while no value is stored
+  ReadStored(4, stored);
   detail::QLockGuard guard(ObjectLock());
   if (stored >= entries_.size()) return kResultIndexOutOfRange;
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     entries_[stored].text = detail::SharedText::Copy(text, StringUtils::QWLen(text));
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
-  return result;
+    return kResultOk;
+  });
 }
 
 // ---- selection ------------------------------------------------------------------------------------------
 
-ULONG CQEnumProperty::Store(const void* bytes, ULONG length, bool notify) {
-  return notify ? inner_->SetPropertyData(bytes, length) : inner_->SetDirectData(bytes, length);
-}
-
 ULONG CQEnumProperty::StoreIndex(ULONG index, bool notify) {
   SetterGuard guard(*this);
   if (index >= entries_.size()) return kResultIndexOutOfRange;
-  const auto bytes = detail::StoreLE32(index);
-  return Store(bytes.data(), 4, notify);
+  return StoreWord(index, notify);
 }
 
 ULONG CQEnumProperty::StoreIndex64(long long value, bool notify) {
   SetterGuard guard(*this);
   if (value < 0 || static_cast<unsigned long long>(value) >= entries_.size()) return kResultIndexOutOfRange;
   const auto bytes = detail::StoreLE64(static_cast<std::uint64_t>(value));
-  return Store(bytes.data(), 8, notify);
+  return StoreValue(bytes.data(), 8, notify);
 }
 
 ULONG CQEnumProperty::SelectById(long long id, bool lowBitsOnly, bool notify) {
@@ -321,7 +298,7 @@ ULONG CQEnumProperty::SelectById64(long long id, bool notify) {
   for (const EnumEntry& entry : entries_) {
     if (entry.id == id) {
       const auto bytes = detail::StoreLE64(static_cast<std::uint64_t>(id));
-      return Store(bytes.data(), 8, notify);
+      return StoreValue(bytes.data(), 8, notify);
     }
   }
   return kResultInvalidArgument;
@@ -350,43 +327,36 @@ ULONG CQEnumProperty::SetDirectCurSelString(WCHAR* text) { return SelectByText(t
 // A text that is no valid UTF-8 converts to empty text and so selects the first entry with an empty text.
 ULONG CQEnumProperty::SetDirectCurSelString(const char* text) {
   if (text == nullptr) return kResultInvalidArgument;
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     QWString converted;
     StringUtils::QUTF8ToUTF16(QU8String(text), converted);
     return SelectByText(converted.c_str(), false);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+  });
 }
 
+// An empty store (null data, length 0) is accepted.
 ULONG CQEnumProperty::SetPropertyData(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
-  SetterGuard guard(*this);
-  return inner_->SetPropertyData(data, length);
+  return StoreRaw(data, length);
 }
 
 ULONG CQEnumProperty::SetPropertyData(ULONG value) {
   SetterGuard guard(*this);
-  const auto bytes = detail::StoreLE32(value);
-  return inner_->SetPropertyData(bytes.data(), 4);
+  return StoreWord(value, true);
 }
 
 ULONG CQEnumProperty::SetPropertyData64(long long value) {
   SetterGuard guard(*this);
   const auto bytes = detail::StoreLE64(static_cast<std::uint64_t>(value));
-  return inner_->SetPropertyData(bytes.data(), 8);
+  return base_->SetPropertyData(bytes.data(), 8);
 }
 
-ULONG CQEnumProperty::SetPropertyDefaultData(ULONG value) {
-  SetterGuard guard(*this);
-  const auto bytes = detail::StoreLE32(value);
-  return inner_->SetPropertyDefaultData(bytes.data(), 4);
-}
+ULONG CQEnumProperty::SetPropertyDefaultData(ULONG value) { return StoreDefaultWord(value); }
 
 ULONG CQEnumProperty::SetPropertyDefaultData64(long long value) {
   SetterGuard guard(*this);
   const auto bytes = detail::StoreLE64(static_cast<std::uint64_t>(value));
-  return inner_->SetPropertyDefaultData(bytes.data(), 8);
+  return base_->SetPropertyDefaultData(bytes.data(), 8);
 }
 
 ULONG CQEnumProperty::SetPropertySubDataType(QDataType type) {
@@ -437,12 +407,12 @@ ULONG CQEnumProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*length*/) {
   if (stream.fail()) return kResultUnreadablePreset;
   // The entry a load adds always has the same text, so every load shares one immutable copy of it instead of
   // converting and allocating it again (AddEnumString64 with the narrow text would store the same units).
-  try {
+  // As the add it stands for, a failed append is not examined: the selection below still runs.
+  detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     static const detail::SharedText kLoadedText = LoadedEntryText();  // made again later if this throws
     entries_.push_back(EnumEntry{kLoadedText, id});
-  } catch (const std::bad_alloc&) {
-    // as the add it stands for, a failed append is not examined: the selection below still runs
-  }
+    return kResultOk;
+  });
   return Is64() ? SetCurSel64(0) : SetCurSel(0);
 }
 

@@ -35,8 +35,9 @@ class QEN_API CQEnumProperty : public detail::TypedProperty<CQEnumProperty, IQEn
                  IQServicesManager* servicesManager, IQPropertyMediator* mediator, QDataType subDataType);
   // Data type 7, flags 1, no default and no current value.
   CQEnumProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator, QDataType subDataType);
-  // Appends the source's entries (those with empty text are skipped), then takes a copy of its base property
-  // (no mediator), its sub data type, services manager and optional property.
+  // Appends the source's entries as its GetEnumCount and GetEnumString64 report them (those with empty text
+  // are skipped), then takes a copy of its base property (no mediator), its sub data type, services manager
+  // and optional property.
   CQEnumProperty(CQEnumProperty& source);
   // As the copy constructor, appending to the target's own entries.
   CQEnumProperty& operator=(const CQEnumProperty& source);
@@ -108,13 +109,18 @@ class QEN_API CQEnumProperty : public detail::TypedProperty<CQEnumProperty, IQEn
 
   template <class Char>
   void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
-  void CopyFrom(const CQEnumProperty& source);
+  friend Shell;
+  struct Copied {
+    std::vector<EnumEntry> entries;
+    ULONG subDataType;
+    QRef<IQOptionalProperty> optional;
+  };
+  static Copied TakeCopy(CQEnumProperty& source);
+  void PutCopy(Copied&& copied);
   bool Is64() const;
   ULONG Append(const WCHAR* text, ULONG length, long long id);
   ULONG AddNarrow(const char* text, long long id);
   ULONG AddWide(const WCHAR* text, long long id);
-  ULONG ReadStored(ULONG width, unsigned long long& value, bool& present) const;
-  ULONG Store(const void* bytes, ULONG length, bool notify);
   ULONG StoreIndex(ULONG index, bool notify);
   ULONG StoreIndex64(long long value, bool notify);
   ULONG SelectById(long long id, bool lowBitsOnly, bool notify);

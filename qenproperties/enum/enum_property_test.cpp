@@ -8,8 +8,8 @@
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -41,7 +41,7 @@ std::string SelectedText(const CQEnumProperty& property) {
   return testing::ByteText([&property](WCHAR* text, ULONG* bytes) { return property.GetCurSelString(text, bytes); });
 }
 
-class EnumPropertyTest : public testing::CountedTest {
+class EnumPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQEnumProperty> Make(QDataType subType, const Entries& entries, IQPropertyMediator* mediator = nullptr) {
     auto p = QRef<CQEnumProperty>::Adopt(new CQEnumProperty("Mode", "Work mode", 1, 30, &host_, mediator, subType));

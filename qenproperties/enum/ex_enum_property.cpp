@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include <iterator>
+#include <typeinfo>
 #include <utility>
 
-#include "qenproperties/frame/binary_stream.h"
-#include "qenproperties/frame/port.h"
+#include "qenproperties/foundation/binary_stream.h"
+#include "qenproperties/foundation/port.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 namespace {
@@ -97,7 +99,7 @@ template <class Char>
 void CQExEnumProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId) {
   BuildInitialRecord();
   Describe(name, description, groupId, propertyId, kDataTypeExEnum);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQExEnumProperty::CQExEnumProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -117,36 +119,56 @@ CQExEnumProperty::CQExEnumProperty(const WCHAR* name, const WCHAR* description, 
 CQExEnumProperty::CQExEnumProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
   BuildInitialRecord();
-  inner_->SetPropertyFlag(1);  // the initial store must not count as a host's change
-  inner_->SetPropertyDataType(kDataTypeExEnum);
+  base_->SetPropertyFlag(1);  // the initial store must not count as a host's change
+  base_->SetPropertyDataType(kDataTypeExEnum);
 }
 
 CQExEnumProperty::CQExEnumProperty(CQExEnumProperty& source) : TypedProperty(source) { CopyFrom(source); }
 
-CQExEnumProperty& CQExEnumProperty::operator=(const CQExEnumProperty& source) {
-  if (this != &source) CopyFrom(source);
-  return *this;
-}
+CQExEnumProperty& CQExEnumProperty::operator=(const CQExEnumProperty& source) { return Assign(source); }
 
 CQExEnumProperty::~CQExEnumProperty() = default;
 
-void CQExEnumProperty::CopyFrom(const CQExEnumProperty& source) {
-  // The source's entries are taken under its own lock before ours is taken, so two properties assigned to
-  // each other from two threads never wait on one another.
-  std::vector<Entry> taken;
-  {
-    detail::QLockGuard guard(source.ObjectLock());
-    taken = source.entries_;
+// The source's entries are read under its own lock, so no entry changes between sizing a buffer and filling
+// it. The library's own class hands over its entries as they are; a host class that derives from it is read
+// through its virtual GetEnumCount and GetEnumStringAndSubData, so what it reports is what the copy holds (an
+// entry it refuses is skipped).
+CQExEnumProperty::Copied CQExEnumProperty::TakeCopy(CQExEnumProperty& source) {
+  Copied copied{{}, source.subDataType_.load(), source.customEnumId_.load()};
+  detail::QLockGuard guard(source.ObjectLock());
+  if (typeid(source) == typeid(CQExEnumProperty)) {
+    copied.entries = source.entries_;
+    return copied;
   }
-  CopyShellFrom(source);
-  SetterGuard guard(*this);
-  entries_.insert(entries_.end(), std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end()));
-  subDataType_.store(source.subDataType_.load());
-  customEnumId_.store(source.customEnumId_.load());
+  ULONG count = 0;
+  source.GetEnumCount(&count);
+  for (ULONG i = 0; i < count; ++i) {
+    ULONG bytes = 0;
+    ULONG id = 0;
+    ULONG subDataSize = 0;
+    if (source.GetEnumStringAndSubData(i, nullptr, &bytes, &id, nullptr, &subDataSize) != kResultOk) continue;
+    std::vector<WCHAR> text(bytes / sizeof(WCHAR) + 1, 0);
+    std::vector<unsigned char> subData(subDataSize);
+    if (source.GetEnumStringAndSubData(i, text.data(), &bytes, &id, subData.data(), &subDataSize) != kResultOk) {
+      continue;
+    }
+    copied.entries.push_back(
+        Entry{detail::SharedText::Copy(text.data(), StringUtils::QWLen(text.data())), id, std::move(subData)});
+  }
+  return copied;
+}
+
+// A copy appends the source's entries to its own: an assignment does not empty the target's list first.
+void CQExEnumProperty::PutCopy(Copied&& copied) {
+  entries_.insert(entries_.end(), std::make_move_iterator(copied.entries.begin()),
+                  std::make_move_iterator(copied.entries.end()));
+  subDataType_.store(copied.subDataType);
+  customEnumId_.store(copied.customEnumId);
 }
 
 ULONG CQExEnumProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQExEnumProperty, iid, out);
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQExEnumProperty);
+  return QueryTyped(kInterfaces, iid, out);
 }
 
 void CQExEnumProperty::BuildInitialRecord() {
@@ -161,11 +183,11 @@ void CQExEnumProperty::BuildInitialRecord() {
 
 CQExEnumProperty::Held CQExEnumProperty::ReadRecord(exEnumPropData& record) const {
   ULONG held = 0;
-  inner_->GetPropertyData(nullptr, &held);
+  base_->GetPropertyData(nullptr, &held);
   if (held == 0) return Held::kEmpty;
   if (held < kRecordHead) return Held::kInvalid;
   std::vector<unsigned char> bytes(held);
-  if (inner_->GetPropertyData(bytes.data(), &held) != kResultOk || held != bytes.size()) return Held::kInvalid;
+  if (base_->GetPropertyData(bytes.data(), &held) != kResultOk || held != bytes.size()) return Held::kInvalid;
   auto port = CPort::ReadOnlyRamPort(bytes.data(), held);
   CReadStream stream(*port, kQuenLittleEndian, 4096, 0, 0);
   stream.ReadInt(record.totalSize);
@@ -201,8 +223,7 @@ ULONG CQExEnumProperty::StoreRecord(exEnumPropData& record, bool notify) {
     WriteValue(stream, type, record.value);
     stream.Flush(1);
   }
-  const auto size = static_cast<ULONG>(buffer.size());
-  return notify ? inner_->SetPropertyData(buffer.data(), size) : inner_->SetDirectData(buffer.data(), size);
+  return StoreValue(buffer.data(), static_cast<ULONG>(buffer.size()), notify);
 }
 
 ULONG CQExEnumProperty::GetEnumSubDataDataType(ULONG* type) const {
@@ -237,8 +258,7 @@ ULONG CQExEnumProperty::GetEnumStringAndSubData(ULONG index, WCHAR* string, ULON
   detail::QLockGuard guard(ObjectLock());
   if (index >= entries_.size()) return kResultIndexOutOfRange;
   const Entry& entry = entries_[index];
-  *stringSize = StringUtils::QWLen(entry.text.c_str()) * 2;
-  if (string != nullptr) StringUtils::QWCopy(string, entry.text.c_str(), 0);
+  CopyText(entry, string, stringSize);
   if (enumID != nullptr) *enumID = entry.id;
   if (subDataSize != nullptr) *subDataSize = static_cast<ULONG>(entry.subData.size());
   if (subData != nullptr && !entry.subData.empty()) {
@@ -266,8 +286,7 @@ ULONG CQExEnumProperty::GetCurSelString(WCHAR* string, ULONG* stringSize) const 
   if (CurrentIndex(index) != kResultOk) return kResultNotAvailable;
   detail::QLockGuard guard(ObjectLock());
   if (index >= entries_.size()) return kResultNotAvailable;
-  *stringSize = StringUtils::QWLen(entries_[index].text.c_str()) * 2;
-  if (string != nullptr) StringUtils::QWCopy(string, entries_[index].text.c_str(), 0);
+  CopyText(entries_[index], string, stringSize);
   return kResultOk;
 }
 
@@ -283,6 +302,13 @@ ULONG CQExEnumProperty::GetCurSelId(ULONG* id) const {
 
 // CopySubData copies at most the type's width, and never more than the entry holds: an entry whose sub data is
 // shorter or longer than the width neither overreads its block nor overruns the caller's width-sized buffer.
+// CopyText answers a string getter: the length in bytes without the terminator, and the string with its
+// terminator when a buffer is given.
+void CQExEnumProperty::CopyText(const Entry& entry, WCHAR* string, ULONG* stringSize) {
+  *stringSize = entry.text.length() * static_cast<ULONG>(sizeof(WCHAR));
+  if (string != nullptr) StringUtils::QWCopy(string, entry.text.get(), 0);
+}
+
 ULONG CQExEnumProperty::CopySubData(const Entry& entry, void* buffer) const {
   const std::size_t count = std::min<std::size_t>(entry.subData.size(), WidthOf(subDataType_.load()));
   if (count != 0) std::memcpy(buffer, entry.subData.data(), count);
@@ -297,12 +323,8 @@ ULONG CQExEnumProperty::GetCurSelSubData(void* buffer, ULONG* size) const {
   *size = width;
   if (buffer == nullptr) return kResultOk;
   ULONG index = 0;
-  ULONG result = kResultOk;
-  try {
-    result = CurrentIndex(index);  // reading the record allocates
-  } catch (const std::bad_alloc&) {
-    return kResultStorageFailed;
-  }
+  // Reading the record allocates.
+  const ULONG result = detail::OutOfMemoryAs(kResultStorageFailed, [&] { return CurrentIndex(index); });
   if (result != kResultOk) return result;
   detail::QLockGuard guard(ObjectLock());
   // A selected index that designates no entry (nothing selected yet, or the list emptied since) copies
@@ -368,7 +390,7 @@ ULONG CQExEnumProperty::SetCurSelString(WCHAR* string) {
   if (string == nullptr) return kResultInvalidArgument;
   SetterGuard guard(*this);
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (StringUtils::QWIsEqual(entries_[i].text.c_str(), string, 0) != 0) return SetCurSel(static_cast<ULONG>(i));
+    if (StringUtils::QWIsEqual(entries_[i].text.get(), string, 0) != 0) return SetCurSel(static_cast<ULONG>(i));
   }
   return kResultInvalidArgument;
 }
@@ -379,7 +401,7 @@ ULONG CQExEnumProperty::SetDirectCurSelString(const char* string) {
   StringUtils::QUTF8ToUTF16(string, wide);
   SetterGuard guard(*this);
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (StringUtils::QWIsEqual(entries_[i].text.c_str(), wide.c_str(), 0) != 0) {
+    if (StringUtils::QWIsEqual(entries_[i].text.get(), wide.c_str(), 0) != 0) {
       return SetDirectCurSel(static_cast<ULONG>(i));
     }
   }
@@ -390,36 +412,34 @@ ULONG CQExEnumProperty::SetCustom(const void* data, ULONG size, bool always) {
   SetterGuard guard(*this);
   exEnumPropData record;
   Held held = Held::kEmpty;
-  try {
+  const ULONG read = detail::OutOfMemoryAs(kResultStorageFailed, [&] {
     held = ReadRecord(record);
-  } catch (const std::bad_alloc&) {
-    return kResultStorageFailed;
-  }
+    return kResultOk;
+  });
+  if (read != kResultOk) return read;
   if (held != Held::kRecord) return kResultNotAvailable;
   if (size != static_cast<ULONG>(record.subDataSize)) return kResultNoSelection;
   if (data == nullptr && size != 0) return kResultInvalidArgument;  // never read sub data from nowhere
   const ULONG custom = customEnumId_.load();
   auto found = std::find_if(entries_.begin(), entries_.end(), [custom](const Entry& e) { return e.id == custom; });
   if (found == entries_.end()) return kResultInvalidArgument;
-  try {
+  const ULONG replaced = detail::OutOfMemoryAs(kResultStorageFailed, [&] {
     const auto* bytes = static_cast<const unsigned char*>(data);
-    std::vector<unsigned char> copy(bytes, bytes + size);
-    found->subData.swap(copy);
-  } catch (const std::bad_alloc&) {
-    return kResultStorageFailed;
-  }
+    found->subData.assign(bytes, bytes + size);
+    return kResultOk;
+  });
+  if (replaced != kResultOk) return replaced;
   const auto selected = static_cast<ULONG>(record.selectedIndex);
   // The direct form leaves the record alone unless the custom entry is the one selected; an index that
   // designates no entry is not the custom entry.
   if (!always && (selected >= entries_.size() || entries_[selected].id != custom)) return kResultOk;
   const std::size_t count = std::min<std::size_t>(size, WidthOf(subDataType_.load()));
   if (count != 0) std::memcpy(record.value, found->subData.data(), count);
-  try {
-    StoreRecord(record, false);  // its result is not reported: the entry has changed either way
-  } catch (const std::bad_alloc&) {
-    return kResultStorageFailed;
-  }
-  return kResultOk;
+  // The store's own result is not reported: the entry has changed either way.
+  return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
+    StoreRecord(record, false);
+    return kResultOk;
+  });
 }
 
 ULONG CQExEnumProperty::SetCustomData(const void* data, ULONG size) { return SetCustom(data, size, true); }
@@ -428,27 +448,24 @@ ULONG CQExEnumProperty::SetDirectCustomData(const void* data, ULONG size) { retu
 ULONG CQExEnumProperty::AddEnumStringAndSubData(const char* string, ULONG enumID, unsigned char* subData,
                                                 ULONG subDataSize) {
   if (string == nullptr) return kResultInvalidArgument;
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     QWString wide;
     StringUtils::QUTF8ToUTF16(string, wide);
     return AddEnumStringAndSubData(wide.c_str(), enumID, subData, subDataSize);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+  });
 }
 
 ULONG CQExEnumProperty::AddEnumStringAndSubData(const WCHAR* string, ULONG enumID, unsigned char* subData,
                                                 ULONG subDataSize) {
   if (string == nullptr) return kResultInvalidArgument;
   if (subData == nullptr && subDataSize != 0) return kResultInvalidArgument;  // never read sub data from nowhere
-  try {
-    Entry entry{QWString(string), enumID, std::vector<unsigned char>(subData, subData + subDataSize)};
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    Entry entry{detail::SharedText::Copy(string, StringUtils::QWLen(string)), enumID,
+                std::vector<unsigned char>(subData, subData + subDataSize)};
     SetterGuard guard(*this);
     entries_.push_back(std::move(entry));
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
-  return kResultOk;
+    return kResultOk;
+  });
 }
 
 ULONG CQExEnumProperty::RemoveAllEnumStrings() {
@@ -457,27 +474,22 @@ ULONG CQExEnumProperty::RemoveAllEnumStrings() {
   return kResultOk;
 }
 
-ULONG CQExEnumProperty::SetPropertyDefaultData(ULONG value) {
-  SetterGuard guard(*this);
-  unsigned char bytes[sizeof(ULONG)];
-  std::memcpy(bytes, &value, sizeof(bytes));
-  return inner_->SetPropertyDefaultData(bytes, sizeof(bytes));
-}
+ULONG CQExEnumProperty::SetPropertyDefaultData(ULONG value) { return StoreDefaultWord(value); }
 
 ULONG CQExEnumProperty::SetPropertyFlagBit(ULONG bits) {
   ULONG flags = 0;
-  inner_->GetPropertyFlags(&flags);
-  inner_->SetPropertyFlag(flags | bits);
+  base_->GetPropertyFlags(&flags);
+  base_->SetPropertyFlag(flags | bits);
   return kResultOk;
 }
 
 ULONG CQExEnumProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (length == nullptr) return kResultInvalidArgument;
-  return inner_->GetPropertyDataToSave(text, length);
+  return base_->GetPropertyDataToSave(text, length);
 }
 
 ULONG CQExEnumProperty::SetPropertyFlag(ULONG flags) {
-  inner_->SetPropertyFlag(flags);
+  base_->SetPropertyFlag(flags);
   return kResultOk;
 }
 
@@ -486,7 +498,7 @@ ULONG CQExEnumProperty::SetDataSize(ULONG /*size*/) { return kResultOk; }
 ULONG CQExEnumProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG size) {
   if (text == nullptr) return kResultInvalidArgument;
   SetterGuard guard(*this);
-  const ULONG result = inner_->LoadDirectDataFromPreset(text, size);
+  const ULONG result = base_->LoadDirectDataFromPreset(text, size);
   entries_.clear();
   exEnumPropData record;
   // A decoded value that holds no whole record leaves the list empty: there is no choice to rebuild.

@@ -17,7 +17,7 @@
 
 #include "qenproperties/enum/ex_enum_property_interface.h"
 #include "qenproperties/frame/export.h"
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/internal/shared_text.h"
 #include "qenproperties/property/typed_property.h"
 
 namespace Quenneth {
@@ -43,7 +43,8 @@ class QEN_API CQExEnumProperty : public detail::TypedProperty<CQExEnumProperty, 
                    ULONG subDataType, IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // Custom enum ID 0, sub-data type 8 (float), flags 1.
   CQExEnumProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
-  // Appends the source's entries; takes its base property, sub-data type, custom enum ID and services manager.
+  // Appends the source's entries as its GetEnumStringAndSubData reports them; takes its base property (no
+  // mediator), sub-data type, custom enum ID and services manager.
   CQExEnumProperty(CQExEnumProperty& source);
   CQExEnumProperty& operator=(const CQExEnumProperty& source);
 
@@ -86,7 +87,7 @@ class QEN_API CQExEnumProperty : public detail::TypedProperty<CQExEnumProperty, 
 
  private:
   struct Entry {
-    QWString text;
+    detail::SharedText text;
     ULONG id;
     std::vector<unsigned char> subData;
   };
@@ -96,7 +97,15 @@ class QEN_API CQExEnumProperty : public detail::TypedProperty<CQExEnumProperty, 
   template <class Char>
   void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
   void BuildInitialRecord();
-  void CopyFrom(const CQExEnumProperty& source);
+  friend Shell;
+  struct Copied {
+    std::vector<Entry> entries;
+    ULONG subDataType;
+    ULONG customEnumId;
+  };
+  static Copied TakeCopy(CQExEnumProperty& source);
+  void PutCopy(Copied&& copied);
+  static void CopyText(const Entry& entry, WCHAR* string, ULONG* stringSize);
   Held ReadRecord(exEnumPropData& record) const;
   ULONG StoreRecord(exEnumPropData& record, bool notify);
   ULONG Select(ULONG index, bool notify);

@@ -8,8 +8,8 @@
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -52,7 +52,7 @@ std::string CurSelString(IQExEnumProperty* p) {
   return testing::ByteText([p](WCHAR* text, ULONG* bytes) { return p->GetCurSelString(text, bytes); });
 }
 
-class ExEnumPropertyTest : public testing::CountedTest {
+class ExEnumPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQExEnumProperty> Make(ULONG custom, ULONG type, IQPropertyMediator* mediator = nullptr) {
     return QRef<CQExEnumProperty>::Adopt(new CQExEnumProperty("Mode", "A mode", 4, 21, custom, type, &host_, mediator));

@@ -1,12 +1,12 @@
 #include "qenproperties/enum/ratio_property.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <new>
+#include <typeinfo>
 #include <utility>
+#include <vector>
 
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 
 namespace Quenneth {
 namespace {
@@ -24,7 +24,7 @@ template <class Char>
 void CQRatioProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId) {
   SetPropertyDefaultData(0);
   Describe(name, description, groupId, propertyId, kDataTypeRatio);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQRatioProperty::CQRatioProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -41,70 +41,87 @@ CQRatioProperty::CQRatioProperty(const WCHAR* name, const WCHAR* description, UL
 
 CQRatioProperty::CQRatioProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
-  inner_->SetPropertyDataType(kDataTypeRatio);
+  base_->SetPropertyDataType(kDataTypeRatio);
 }
 
 CQRatioProperty::CQRatioProperty(CQRatioProperty& source) : TypedProperty(source) { CopyFrom(source); }
 
-CQRatioProperty& CQRatioProperty::operator=(const CQRatioProperty& source) {
-  if (this != &source) CopyFrom(source);
-  return *this;
-}
+CQRatioProperty& CQRatioProperty::operator=(const CQRatioProperty& source) { return Assign(source); }
 
 CQRatioProperty::~CQRatioProperty() = default;
 
-void CQRatioProperty::CopyFrom(const CQRatioProperty& source) {
-  // The source's entries are taken under its own lock before ours is taken, so two properties assigned to
-  // each other from two threads never wait on one another.
-  std::vector<Entry> taken;
-  {
-    detail::QLockGuard guard(source.ObjectLock());
-    taken = source.entries_;
+// The source is read under its own lock, so no string is renamed between sizing a buffer and filling it. The
+// library's own class hands over its entries and ratio as they are (the strings are immutable and shared); a
+// host class that derives from it is read through its GetEnumCount, GetEnumString and GetCustomRatio, so what
+// it reports is what the copy holds. As the wide add does, entries with an empty string are not carried over.
+CQRatioProperty::Copied CQRatioProperty::TakeCopy(CQRatioProperty& source) {
+  Copied copied{{}, 1, 0, source.customEnumId_.load(), source.optional_.Get()};
+  detail::QLockGuard guard(source.ObjectLock());
+  if (typeid(source) == typeid(CQRatioProperty)) {
+    copied.entries.reserve(source.entries_.size());
+    for (const Entry& entry : source.entries_) {
+      if (entry.text.length() != 0) copied.entries.push_back(entry);
+    }
+    copied.numerator = source.numerator_.load();
+    copied.denominator = source.denominator_.load();
+    return copied;
   }
-  CopyShellFrom(source);
-  SetterGuard guard(*this);
-  for (const Entry& entry : taken) AddEnumString(entry.text.c_str(), entry.id);
-  numerator_.store(source.numerator_.load());
-  denominator_.store(source.denominator_.load());
-  customEnumId_.store(source.customEnumId_.load());
-  optional_.Set(source.optional_.Get());
+  ULONG count = 0;
+  source.GetEnumCount(&count);
+  for (ULONG i = 0; i < count; ++i) {
+    ULONG bytes = 0;
+    ULONG id = 0;
+    if (source.GetEnumString(i, nullptr, &bytes, &id) != kResultOk || bytes == 0) continue;
+    std::vector<WCHAR> text(bytes / sizeof(WCHAR) + 1, 0);
+    if (source.GetEnumString(i, text.data(), &bytes, &id) != kResultOk) continue;
+    copied.entries.push_back(Entry{detail::SharedText::Copy(text.data(), StringUtils::QWLen(text.data())), id});
+  }
+  source.GetCustomRatio(&copied.numerator, &copied.denominator);
+  return copied;
+}
+
+// A copy appends the source's entries to its own: an assignment does not empty the target's list first.
+void CQRatioProperty::PutCopy(Copied&& copied) {
+  entries_.insert(entries_.end(), copied.entries.begin(), copied.entries.end());
+  numerator_.store(copied.numerator);
+  denominator_.store(copied.denominator);
+  customEnumId_.store(copied.customEnumId);
+  optional_.Set(std::move(copied.optional));
 }
 
 ULONG CQRatioProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQRatioProperty, iid, out, optional_.Get().get());
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQRatioProperty);
+  return QueryTyped(kInterfaces, iid, out, &optional_);
 }
 
 ULONG CQRatioProperty::Reset() {
   SetterGuard guard(*this);
-  const ULONG result = inner_->Reset();
+  const ULONG result = base_->Reset();
   numerator_.store(1);
   denominator_.store(0);
   return result;
 }
 
+// The adds give kResultOutOfMemory, list unchanged, when the entry cannot be allocated.
 ULONG CQRatioProperty::AddEnumString(const char* string, ULONG id) {
   if (string == nullptr) return kResultInvalidArgument;
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     QWString wide;
     StringUtils::QUTF8ToUTF16(string, wide);
-    SetterGuard guard(*this);
-    entries_.push_back(Entry{std::move(wide), id});
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
-  return kResultOk;
+    return Append(wide.c_str(), static_cast<ULONG>(wide.size()), id);
+  });
 }
 
 ULONG CQRatioProperty::AddEnumString(const WCHAR* string, ULONG id) {
   if (string == nullptr) return kResultInvalidArgument;
   if (string[0] == 0) return kResultOk;
-  try {
-    QWString wide(string);
-    SetterGuard guard(*this);
-    entries_.push_back(Entry{std::move(wide), id});
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] { return Append(string, StringUtils::QWLen(string), id); });
+}
+
+ULONG CQRatioProperty::Append(const WCHAR* string, ULONG length, ULONG id) {
+  Entry entry{detail::SharedText::Copy(string, length), id};
+  SetterGuard guard(*this);
+  entries_.push_back(std::move(entry));
   return kResultOk;
 }
 
@@ -127,42 +144,29 @@ ULONG CQRatioProperty::GetEnumString(ULONG index, WCHAR* string, ULONG* stringSi
   detail::QLockGuard guard(ObjectLock());
   if (index >= entries_.size()) return kResultIndexOutOfRange;
   const Entry& entry = entries_[index];
-  *stringSize = StringUtils::QWLen(entry.text.c_str()) * 2;
-  if (string != nullptr) StringUtils::QWCopy(string, entry.text.c_str(), 0);
+  CopyText(entry, string, stringSize);
   if (id != nullptr) *id = entry.id;
   return kResultOk;
 }
 
-ULONG CQRatioProperty::ReadIndex(ULONG& index, bool& present) const {
-  present = false;
-  ULONG held = 0;
-  inner_->GetPropertyData(nullptr, &held);
-  if (held == 0) return kResultOk;
-  // The whole value is fetched into a buffer of its own size; a host's longer raw value is cut to the index,
-  // a shorter one reads zero-extended.
-  std::vector<unsigned char> bytes(std::max<ULONG>(held, sizeof(ULONG)), 0);
-  const ULONG result = inner_->GetPropertyData(bytes.data(), &held);
-  if (result != kResultOk) return result;
-  std::memcpy(&index, bytes.data(), sizeof(ULONG));
-  present = true;
-  return kResultOk;
+// CopyText answers a string getter: the length in bytes without the terminator, and the string with its
+// terminator when a buffer is given.
+void CQRatioProperty::CopyText(const Entry& entry, WCHAR* string, ULONG* stringSize) {
+  *stringSize = entry.text.length() * static_cast<ULONG>(sizeof(WCHAR));
+  if (string != nullptr) StringUtils::QWCopy(string, entry.text.get(), 0);
 }
 
 ULONG CQRatioProperty::GetCurSel(ULONG* index) const {
   if (index == nullptr) return kResultInvalidArgument;
-  bool present = false;
-  ULONG value = 0;
-  const ULONG result = ReadIndex(value, present);
-  if (present) *index = value;
-  return result;
+  std::uint64_t value = 0;
+  if (ReadStored(4, value)) *index = static_cast<ULONG>(value);
+  return kResultOk;
 }
 
 ULONG CQRatioProperty::GetCurSelId(ULONG* id) const {
   if (id == nullptr) return kResultInvalidArgument;
-  bool present = false;
-  ULONG index = 0;
-  const ULONG result = ReadIndex(index, present);
-  if (result != kResultOk || !present) return result;
+  std::uint64_t index = 0;
+  if (!ReadStored(4, index)) return kResultOk;
   detail::QLockGuard guard(ObjectLock());
   if (index >= entries_.size()) return kResultNoSelection;
   *id = entries_[index].id;
@@ -171,40 +175,27 @@ ULONG CQRatioProperty::GetCurSelId(ULONG* id) const {
 
 ULONG CQRatioProperty::GetCurSelString(WCHAR* string, ULONG* stringSize) const {
   if (stringSize == nullptr) return kResultInvalidArgument;
-  bool present = false;
-  ULONG index = 0;
-  const ULONG result = ReadIndex(index, present);
-  if (result != kResultOk || !present) return result;
+  std::uint64_t index = 0;
+  if (!ReadStored(4, index)) return kResultOk;
   detail::QLockGuard guard(ObjectLock());
   // A stored index that designates no entry (left over after RemoveAllEnumStrings, or a host's raw value)
   // writes nothing and reports success, as the index form of the enum property does.
   if (index >= entries_.size()) return kResultOk;
-  *stringSize = StringUtils::QWLen(entries_[index].text.c_str()) * 2;
-  if (string != nullptr) StringUtils::QWCopy(string, entries_[index].text.c_str(), 0);
+  CopyText(entries_[index], string, stringSize);
   return kResultOk;
 }
 
 ULONG CQRatioProperty::ChangeCurSelString(const WCHAR* string) {
   if (string == nullptr) return kResultNullPointer;
-  bool present = false;
-  ULONG index = 0;
-  const ULONG result = ReadIndex(index, present);
-  if (result != kResultOk) return result;
-  try {
-    QWString copy(string);
+  std::uint64_t index = 0;  // index 0 while no value is stored
+  ReadStored(4, index);
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    detail::SharedText copy = detail::SharedText::Copy(string, StringUtils::QWLen(string));
     detail::QLockGuard guard(ObjectLock());
     if (index >= entries_.size()) return kResultIndexOutOfRange;
-    entries_[index].text.swap(copy);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
-  return kResultOk;
-}
-
-ULONG CQRatioProperty::StoreIndex(ULONG index, bool notify) {
-  unsigned char bytes[sizeof(ULONG)];
-  std::memcpy(bytes, &index, sizeof(bytes));
-  return notify ? inner_->SetPropertyData(bytes, sizeof(bytes)) : inner_->SetDirectData(bytes, sizeof(bytes));
+    entries_[index].text = std::move(copy);
+    return kResultOk;
+  });
 }
 
 ULONG CQRatioProperty::FindId(ULONG id, ULONG& index) const {
@@ -219,7 +210,7 @@ ULONG CQRatioProperty::FindId(ULONG id, ULONG& index) const {
 
 ULONG CQRatioProperty::FindString(const WCHAR* string, ULONG& index) const {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (StringUtils::QWIsEqual(entries_[i].text.c_str(), string, 0) != 0) {
+    if (StringUtils::QWIsEqual(entries_[i].text.get(), string, 0) != 0) {
       index = static_cast<ULONG>(i);
       return kResultOk;
     }
@@ -230,27 +221,27 @@ ULONG CQRatioProperty::FindString(const WCHAR* string, ULONG& index) const {
 ULONG CQRatioProperty::SetCurSel(ULONG index) {
   SetterGuard guard(*this);
   if (index >= entries_.size()) return kResultIndexOutOfRange;
-  return StoreIndex(index, true);
+  return StoreWord(index, true);
 }
 
 ULONG CQRatioProperty::SetDirectCurSel(ULONG index) {
   SetterGuard guard(*this);
   if (index >= entries_.size()) return kResultIndexOutOfRange;
-  return StoreIndex(index, false);
+  return StoreWord(index, false);
 }
 
 ULONG CQRatioProperty::SetCurSelById(ULONG id) {
   SetterGuard guard(*this);
   ULONG index = 0;
   const ULONG result = FindId(id, index);
-  return result != kResultOk ? result : StoreIndex(index, true);
+  return result != kResultOk ? result : StoreWord(index, true);
 }
 
 ULONG CQRatioProperty::SetDirectCurSelById(ULONG id) {
   SetterGuard guard(*this);
   ULONG index = 0;
   const ULONG result = FindId(id, index);
-  return result != kResultOk ? result : StoreIndex(index, false);
+  return result != kResultOk ? result : StoreWord(index, false);
 }
 
 ULONG CQRatioProperty::SetCurSelString(WCHAR* string) {
@@ -258,7 +249,7 @@ ULONG CQRatioProperty::SetCurSelString(WCHAR* string) {
   SetterGuard guard(*this);
   ULONG index = 0;
   const ULONG result = FindString(string, index);
-  return result != kResultOk ? result : StoreIndex(index, true);
+  return result != kResultOk ? result : StoreWord(index, true);
 }
 
 ULONG CQRatioProperty::SetDirectCurSelString(WCHAR* string) {
@@ -266,7 +257,7 @@ ULONG CQRatioProperty::SetDirectCurSelString(WCHAR* string) {
   SetterGuard guard(*this);
   ULONG index = 0;
   const ULONG result = FindString(string, index);
-  return result != kResultOk ? result : StoreIndex(index, false);
+  return result != kResultOk ? result : StoreWord(index, false);
 }
 
 ULONG CQRatioProperty::SetDirectCurSelString(const char* string) {
@@ -276,20 +267,15 @@ ULONG CQRatioProperty::SetDirectCurSelString(const char* string) {
   SetterGuard guard(*this);
   ULONG index = 0;
   const ULONG result = FindString(wide.c_str(), index);
-  return result != kResultOk ? result : StoreIndex(index, false);
+  return result != kResultOk ? result : StoreWord(index, false);
 }
 
 ULONG CQRatioProperty::SetPropertyData(ULONG index) {
   SetterGuard guard(*this);
-  return StoreIndex(index, true);
+  return StoreWord(index, true);
 }
 
-ULONG CQRatioProperty::SetPropertyDefaultData(ULONG index) {
-  SetterGuard guard(*this);
-  unsigned char bytes[sizeof(ULONG)];
-  std::memcpy(bytes, &index, sizeof(bytes));
-  return inner_->SetPropertyDefaultData(bytes, sizeof(bytes));
-}
+ULONG CQRatioProperty::SetPropertyDefaultData(ULONG index) { return StoreDefaultWord(index); }
 
 ULONG CQRatioProperty::SetOptionalProperty(IQOptionalProperty* optional) {
   SetterGuard guard(*this);

@@ -11,8 +11,8 @@
 
 #include "qenproperties/enum/ratio_property_interface.h"
 #include "qenproperties/frame/export.h"
-#include "qenproperties/frame/string_utils.h"
 #include "qenproperties/internal/optional_property_slot.h"
+#include "qenproperties/internal/shared_text.h"
 #include "qenproperties/property/typed_property.h"
 
 namespace Quenneth {
@@ -25,7 +25,8 @@ class QEN_API CQRatioProperty : public detail::TypedProperty<CQRatioProperty, IQ
   CQRatioProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
                   IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   CQRatioProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
-  // Appends the source's entries; takes its ratio, custom enum ID, base property and optional property.
+  // Appends the source's entries and takes its custom ratio as its GetEnumString and GetCustomRatio report
+  // them; takes its custom enum ID, base property (no mediator) and optional property.
   CQRatioProperty(CQRatioProperty& source);
   CQRatioProperty& operator=(const CQRatioProperty& source);
 
@@ -67,16 +68,24 @@ class QEN_API CQRatioProperty : public detail::TypedProperty<CQRatioProperty, IQ
 
  private:
   struct Entry {
-    QWString text;
+    detail::SharedText text;
     ULONG id;
   };
 
   template <class Char>
   void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
-  void CopyFrom(const CQRatioProperty& source);
-  ULONG StoreIndex(ULONG index, bool notify);
-  // ReadIndex gives the stored index in `index` and whether one is stored; never reads past the value.
-  ULONG ReadIndex(ULONG& index, bool& present) const;
+  friend Shell;
+  struct Copied {
+    std::vector<Entry> entries;
+    ULONG numerator;
+    ULONG denominator;
+    ULONG customEnumId;
+    QRef<IQOptionalProperty> optional;
+  };
+  static Copied TakeCopy(CQRatioProperty& source);
+  void PutCopy(Copied&& copied);
+  ULONG Append(const WCHAR* string, ULONG length, ULONG id);
+  static void CopyText(const Entry& entry, WCHAR* string, ULONG* stringSize);
   ULONG FindId(ULONG id, ULONG& index) const;
   ULONG FindString(const WCHAR* string, ULONG& index) const;
 

@@ -7,8 +7,8 @@
 #include "qenproperties/enum/ratio_property.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/qref.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -21,7 +21,7 @@ std::string EntryString(CQRatioProperty* p, ULONG index, ULONG* id = nullptr) {
   return testing::ByteText([=](WCHAR* text, ULONG* bytes) { return p->GetEnumString(index, text, bytes, id); });
 }
 
-class RatioPropertyTest : public testing::CountedTest {
+class RatioPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQRatioProperty> Make(IQPropertyMediator* mediator = nullptr) {
     return QRef<CQRatioProperty>::Adopt(new CQRatioProperty("Shape", "Frame shape", 2, 40, &host_, mediator));

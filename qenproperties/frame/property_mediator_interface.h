@@ -34,11 +34,25 @@ typedef unsigned char (*PropDependencyNotifyCallback)(IQProperty* previous, IQPr
 // PropertyChanged as a refusal that restores its previous value.
 class IQPropertyMediator : public IQUnknown {
  public:
+  // PropertyChanged: `previous` holds the old value, `current` the new one, both of one property ID. Runs the
+  // preview, the notify callback's veto, and apply or cancel for the registered property of that identity.
+  // Returns 0 when the change may stay; kResultNullPointer for a null argument, kResultPropertyMismatch for two
+  // property IDs, kResultNotRegistered for an unknown identity, a preview callback's first non-zero answer,
+  // kResultChangeRefused when the notify callback refused, an apply callback's first non-zero answer, or
+  // kResultOutOfMemory.
   virtual ULONG PropertyChanged(IQProperty* previous, IQProperty* current) = 0;
+  // RegisterDependency: calls `callback` for every change of a property with `propertyId`; *handle receives a
+  // number (from 1, never reused) for UnRegisterDependency. kResultNullPointer for a null callback or handle.
   virtual ULONG RegisterDependency(ULONG propertyId, PropDependencyCallback callback, void* user, ULONG* handle) = 0;
+  // UnRegisterDependency: removes that registration; kResultNotAvailable for an unknown handle.
   virtual ULONG UnRegisterDependency(ULONG handle) = 0;
+  // RegisterProperty: holds one reference on `property` until UnRegisterProperty; its identity is its object
+  // ID and property ID. kResultNullPointer for null, kResultAlreadyRegistered for a known identity.
   virtual ULONG RegisterProperty(IQProperty* property) = 0;
+  // UnRegisterProperty: gives back the reference of the registered property with the same identity (a clone
+  // will do); kResultNullPointer for null, kResultNotRegistered for an unknown identity.
   virtual ULONG UnRegisterProperty(IQProperty* property) = 0;
+  // RegisterDependencyNotifyCallback: replaces the one notify callback (null removes it). Returns 0.
   virtual ULONG RegisterDependencyNotifyCallback(PropDependencyNotifyCallback callback, void* user) = 0;
 
  protected:

@@ -42,8 +42,9 @@ class QRef {
   template <class U>
   QRef(QRef<U>&& other) noexcept : ptr_(other.Detach()) {}  // NOLINT(google-explicit-constructor): upcast
 
-  // The new reference is taken before the old one is released, so self-assignment is safe.
+  // The new reference is taken before the old one is released.
   QRef& operator=(const QRef& other) {
+    if (this == &other) return *this;
     QRef copy(other);
     swap(copy);
     return *this;

@@ -1,8 +1,9 @@
 #include "qenproperties/group/cmd_button_property.h"
 
-#include <cstring>
-#include <new>
-#include <vector>
+#include <cstdint>
+
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/internal/out_of_memory.h"
 
 namespace Quenneth {
 
@@ -11,7 +12,7 @@ CQCmdButtonProperty::CQCmdButtonProperty(const char* name, const char* descripti
                                          IQPropertyMediator* mediator)
     : PropertyShell(servicesManager, mediator) {
   Describe(name, description, groupId, propertyId, type);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQCmdButtonProperty::CQCmdButtonProperty(const WCHAR* name, const WCHAR* description, ULONG groupId, ULONG propertyId,
@@ -19,21 +20,19 @@ CQCmdButtonProperty::CQCmdButtonProperty(const WCHAR* name, const WCHAR* descrip
                                          IQPropertyMediator* mediator)
     : PropertyShell(servicesManager, mediator) {
   Describe(name, description, groupId, propertyId, type);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQCmdButtonProperty::CQCmdButtonProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : PropertyShell(servicesManager, mediator) {}
 
 // The caption, text and procedure belong to the button the host set them on, so a copy starts without them.
-CQCmdButtonProperty::CQCmdButtonProperty(CQCmdButtonProperty& source) : PropertyShell(source) { CopyShellFrom(source); }
+CQCmdButtonProperty::CQCmdButtonProperty(CQCmdButtonProperty& source) : PropertyShell(source) { CopyFrom(source); }
 
 // Only the base property and the services manager are taken; the target keeps its own caption, text and
 // procedure.
-CQCmdButtonProperty& CQCmdButtonProperty::operator=(const CQCmdButtonProperty& source) {
-  if (this != &source) CopyShellFrom(source);
-  return *this;
-}
+// NOLINTNEXTLINE(bugprone-unhandled-self-assignment): Assign does nothing when the source is this object.
+CQCmdButtonProperty& CQCmdButtonProperty::operator=(const CQCmdButtonProperty& source) { return Assign(source); }
 
 CQCmdButtonProperty::~CQCmdButtonProperty() = default;
 
@@ -51,36 +50,27 @@ ULONG CQCmdButtonProperty::QueryInterface(const _QGUID& iid, void** out) {
 }
 
 ULONG CQCmdButtonProperty::GetPropertyData(void* buffer, ULONG* length) {
-  return inner_->GetPropertyData(buffer, length);
+  return base_->GetPropertyData(buffer, length);
 }
 
 ULONG CQCmdButtonProperty::SetPropertyData(const void* data, ULONG length) {
   if (length != sizeof(ULONG)) return kResultInvalidArgument;
-  SetterGuard guard(*this);
-  return inner_->SetPropertyData(data, length);
+  return StoreRaw(data, length);
 }
 
+// A value of another length than 4 (stored through the base property itself) is cut to 4 bytes, zero-extended
+// when shorter, and never written past *value.
 ULONG CQCmdButtonProperty::GetPropertyData(ULONG* value) {
   if (value == nullptr) return kResultNullPointer;
-  // The setters hold this lock, so the length read here still holds when the bytes are copied. The mediator's
-  // change lock is not taken: a reader must not wait for a change whose mediator may be waiting for it.
-  detail::QLockGuard guard(ObjectLock());
-  ULONG held = 0;
-  inner_->GetPropertyData(nullptr, &held);
-  if (held == 0) return kResultOk;
-  if (held == sizeof(ULONG)) return inner_->GetPropertyData(value, &held);
-  // A value of another length (stored through the base property itself) is read whole and cut to 4 bytes,
-  // zero-extended when shorter, never written past *value.
-  std::vector<unsigned char> bytes(held < sizeof(ULONG) ? sizeof(ULONG) : held, 0);
-  inner_->GetPropertyData(bytes.data(), &held);
-  std::memcpy(value, bytes.data(), sizeof(ULONG));
+  std::uint64_t stored = 0;
+  if (ReadStored(4, stored)) *value = static_cast<ULONG>(stored);
   return kResultOk;
 }
 
 ULONG CQCmdButtonProperty::SetPropertyData(ULONG value) {
-  if (!inner_) return kResultNullPointer;
+  if (!base_) return kResultNullPointer;
   SetterGuard guard(*this);
-  return inner_->SetPropertyData(&value, sizeof(value));
+  return StoreWord(value, true);
 }
 
 ULONG CQCmdButtonProperty::SetOnClickProc(ButtonOnClickProc proc, void* user) {
@@ -105,54 +95,50 @@ ULONG CQCmdButtonProperty::ButtonClicked(ButtonClickCallback callback, void* use
   return kResultOk;
 }
 
+// The texts are replaced whole under the lock. The old text goes first, so an allocation failure (answered
+// with kResultOutOfMemory, as every setter of the button answers with a code) leaves the button without one.
 ULONG CQCmdButtonProperty::SetButtonCaption(const WCHAR* caption) {
   detail::QLockGuard guard(ObjectLock());
   caption_.reset();
   if (caption == nullptr) return kResultOk;
-  try {
-    caption_.emplace(caption);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;  // the button is left without a caption
-  }
-  return kResultOk;
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    caption_ = detail::SharedText::Copy(caption, StringUtils::QWLen(caption));
+    return kResultOk;
+  });
 }
 
 ULONG CQCmdButtonProperty::SetDescriptionText(const WCHAR* text) {
   detail::QLockGuard guard(ObjectLock());
   description_.reset();
   if (text == nullptr) return kResultNullPointer;
-  try {
-    description_.emplace(text);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;  // the button is left without a text
-  }
-  return kResultOk;
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    description_ = detail::SharedText::Copy(text, StringUtils::QWLen(text));
+    return kResultOk;
+  });
 }
 
+// Text that is no valid UTF-8 is reported and leaves no description text.
 ULONG CQCmdButtonProperty::SetDescriptionText(const char* text) {
   detail::QLockGuard guard(ObjectLock());
   description_.reset();
   if (text == nullptr) return kResultOk;
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     QWString converted;
     const ULONG result = StringUtils::QUTF8ToUTF16(text, converted);
-    // Text that is no valid UTF-8 is reported and leaves no description text.
     if (result != kResultOk) return result;
-    description_.emplace(std::move(converted));
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
-  return kResultOk;
+    description_ = detail::SharedText::Copy(converted.c_str(), static_cast<ULONG>(converted.size()));
+    return kResultOk;
+  });
 }
 
-ULONG CQCmdButtonProperty::GetText(const std::optional<QWString>& text, WCHAR* buffer, ULONG* length, bool caption) {
+ULONG CQCmdButtonProperty::GetText(const detail::SharedText& text, WCHAR* buffer, ULONG* length, bool caption) {
   if (length == nullptr) return kResultNullPointer;
   if (*length != 0 && buffer == nullptr) return kResultNullPointer;
   {
     detail::QLockGuard guard(ObjectLock());
     if (text) {
-      *length = static_cast<ULONG>(text->size());
-      if (*length != 0 && buffer != nullptr) StringUtils::QWCopy(buffer, text->c_str(), 0);
+      *length = text.length();
+      if (*length != 0 && buffer != nullptr) StringUtils::QWCopy(buffer, text.get(), 0);
       return kResultOk;
     }
   }

@@ -13,11 +13,9 @@
 #ifndef QENPROPERTIES_GROUP_CMD_BUTTON_PROPERTY_H_
 #define QENPROPERTIES_GROUP_CMD_BUTTON_PROPERTY_H_
 
-#include <optional>
-
 #include "qenproperties/frame/export.h"
-#include "qenproperties/frame/string_utils.h"
 #include "qenproperties/group/cmd_button_property_interface.h"
+#include "qenproperties/internal/shared_text.h"
 #include "qenproperties/property/typed_property.h"
 
 namespace Quenneth {
@@ -52,21 +50,24 @@ class QEN_API CQCmdButtonProperty : public detail::PropertyShell<CQCmdButtonProp
   virtual ULONG SetPropertyData(ULONG value);
   // A null procedure removes it.
   virtual ULONG SetOnClickProc(ButtonOnClickProc proc, void* user);
-  // A null caption removes it (the name stands in again).
+  // A null caption removes it (the name stands in again). The old caption goes first; an allocation failure
+  // gives kResultOutOfMemory and leaves the button without one.
   virtual ULONG SetButtonCaption(const WCHAR* caption);
-  // A null text removes it and gives kResultNullPointer.
+  // A null text removes it and gives kResultNullPointer. Allocation failures as for the caption.
   virtual ULONG SetDescriptionText(const WCHAR* text);
-  // UTF-8; a null text removes it and gives 0.
+  // UTF-8; a null text removes it and gives 0; text that is no valid UTF-8 gives the conversion's error and
+  // leaves no text. Allocation failures as for the caption.
   virtual ULONG SetDescriptionText(const char* text);
 
  private:
   // GetText gives the text (or the fallback's answer) under the length protocol.
-  ULONG GetText(const std::optional<QWString>& text, WCHAR* buffer, ULONG* length, bool caption);
+  ULONG GetText(const detail::SharedText& text, WCHAR* buffer, ULONG* length, bool caption);
 
   ButtonOnClickProc proc_ = nullptr;
   void* procUser_ = nullptr;
-  std::optional<QWString> caption_;
-  std::optional<QWString> description_;
+  // Null while unset (the name or description stands in).
+  detail::SharedText caption_;
+  detail::SharedText description_;
 };
 
 }  // namespace Quenneth

@@ -7,8 +7,8 @@
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/group/cmd_button_property.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -40,7 +40,7 @@ void AfterClick(enumButtonClickStatus status, void* user) {
   log->status = status;
 }
 
-class CmdButtonPropertyTest : public testing::CountedTest {
+class CmdButtonPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQCmdButtonProperty> Make(IQPropertyMediator* mediator = nullptr) {
     return QRef<CQCmdButtonProperty>::Adopt(

@@ -1,8 +1,5 @@
 #include "qenproperties/group/group_property.h"
 
-#include <cstring>
-#include <new>
-
 namespace Quenneth {
 namespace {
 
@@ -16,7 +13,7 @@ void CQGroupProperty::Init(const Char* name, const Char* description, ULONG grou
   const grPropData record = Own();
   SetPropertyDefaultData(record);
   SetPropertyData(record);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQGroupProperty::CQGroupProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -35,43 +32,42 @@ CQGroupProperty::CQGroupProperty(const WCHAR* name, const WCHAR* description, UL
 
 CQGroupProperty::CQGroupProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {
-  inner_->SetPropertyDataType(kDataTypeGroup);
+  base_->SetPropertyDataType(kDataTypeGroup);
   SetPropertyDefaultData(grPropData{0, 0});
   SetPropertyData(grPropData{0, 0});
   // Storing the value sets kFlagValueSet; the unnamed form still ends with flags 1.
-  inner_->SetPropertyFlag(1);
+  base_->SetPropertyFlag(1);
 }
 
 CQGroupProperty::CQGroupProperty(CQGroupProperty& source) : TypedProperty(source) { CopyFrom(source); }
 
-CQGroupProperty& CQGroupProperty::operator=(const CQGroupProperty& source) {
-  if (this != &source) CopyFrom(source);
-  return *this;
-}
+CQGroupProperty& CQGroupProperty::operator=(const CQGroupProperty& source) { return Assign(source); }
 
 CQGroupProperty::~CQGroupProperty() = default;
 
-void CQGroupProperty::CopyFrom(const CQGroupProperty& source) {
-  CopyShellFrom(source);
-  detail::QLockGuard guard(ObjectLock());
-  attribute_.store(source.attribute_.load());
-  state_.store(source.state_.load());
+// The own record is the source's own one, not what its getters report: a group's copy carries its record.
+CQGroupProperty::Copied CQGroupProperty::TakeCopy(CQGroupProperty& source) { return source.Own(); }
+
+void CQGroupProperty::PutCopy(Copied&& copied) {
+  attribute_.store(copied.attribute);
+  state_.store(copied.state);
 }
 
 ULONG CQGroupProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQGroupProperty, iid, out);
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQGroupProperty);
+  return QueryTyped(kInterfaces, iid, out);
 }
 
 ULONG CQGroupProperty::SetPropertyData(const void* data, ULONG length) {
   SetterGuard guard(*this);
-  if (!inner_) return kResultNotAvailable;
-  return inner_->SetPropertyData(data, length);
+  if (!base_) return kResultNotAvailable;
+  return base_->SetPropertyData(data, length);
 }
 
 ULONG CQGroupProperty::Reset() {
   SetterGuard guard(*this);
-  if (!inner_) return kResultNotAvailable;
-  return inner_->Reset();
+  if (!base_) return kResultNotAvailable;
+  return base_->Reset();
 }
 
 ULONG CQGroupProperty::GetGroupAttribute(ULONG* attribute) {
@@ -91,9 +87,9 @@ ULONG CQGroupProperty::GetGroupState(ULONG* state) {
 ULONG CQGroupProperty::StoreState(ULONG state, bool notify) {
   SetterGuard guard(*this);
   state_.store(state);
-  if (!inner_) return kResultNotAvailable;
+  if (!base_) return kResultNotAvailable;
   const grPropData record = Own();
-  return notify ? inner_->SetPropertyData(&record, sizeof(record)) : inner_->SetDirectData(&record, sizeof(record));
+  return StoreValue(&record, sizeof(record), notify);
 }
 
 ULONG CQGroupProperty::SetGroupState(ULONG state) { return StoreState(state, true); }
@@ -102,21 +98,21 @@ ULONG CQGroupProperty::SetDirectGroupState(ULONG state) { return StoreState(stat
 ULONG CQGroupProperty::SetGroupAttribute(ULONG attribute) {
   SetterGuard guard(*this);
   attribute_.store(attribute);
-  if (!inner_) return kResultNotAvailable;
+  if (!base_) return kResultNotAvailable;
   const grPropData record = Own();
-  return inner_->SetDirectData(&record, sizeof(record));
+  return StoreValue(&record, sizeof(record), false);
 }
 
 ULONG CQGroupProperty::SetPropertyData(grPropData data) {
   SetterGuard guard(*this);
-  if (!inner_) return kResultNotAvailable;
-  return inner_->SetPropertyData(&data, sizeof(data));
+  if (!base_) return kResultNotAvailable;
+  return base_->SetPropertyData(&data, sizeof(data));
 }
 
 ULONG CQGroupProperty::SetPropertyDefaultData(grPropData data) {
   SetterGuard guard(*this);
-  if (!inner_) return kResultNotAvailable;
-  return inner_->SetPropertyDefaultData(&data, sizeof(data));
+  if (!base_) return kResultNotAvailable;
+  return base_->SetPropertyDefaultData(&data, sizeof(data));
 }
 
 ULONG CQGroupProperty::SetDataSize(ULONG size) {
@@ -125,25 +121,23 @@ ULONG CQGroupProperty::SetDataSize(ULONG size) {
 
 ULONG CQGroupProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (length == nullptr) return kResultNullPointer;
-  if (!inner_) return kResultNotAvailable;
-  try {
-    inner_->GetPropertyDataToSave(text, length);
-  } catch (const std::bad_alloc&) {
-    return kResultStorageFailed;
-  }
-  return kResultOk;
+  if (!base_) return kResultNotAvailable;
+  return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
+    base_->GetPropertyDataToSave(text, length);
+    return kResultOk;
+  });
 }
 
 ULONG CQGroupProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG size) {
   SetterGuard guard(*this);
-  if (!inner_) return kResultNotAvailable;
-  const ULONG result = inner_->LoadDirectDataFromPreset(text, size);
+  if (!base_) return kResultNotAvailable;
+  const ULONG result = base_->LoadDirectDataFromPreset(text, size);
   if (result != kResultOk) return result;
   ULONG held = 0;
-  inner_->GetPropertyData(nullptr, &held);
+  base_->GetPropertyData(nullptr, &held);
   if (held != sizeof(grPropData)) return kResultNoSelection;
   grPropData record{0, 0};
-  const ULONG read = inner_->GetPropertyData(&record, &held);
+  const ULONG read = base_->GetPropertyData(&record, &held);
   if (read != kResultOk) return read;
   attribute_.store(record.attribute);
   state_.store(record.state);

@@ -63,7 +63,10 @@ class QEN_API CQGroupProperty : public detail::TypedProperty<CQGroupProperty, IQ
  private:
   template <class Char>
   void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId);
-  void CopyFrom(const CQGroupProperty& source);
+  friend Shell;
+  using Copied = grPropData;
+  static Copied TakeCopy(CQGroupProperty& source);
+  void PutCopy(Copied&& copied);
   ULONG StoreState(ULONG state, bool notify);
 
   grPropData Own() const { return grPropData{attribute_.load(), state_.load()}; }

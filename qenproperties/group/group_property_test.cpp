@@ -7,8 +7,8 @@
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/group/group_property.h"
 #include "qenproperties/property/property.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -45,7 +45,7 @@ Words Reported(IQGroupProperty* group) {
   return words;
 }
 
-class GroupPropertyTest : public testing::CountedTest {
+class GroupPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQGroupProperty> Make(ULONG attribute, ULONG state, IQPropertyMediator* mediator = nullptr) {
     return QRef<CQGroupProperty>::Adopt(

@@ -13,8 +13,6 @@
 #ifndef QENPROPERTIES_INTERNAL_INTERFACE_TABLE_H_
 #define QENPROPERTIES_INTERNAL_INTERFACE_TABLE_H_
 
-#include <cstddef>
-
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/frame/types.h"
 
@@ -32,9 +30,10 @@ void* InterfaceCast(Self* self) {
   return static_cast<Interface*>(self);
 }
 
-// FindInterface stores the matching interface pointer with one reference added and returns true.
-template <class Self, std::size_t N>
-bool FindInterface(Self* self, const InterfaceEntry<Self> (&table)[N], const _QGUID& iid, void** out) {
+// FindInterface stores the matching interface pointer with one reference added and returns true. `table` is
+// any sequence of InterfaceEntry<Self> (an array, or the std::array a typed property builds).
+template <class Self, class Table>
+bool FindInterface(Self* self, const Table& table, const _QGUID& iid, void** out) {
   for (const InterfaceEntry<Self>& entry : table) {
     if (*entry.iid == iid) {
       *out = entry.cast(self);

@@ -7,40 +7,18 @@
 #include "qenproperties/property/property_interface.h"
 
 namespace Quenneth {
-namespace {
-
-void AddRefIfSet(IQProperty* property) {
-  if (property != nullptr) property->AddRef();
-}
-
-// Used by the destructor only: a host property whose Release throws must not keep the other recorded
-// properties from getting their references back.
-void ReleaseIfSet(IQProperty* property) noexcept {
-  if (property == nullptr) return;
-  try {
-    property->Release();
-  } catch (...) {
-  }
-}
-
-}  // namespace
 
 CQModifiedPropIterator::CQModifiedPropIterator() : cursor_(plain_.end()) {}
 
+// The entries give their references back as they go, under the lock.
 CQModifiedPropIterator::~CQModifiedPropIterator() {
   detail::QLockGuard guard(lock_);
-  for (ModifiedPropEntry& entry : plain_) {
-    ReleaseIfSet(entry.first);
-    ReleaseIfSet(entry.second);
-    entry.first = nullptr;
-    entry.second = nullptr;
-  }
   plain_.clear();
-  for (ModifiedPropEntry& entry : indexed_) {
-    ReleaseIfSet(entry.first);
-    ReleaseIfSet(entry.second);
-  }
   indexed_.clear();
+}
+
+ModifiedPropEntry CQModifiedPropIterator::Record(IQProperty* first, IQProperty* second, ULONG status, ULONG index) {
+  return ModifiedPropEntry{QRef<IQProperty>::Retain(first), QRef<IQProperty>::Retain(second), status, index};
 }
 
 ULONG CQModifiedPropIterator::GetFirstModifiedProperty(IQProperty** first, IQProperty** second, ULONG* status) {
@@ -59,29 +37,22 @@ ULONG CQModifiedPropIterator::GetNextModifiedProperty(IQProperty** first, IQProp
 
 ULONG CQModifiedPropIterator::ReadAtCursor(IQProperty** first, IQProperty** second, ULONG* status) {
   const ModifiedPropEntry& entry = *cursor_;
-  *first = entry.first;
-  *second = entry.second;
+  *first = QRef<IQProperty>(entry.first).Detach();
+  *second = QRef<IQProperty>(entry.second).Detach();
   *status = entry.status;
-  AddRefIfSet(entry.first);
-  AddRefIfSet(entry.second);
   ++cursor_;
   return kResultOk;
 }
 
 ULONG CQModifiedPropIterator::AddToList(IQProperty* first, IQProperty* second, ULONG status) {
   detail::QLockGuard guard(lock_);
-  // The item is stored before the references are taken, so a failed append holds nothing.
-  plain_.push_back(ModifiedPropEntry{first, second, status, 0});
-  AddRefIfSet(first);
-  AddRefIfSet(second);
+  plain_.push_back(Record(first, second, status, 0));  // a failed append gives its references back
   return kResultOk;
 }
 
 ULONG CQModifiedPropIterator::AddToListWithIndex(ULONG index, IQProperty* first, IQProperty* second, ULONG status) {
   detail::QLockGuard guard(lock_);
-  indexed_.push_back(ModifiedPropEntry{first, second, status, index});
-  AddRefIfSet(first);
-  AddRefIfSet(second);
+  indexed_.push_back(Record(first, second, status, index));
   return kResultOk;
 }
 
@@ -97,14 +68,8 @@ ULONG CQModifiedPropIterator::SortIterator() {
 ULONG CQModifiedPropIterator::GetNtheProperty(ULONG n, IQProperty** first, IQProperty** second, ULONG* status) {
   if (n >= indexed_.size()) return kResultIndexOutOfRange;
   const ModifiedPropEntry& entry = indexed_[n];
-  if (first != nullptr) {
-    *first = entry.first;
-    AddRefIfSet(entry.first);
-  }
-  if (second != nullptr) {
-    *second = entry.second;
-    AddRefIfSet(entry.second);
-  }
+  if (first != nullptr) *first = QRef<IQProperty>(entry.first).Detach();
+  if (second != nullptr) *second = QRef<IQProperty>(entry.second).Detach();
   if (status != nullptr) *status = entry.status;
   return kResultOk;
 }

@@ -13,16 +13,18 @@
 #include <vector>
 
 #include "qenproperties/frame/export.h"
+#include "qenproperties/frame/qref.h"
 #include "qenproperties/internal/lock.h"
 #include "qenproperties/mediator/modified_prop_iterator_interface.h"
 
 namespace Quenneth {
 
-// ModifiedPropEntry is one recorded item: two properties (each may be null), an opaque status word handed back
-// as stored, and the sort key of the indexed sequence (0 in the plain list).
+// ModifiedPropEntry is one recorded item: two properties (each may be null, each non-null one held by one
+// reference), an opaque status word handed back as stored, and the sort key of the indexed sequence (0 in the
+// plain list).
 struct ModifiedPropEntry {
-  IQProperty* first;
-  IQProperty* second;
+  QRef<IQProperty> first;
+  QRef<IQProperty> second;
   ULONG status;
   ULONG index;
 };
@@ -50,6 +52,7 @@ class QEN_API CQModifiedPropIterator final : public CModifiedPropIterator {
 
  private:
   ULONG ReadAtCursor(IQProperty** first, IQProperty** second, ULONG* status);
+  static ModifiedPropEntry Record(IQProperty* first, IQProperty* second, ULONG status, ULONG index);
 
   std::vector<ModifiedPropEntry> indexed_;
   std::list<ModifiedPropEntry> plain_;

@@ -3,12 +3,12 @@
 
 #include <iterator>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/internal/interface_table.h"
+#include "qenproperties/internal/out_of_memory.h"
 #include "qenproperties/mediator/modified_prop_iterator.h"
 #include "qenproperties/property/property_interface.h"
 
@@ -23,9 +23,10 @@ namespace {
 QRef<IQProperty> MakeSnapshot(IQProperty* registered, IQProperty* source) {
   constexpr ULONG kStackValueBytes = 64;
   QRef<IQProperty> snapshot;
-  try {
+  // No memory for the value: the change cannot be shown, so it is refused (no snapshot).
+  const ULONG made = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     registered->CloneProperty(snapshot.Put());
-    if (!snapshot) return snapshot;
+    if (!snapshot) return kResultOk;
     ULONG length = 0;
     source->GetPropertyData(nullptr, &length);
     unsigned char small[kStackValueBytes] = {};
@@ -38,9 +39,9 @@ QRef<IQProperty> MakeSnapshot(IQProperty* registered, IQProperty* source) {
     const ULONG size = length;  // the second read may report another length; the first one sized the buffer
     if (length != 0) source->GetPropertyData(bytes, &length);
     snapshot->SetPropertyData(bytes, size);
-  } catch (const std::bad_alloc&) {
-    snapshot.reset();  // no memory for the value: the change cannot be shown, so it is refused
-  }
+    return kResultOk;
+  });
+  if (made != kResultOk) snapshot.reset();
   return snapshot;
 }
 
@@ -135,7 +136,7 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   DependencyRecord stackRecords[kStackRecords];
   std::vector<DependencyRecord> heapRecords;
   RecordSpan records{stackRecords, 0};
-  try {
+  result = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     iterator.reset(new CQModifiedPropIterator());
     auto range = dependencies_.equal_range(currentId);
     const auto count = static_cast<std::size_t>(std::distance(range.first, range.second));
@@ -144,9 +145,9 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
       records.first = heapRecords.data();
     }
     for (auto it = range.first; it != range.second; ++it) records.first[records.count++] = it->second;
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
+    return kResultOk;
+  });
+  if (result != kResultOk) return result;
 
   for (const DependencyRecord& record : records) {
     result = record.callback(oldSnapshot.get(), newSnapshot.get(), iterator.get(), record.user, ePropChangePreview);

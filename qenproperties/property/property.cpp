@@ -1,16 +1,17 @@
 #include "qenproperties/property/property.h"
 
 #include <cstring>
-#include <new>
+#include <typeinfo>
 #include <vector>
 
-#include "qenproperties/frame/encoding.h"
-#include "qenproperties/frame/guid.h"
+#include "qenproperties/foundation/encoding.h"
+#include "qenproperties/foundation/guid.h"
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
-#include "qenproperties/frame/string_utils.h"
 #include "qenproperties/internal/change_lock.h"
 #include "qenproperties/internal/interface_table.h"
+#include "qenproperties/internal/out_of_memory.h"
 
 namespace Quenneth {
 namespace {
@@ -32,19 +33,19 @@ void WriteBytes(const detail::ByteBuffer& bytes, ULONG length, void* buffer, ULO
 
 }  // namespace
 
-// Everything CopyFrom takes from a source, read under the source's lock in one go so that no two property
+// Everything a copy takes from its source, read in one go under the source's lock, so that no two property
 // locks are ever held together.
 struct CQProperty::State {
   QRef<IQServicesManager> servicesManager;
   detail::SharedText name;
   detail::SharedText description;
-  ULONG propertyId;
-  ULONG groupId;
-  ULONG dataType;
-  ULONG flags;
-  _QGUID objectId;
+  ULONG propertyId = 0;
+  ULONG groupId = 0;
+  ULONG dataType = kDataTypeBool;
+  ULONG flags = 1;
+  _QGUID objectId{};
   detail::ByteBuffer value;
-  ULONG valueLength;
+  ULONG valueLength = 0;
   detail::ByteBuffer defaultBytes;
   ULONG attribute = 0;
 };
@@ -59,29 +60,9 @@ CQProperty::CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* m
   advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager));
 }
 
-// The copy road of every snapshot, so it is direct: the fields are copied under the source's lock alone (no
-// other thread can see the new object yet), with none of the staging that assignment needs.
-CQProperty::CQProperty(CQProperty& source) : Counted(source) {
-  ULONG attribute = 0;
-  {
-    detail::QLockGuard guard(source.ObjectLock());
-    servicesManager_ = source.servicesManager_;
-    name_ = source.name_;
-    description_ = source.description_;
-    propertyId_.store(source.propertyId_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    groupId_.store(source.groupId_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    dataType_.store(source.dataType_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    flags_.store(source.flags_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    objectId_ = source.objectId_;
-    value_.Assign(source.value_.data(), source.value_.size());
-    valueLength_ = source.valueLength_;
-    default_.Assign(source.default_.data(), source.default_.size());
-    if (source.advanced_) source.advanced_->GetAttribute(&attribute);
-  }
-  // No mediator: a copy is never bound. A new advanced attribute object with the source's attribute word and
-  // no window-string callback.
-  advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager_.get(), attribute));
-}
+// The copy road of every snapshot. No other thread can see the new object yet, so it takes the source's
+// state without its own lock.
+CQProperty::CQProperty(CQProperty& source) : Counted(source) { Install(source.TakeState()); }
 
 CQProperty& CQProperty::operator=(const CQProperty& source) {
   if (this != &source) CopyFrom(source);
@@ -90,28 +71,77 @@ CQProperty& CQProperty::operator=(const CQProperty& source) {
 
 CQProperty::~CQProperty() = default;
 
+// TakeState reads the library's own class field by field. A host class that derives from it is read through
+// its IQProperty getters and its advanced attribute object's GetAttribute, so that what it reports is what
+// the copy holds; its lock is held meanwhile (its getters take it again), so the lengths asked for hold while
+// the texts and bytes are fetched.
 CQProperty::State CQProperty::TakeState() const {
   detail::QLockGuard guard(ObjectLock());
-  State state{servicesManager_,
-              name_,
-              description_,
-              propertyId_.load(std::memory_order_relaxed),
-              groupId_.load(std::memory_order_relaxed),
-              dataType_.load(std::memory_order_relaxed),
-              flags_.load(std::memory_order_relaxed),
-              objectId_,
-              value_,
-              valueLength_,
-              default_};
+  State state;
+  state.servicesManager = servicesManager_;
+  if (typeid(*this) != typeid(CQProperty)) {
+    ReadThroughGetters(const_cast<CQProperty&>(*this), state);  // the getters are not const; they only read
+    return state;
+  }
+  state.name = name_;
+  state.description = description_;
+  state.propertyId = propertyId_.load(std::memory_order_relaxed);
+  state.groupId = groupId_.load(std::memory_order_relaxed);
+  state.dataType = dataType_.load(std::memory_order_relaxed);
+  state.flags = flags_.load(std::memory_order_relaxed);
+  state.objectId = objectId_;
+  state.value = value_;
+  state.valueLength = valueLength_;
+  state.defaultBytes = default_;
   if (advanced_) advanced_->GetAttribute(&state.attribute);
   return state;
 }
 
-void CQProperty::CopyFrom(const CQProperty& source) {
-  State state = source.TakeState();
-  // The new advanced object is made before anything changes, so a failed allocation leaves this as it was.
-  auto advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get(), state.attribute));
+void CQProperty::ReadThroughGetters(CQProperty& source, State& state) {
+  QDataType type = kDataTypeBool;
+  source.GetPropertyDataType(&type);
+  state.dataType = type;
+  source.GetPropertyGroupID(&state.groupId);
+  source.GetPropertyID(&state.propertyId);
+  source.GetPropertyFlags(&state.flags);
+  source.GetObjectId(&state.objectId);
+  state.name = ReadText(source, &CQProperty::GetPropertyName);
+  state.description = ReadText(source, &CQProperty::GetPropertyDescription);
+  state.value = ReadBytes(source, &CQProperty::GetPropertyData);
+  state.valueLength = state.value.size();
+  state.defaultBytes = ReadBytes(source, &CQProperty::GetPropertyDefaultData);
+  QRef<IQPropertyAdvanced> advanced;
+  source.QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid());
+  if (advanced) advanced->GetAttribute(&state.attribute);
+}
 
+// ReadText asks a text getter for the length, then for the text; no text (length 0) reads as none.
+detail::SharedText CQProperty::ReadText(CQProperty& source, ULONG (CQProperty::*getter)(WCHAR*, ULONG*)) {
+  ULONG length = 0;
+  (source.*getter)(nullptr, &length);
+  if (length == 0) return {};
+  std::vector<WCHAR> text(static_cast<std::size_t>(length) + 1, 0);
+  (source.*getter)(text.data(), &length);
+  return detail::SharedText::Copy(text.data(), StringUtils::QWLen(text.data()));
+}
+
+// ReadBytes asks a byte getter for the length, then for the bytes.
+detail::ByteBuffer CQProperty::ReadBytes(CQProperty& source, ULONG (CQProperty::*getter)(void*, ULONG*)) {
+  ULONG length = 0;
+  (source.*getter)(nullptr, &length);
+  detail::ByteBuffer bytes;
+  if (length == 0) return bytes;
+  std::vector<unsigned char> held(length, 0);
+  (source.*getter)(held.data(), &length);
+  bytes.Assign(held.data(), static_cast<ULONG>(held.size()));
+  return bytes;
+}
+
+// Install takes a source's state: the same attributes, bytes and object ID; no mediator, since a copy is
+// never bound; a new advanced attribute object with the source's attribute word and no window-string
+// callback. The advanced object is made first, so a failed allocation leaves this property as it was.
+void CQProperty::Install(State&& state) {
+  auto advanced = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(state.servicesManager.get(), state.attribute));
   QRef<IQPropertyMediator> previousMediator;  // released after the lock is left
   detail::QLockGuard guard(ObjectLock());
   dataType_.store(state.dataType, std::memory_order_relaxed);
@@ -128,6 +158,8 @@ void CQProperty::CopyFrom(const CQProperty& source) {
   previousMediator = BindMediator(nullptr);
   advanced_ = std::move(advanced);
 }
+
+void CQProperty::CopyFrom(const CQProperty& source) { Install(source.TakeState()); }
 
 // BindMediator swaps the binding and hands back the previous mediator. The caller releases it (and adds the new
 // reference) outside the property's lock: the mediator counts under its change lock, which is always taken
@@ -208,12 +240,11 @@ ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
   detail::QLockGuard guard(ObjectLock());
   valueLength_ = length;
-  try {
+  // A failed allocation leaves no value bytes and the new length recorded.
+  return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
     value_.Assign(data, length);
-  } catch (const std::bad_alloc&) {
-    return kResultStorageFailed;
-  }
-  return SetPropertyFlag(flags_.load(std::memory_order_relaxed) | kFlagValueSet);
+    return SetPropertyFlag(flags_.load(std::memory_order_relaxed) | kFlagValueSet);
+  });
 }
 
 ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
@@ -225,23 +256,24 @@ ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
   // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone.
   QRef<IQProperty> snapshot;
   CloneProperty(snapshot.Put());
-  detail::ByteBuffer previous = std::move(value_);
-  const ULONG previousLength = valueLength_;
-  auto restore = [&] {
-    value_ = std::move(previous);
-    valueLength_ = previousLength;
-  };
+  // The previous bytes are put back on every way out but the mediator's acceptance: a refusal, or an
+  // exception from a callback, which passes to the caller.
+  struct PutBack {
+    CQProperty& property;
+    detail::ByteBuffer bytes;
+    ULONG length;
+    bool accepted = false;
+    ~PutBack() {
+      if (accepted) return;
+      property.value_ = std::move(bytes);
+      property.valueLength_ = length;
+    }
+  } previous{*this, std::move(value_), valueLength_};
 
   SetDirectData(data, length);
-  ULONG result;
-  try {
-    result = mediator_->PropertyChanged(snapshot.get(), this);
-  } catch (...) {
-    restore();  // a callback's exception passes to the caller with the previous value back
-    throw;
-  }
+  const ULONG result = mediator_->PropertyChanged(snapshot.get(), this);
   snapshot.reset();
-  if (result != kResultOk) restore();
+  previous.accepted = result == kResultOk;
   return result;
 }
 
@@ -260,12 +292,10 @@ ULONG CQProperty::GetCapabilities(ULONG capability, void* /*input*/, void* outpu
 
 ULONG CQProperty::CloneProperty(IQProperty** out) {
   if (out == nullptr) return kResultNullPointer;
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     *out = new CQProperty(*this);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
-  return kResultOk;
+    return kResultOk;
+  });
 }
 
 ULONG CQProperty::SetProperyMediator(IQPropertyMediator* mediator) {

@@ -35,8 +35,9 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   CQProperty();
   // Holds a reference on each non-null argument; the mediator is told of every SetPropertyData.
   CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
-  // Same attributes, value and default bytes and object ID as `source`; the source's services manager; no
-  // mediator; a new advanced attribute object with the source's attribute word and no window-string callback.
+  // Same attributes, value and default bytes and object ID as `source`, as its getters report them (a host
+  // class that overrides a getter is copied as it reports); the source's services manager; no mediator; a new
+  // advanced attribute object with the source's attribute word and no window-string callback.
   CQProperty(CQProperty& source);
   // As the copy constructor, into this object (the mediator binding is dropped). Self-assignment does nothing.
   CQProperty& operator=(const CQProperty& source);
@@ -116,6 +117,10 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
  private:
   struct State;
   State TakeState() const;
+  static void ReadThroughGetters(CQProperty& source, State& state);
+  static detail::SharedText ReadText(CQProperty& source, ULONG (CQProperty::*getter)(WCHAR*, ULONG*));
+  static detail::ByteBuffer ReadBytes(CQProperty& source, ULONG (CQProperty::*getter)(void*, ULONG*));
+  void Install(State&& state);
   void CopyFrom(const CQProperty& source);
   QRef<IQPropertyMediator> BindMediator(QRef<IQPropertyMediator> mediator);
   ULONG StoreText(detail::SharedText& target, const char* text);

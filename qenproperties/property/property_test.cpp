@@ -5,8 +5,8 @@
 
 #include "qenproperties/qenproperties.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -18,7 +18,7 @@ using testing::ObjectIdOf;
 using testing::ValueOf;
 using testing::Wide;
 
-class BasePropertyTest : public testing::CountedTest {
+class BasePropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQProperty> Make(IQPropertyMediator* mediator = nullptr) {
     return QRef<CQProperty>::Adopt(new CQProperty(&host_, mediator));

@@ -2,21 +2,24 @@
 //
 // PropertyShell<Derived, IPrimary, Extra...> owns the base property (one reference) and the services manager
 // (one reference), forwards the common IQProperty operations to the base property, and gives CloneProperty,
-// SetProperyMediator, GetObjectId and Reset. TypedProperty<Derived, IPrimary> adds the IQPropertySerializer part
-// with its forwarding slots and the size word. A typed class then holds only what is particular to it:
+// SetProperyMediator, GetObjectId, Reset and the steps every class repeats: reading and storing the value word,
+// and CopyFrom. TypedProperty<Derived, IPrimary> adds the IQPropertySerializer part with its forwarding slots,
+// the size word and QueryTyped. A typed class then holds only what is particular to it:
 //
 //   class CQLongProperty : public detail::TypedProperty<CQLongProperty, IQLongProperty> { ... };
 //
 // The skeleton adds no virtual slot: a typed class keeps its interface's slot order and declares its virtual
-// destructor and its own virtual operations after it. A class that answers differently (the command button has
-// no serializer part) derives from PropertyShell alone.
+// destructor and its own virtual operations after it. Its hooks are static CRTP calls (Copied, TakeCopy,
+// PutCopy). A class that answers differently (the command button has no serializer part) derives from
+// PropertyShell alone.
 //
 // Locking: SetterGuard takes the bound mediator's change lock, then the object's own lock (see
 // internal/change_lock.h); every typed setter holds one for its run. Forwarded getters take no typed lock.
 #ifndef QENPROPERTIES_PROPERTY_TYPED_PROPERTY_H_
 #define QENPROPERTIES_PROPERTY_TYPED_PROPERTY_H_
 
-#include <new>
+#include <array>
+#include <cstdint>
 #include <utility>
 
 #include "qenproperties/frame/interface_ids.h"
@@ -26,7 +29,10 @@
 #include "qenproperties/frame/services_manager.h"
 #include "qenproperties/internal/counted.h"
 #include "qenproperties/internal/interface_table.h"
+#include "qenproperties/internal/little_endian.h"
 #include "qenproperties/internal/lock.h"
+#include "qenproperties/internal/optional_property_slot.h"
+#include "qenproperties/internal/out_of_memory.h"
 #include "qenproperties/property/property.h"
 #include "qenproperties/property/property_serializer.h"
 
@@ -36,63 +42,66 @@ namespace detail {
 template <class Derived, class IPrimary, class... Extra>
 class PropertyShell : public Counted<Derived, IPrimary, Extra...> {
  public:
-  ULONG GetPropertyName(WCHAR* buffer, ULONG* length) override { return inner_->GetPropertyName(buffer, length); }
+  ULONG GetPropertyName(WCHAR* buffer, ULONG* length) override { return base_->GetPropertyName(buffer, length); }
   ULONG GetPropertyDescription(WCHAR* buffer, ULONG* length) override {
-    return inner_->GetPropertyDescription(buffer, length);
+    return base_->GetPropertyDescription(buffer, length);
   }
-  ULONG GetPropertyID(ULONG* id) override { return inner_->GetPropertyID(id); }
-  ULONG GetPropertyGroupID(ULONG* id) override { return inner_->GetPropertyGroupID(id); }
-  ULONG GetPropertyDataType(QDataType* type) override { return inner_->GetPropertyDataType(type); }
+  ULONG GetPropertyID(ULONG* id) override { return base_->GetPropertyID(id); }
+  ULONG GetPropertyGroupID(ULONG* id) override { return base_->GetPropertyGroupID(id); }
+  ULONG GetPropertyDataType(QDataType* type) override { return base_->GetPropertyDataType(type); }
   ULONG GetPropertyDefaultData(void* buffer, ULONG* length) override {
-    return inner_->GetPropertyDefaultData(buffer, length);
+    return base_->GetPropertyDefaultData(buffer, length);
   }
-  ULONG GetPropertyData(void* buffer, ULONG* length) override { return inner_->GetPropertyData(buffer, length); }
-  ULONG GetPropertyFlags(ULONG* flags) override { return inner_->GetPropertyFlags(flags); }
+  ULONG GetPropertyData(void* buffer, ULONG* length) override { return base_->GetPropertyData(buffer, length); }
+  ULONG GetPropertyFlags(ULONG* flags) override { return base_->GetPropertyFlags(flags); }
   ULONG GetCapabilities(ULONG capability, void* input, void* output, ULONG* size) override {
-    return inner_->GetCapabilities(capability, input, output, size);
+    return base_->GetCapabilities(capability, input, output, size);
   }
 
   // SetPropertyData: raw bytes to the base property's notifying store, unchecked but for a null pointer.
   ULONG SetPropertyData(const void* data, ULONG length) override {
     if (data == nullptr) return kResultInvalidArgument;
-    SetterGuard guard(*this);
-    return inner_->SetPropertyData(data, length);
+    return StoreRaw(data, length);
   }
 
-  // CloneProperty: a new object made by the class's copy constructor (count 1, same object ID, no mediator).
+  // CloneProperty: a new object made by the class's copy constructor (count 1, same object ID, no mediator);
+  // kResultNullPointer for null `out`, kResultOutOfMemory when the copy cannot be made.
   ULONG CloneProperty(IQProperty** out) override {
     if (out == nullptr) return kResultNullPointer;
-    try {
+    return OutOfMemoryAs(kResultOutOfMemory, [&] {
       *out = new Derived(static_cast<Derived&>(*this));
-    } catch (const std::bad_alloc&) {
-      return kResultOutOfMemory;
-    }
-    return kResultOk;
+      return kResultOk;
+    });
   }
 
   // The mediator is bound to the base property, which reports the changes.
-  ULONG SetProperyMediator(IQPropertyMediator* mediator) override { return inner_->SetProperyMediator(mediator); }
+  ULONG SetProperyMediator(IQPropertyMediator* mediator) override { return base_->SetProperyMediator(mediator); }
 
   ULONG GetObjectId(_QGUID* id) override {
     if (id == nullptr) return kResultOk;
-    return inner_->GetObjectId(id);
+    return base_->GetObjectId(id);
   }
 
   // Reset: the default bytes become the value, kFlagValueSet is cleared, the mediator is not told.
   ULONG Reset() override {
     SetterGuard guard(*this);
-    return inner_->Reset();
+    return base_->Reset();
   }
 
-  // Inner gives the owned base property (never null after construction); no reference is added.
-  CQProperty* Inner() const { return inner_.get(); }
+  // BaseProperty gives the owned base property (never null after construction); no reference is added.
+  CQProperty* BaseProperty() const { return base_.get(); }
+
+  // Each class assigns through its own operator=, which runs CopyFrom.
+  PropertyShell& operator=(const PropertyShell&) = delete;
 
  protected:
+  using Shell = PropertyShell;
+
   // SetterGuard: the mediator's change lock first, then the object's lock.
   class SetterGuard {
    public:
     explicit SetterGuard(const PropertyShell& shell)
-        : change_(shell.inner_ ? shell.inner_->MediatorChangeLock() : nullptr), own_(shell.ObjectLock()) {}
+        : change_(shell.base_ ? shell.base_->MediatorChangeLock() : nullptr), own_(shell.ObjectLock()) {}
 
    private:
     QLockGuard change_;
@@ -102,80 +111,146 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...> {
   // The base property is created with the services manager and the mediator, flags 1.
   PropertyShell(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
       : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)),
-        inner_(QRef<CQProperty>::Adopt(new CQProperty(servicesManager, mediator))) {
-    inner_->SetPropertyFlag(1);
+        base_(QRef<CQProperty>::Adopt(new CQProperty(servicesManager, mediator))) {
+    base_->SetPropertyFlag(1);
   }
-  // A copy starts empty; the class's copy constructor fills it with CopyShellFrom.
+  // A copy starts empty; the class's copy constructor fills it with CopyFrom.
   PropertyShell(const PropertyShell& source) : Counted<Derived, IPrimary, Extra...>(source) {}
-  PropertyShell& operator=(const PropertyShell&) = delete;
   ~PropertyShell() = default;
 
   // Describe gives the base property its name, description, IDs and data type (narrow texts are UTF-8). A null
   // text leaves it unset.
   template <class Char>
   void Describe(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type) {
-    inner_->SetPropertyName(name);
-    inner_->SetPropertyDesc(description);
-    inner_->SetPropertyID(propertyId);
-    inner_->SetPropertyGroupID(groupId);
-    inner_->SetPropertyDataType(type);
+    base_->SetPropertyName(name);
+    base_->SetPropertyDesc(description);
+    base_->SetPropertyID(propertyId);
+    base_->SetPropertyGroupID(groupId);
+    base_->SetPropertyDataType(type);
   }
 
-  // CopyShellFrom replaces the base property by a copy of the source's (same attributes, value and object ID,
-  // no mediator) and takes the source's services manager. The copy is made before anything is replaced.
-  void CopyShellFrom(const PropertyShell& source) {
-    auto inner = QRef<CQProperty>::Adopt(new CQProperty(*source.inner_));
-    QLockGuard guard(this->ObjectLock());
-    inner_ = std::move(inner);
-    servicesManager_ = source.servicesManager_;
+  // The typed state CopyFrom carries over. A class with typed fields declares its own Copied, a static
+  // `Copied TakeCopy(Derived& source)` that reads them from the source and a `void PutCopy(Copied&&)` that
+  // installs them; these defaults carry nothing.
+  struct Copied {};
+  static Copied TakeCopy(Derived& /*source*/) { return {}; }
+  void PutCopy(Copied&& /*copied*/) {}
+
+  // CopyFrom is the one copy step of every typed class, run by its copy constructor and its assignment.
+  //
+  // Lock order: everything is read from the source first, with no lock of this object held: the typed state
+  // through Derived::TakeCopy (the source's getters, or its fields under its own lock when the source is
+  // exactly the library's class), then a copy of its base property under that base property's lock. Then
+  // this object's SetterGuard is taken and all of it installed at once. No two objects' locks are ever held
+  // together, so two assignments crossing each other on two threads cannot deadlock, and an allocation that
+  // fails while reading leaves this object as it was.
+  void CopyFrom(const Derived& source) {
+    // The interfaces' getters are not const; a copy only reads through them.
+    auto& from = const_cast<Derived&>(source);
+    typename Derived::Copied typed = Derived::TakeCopy(from);
+    auto base = QRef<CQProperty>::Adopt(new CQProperty(*from.base_));
+    SetterGuard guard(*this);
+    static_cast<Derived*>(this)->PutCopy(std::move(typed));
+    base_ = std::move(base);
+    servicesManager_ = from.servicesManager_;
+  }
+
+  // Assign is operator= of every typed class: CopyFrom unless the source is the object itself.
+  Derived& Assign(const Derived& source) {
+    if (&source != this) CopyFrom(source);
+    return static_cast<Derived&>(*this);
+  }
+
+  // ReadStored reads the first `width` bytes (at most 8) of the stored value as a little-endian number, in one
+  // step under the base property's lock and without allocating: a shorter value reads zero-extended, a longer
+  // one is cut, and nothing is ever read past the value. Returns false, leaving `value` alone, when no value is
+  // stored.
+  bool ReadStored(ULONG width, std::uint64_t& value) const {
+    unsigned char bytes[8] = {};
+    ULONG held = 0;
+    base_->ReadValue(bytes, sizeof(bytes), &held);
+    if (held == 0) return false;
+    value = LoadLE(bytes, held < width ? held : width);
+    return true;
+  }
+
+  // StoreValue hands value bytes to the base property: the notifying store (the mediator is told and may
+  // refuse) or the direct one.
+  ULONG StoreValue(const void* bytes, ULONG length, bool notify) {
+    return notify ? base_->SetPropertyData(bytes, length) : base_->SetDirectData(bytes, length);
+  }
+  // StoreWord stores the 4 little-endian bytes of `word`, notifying or direct.
+  ULONG StoreWord(ULONG word, bool notify) {
+    const auto bytes = StoreLE32(word);
+    return StoreValue(bytes.data(), 4, notify);
+  }
+  // StoreDefaultWord makes the 4 little-endian bytes of `word` the default; the mediator is not told.
+  ULONG StoreDefaultWord(ULONG word) {
+    SetterGuard guard(*this);
+    const auto bytes = StoreLE32(word);
+    return base_->SetPropertyDefaultData(bytes.data(), 4);
+  }
+  // StoreRaw is the raw SetPropertyData after the class's own checks: the bytes as given, with a notification.
+  ULONG StoreRaw(const void* data, ULONG length) {
+    SetterGuard guard(*this);
+    return base_->SetPropertyData(data, length);
   }
 
   QRef<IQServicesManager> servicesManager_;
-  QRef<CQProperty> inner_;
+  QRef<CQProperty> base_;
 };
 
 template <class Derived, class IPrimary>
 class TypedProperty : public PropertyShell<Derived, IPrimary, IQPropertySerializer> {
-  using Shell = PropertyShell<Derived, IPrimary, IQPropertySerializer>;
+  using Base = PropertyShell<Derived, IPrimary, IQPropertySerializer>;
 
  public:
   // IQPropertySerializer slots that forward to the base property; the setters always return 0.
   ULONG GetDataSize(ULONG* size) override {
-    this->inner_->GetPropertyData(nullptr, size);
+    this->base_->GetPropertyData(nullptr, size);
     return kResultOk;
   }
   ULONG SetPropertyName(const char* name) override {
-    this->inner_->SetPropertyName(name);
+    this->base_->SetPropertyName(name);
     return kResultOk;
   }
-  ULONG SetPropertyID(ULONG id) override { return this->inner_->SetPropertyID(id); }
-  ULONG SetPropertyDataType(QDataType type) override { return this->inner_->SetPropertyDataType(type); }
-  ULONG SetPropertyFlag(ULONG flags) override { return this->inner_->SetPropertyFlag(flags); }
+  ULONG SetPropertyID(ULONG id) override { return this->base_->SetPropertyID(id); }
+  ULONG SetPropertyDataType(QDataType type) override { return this->base_->SetPropertyDataType(type); }
+  ULONG SetPropertyFlag(ULONG flags) override { return this->base_->SetPropertyFlag(flags); }
   // SetDataSize records the length the class's preset load stores (only the long property reads it).
   ULONG SetDataSize(ULONG size) override {
-    typename Shell::SetterGuard guard(*this);
+    typename Base::SetterGuard guard(*this);
     sizeWord_ = size;
     return kResultOk;
   }
 
  protected:
-  using Shell::Shell;
-  TypedProperty(const TypedProperty& source) : Shell(source) {}
+  using Base::Base;
+  TypedProperty(const TypedProperty& source) : Base(source) {}
   ~TypedProperty() = default;
 
-  // QueryTyped answers the class's own identifier, IQProperty and IQUnknown with the object, the serializer
-  // identifier with the serializer part, IQOptionalProperty with `optional` while one is held, and passes
-  // anything else to the base property (which answers IQPropertyAdvanced).
-  ULONG QueryTyped(const _QGUID& own, const _QGUID& iid, void** out, IQOptionalProperty* optional = nullptr) {
+  // What every typed class answers with itself: its own interface, IQProperty and IQUnknown through the
+  // primary table, IQPropertySerializer through its serializer part.
+  using InterfaceTable = std::array<InterfaceEntry<Derived>, 4>;
+  static InterfaceTable TypedInterfaces(const _QGUID& own) {
+    return {{{&own, &InterfaceCast<Derived, IPrimary>},
+             {&IID_IQProperty, &InterfaceCast<Derived, IPrimary>},
+             {&IID_IQUnknown, &InterfaceCast<Derived, IPrimary>},
+             {&IID_IQPropertySerializer, &InterfaceCast<Derived, IQPropertySerializer>}}};
+  }
+
+  // QueryTyped is QueryInterface of every typed class: the table first; then IQOptionalProperty, answered with
+  // the held optional property while one is held (classes that hold one pass their slot); anything else is
+  // passed to the base property, which answers IQPropertyAdvanced and refuses the rest.
+  ULONG QueryTyped(const InterfaceTable& table, const _QGUID& iid, void** out,
+                   const OptionalPropertySlot* optional = nullptr) {
     if (out == nullptr) return kResultNullPointer;
-    if (iid == own || iid == IID_IQProperty || iid == IID_IQUnknown) {
-      return HandOut(static_cast<IPrimary*>(static_cast<Derived*>(this)), out);
+    if (FindInterface(static_cast<Derived*>(this), table, iid, out)) return kResultOk;
+    if (optional != nullptr && iid == IID_IQOptionalProperty) {
+      const QRef<IQOptionalProperty> held = optional->Get();
+      if (held) return HandOut(held.get(), out);
     }
-    if (iid == IID_IQPropertySerializer) {
-      return HandOut(static_cast<IQPropertySerializer*>(static_cast<Derived*>(this)), out);
-    }
-    if (iid == IID_IQOptionalProperty && optional != nullptr) return HandOut(optional, out);
-    return this->inner_->QueryInterface(iid, out);
+    return this->base_->QueryInterface(iid, out);
   }
 
   ULONG sizeWord_ = 0;

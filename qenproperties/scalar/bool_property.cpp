@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 namespace {
@@ -16,9 +16,9 @@ template <class Char>
 void CQBoolProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId,
                           unsigned char defaultValue, unsigned char currentValue) {
   Describe(name, description, groupId, propertyId, kDataTypeBool);
-  inner_->SetPropertyDefaultData(&defaultValue, 1);
-  inner_->SetPropertyData(&currentValue, 1);  // refused while an unregistered mediator is bound
-  inner_->SetPropertyFlag(1);
+  base_->SetPropertyDefaultData(&defaultValue, 1);
+  base_->SetPropertyData(&currentValue, 1);  // refused while an unregistered mediator is bound
+  base_->SetPropertyFlag(1);
 }
 
 CQBoolProperty::CQBoolProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -38,42 +38,42 @@ CQBoolProperty::CQBoolProperty(const WCHAR* name, const WCHAR* description, ULON
 CQBoolProperty::CQBoolProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {}
 
-CQBoolProperty::CQBoolProperty(CQBoolProperty& source) : TypedProperty(source) { CopyShellFrom(source); }
+CQBoolProperty::CQBoolProperty(CQBoolProperty& source) : TypedProperty(source) { CopyFrom(source); }
 
-CQBoolProperty& CQBoolProperty::operator=(const CQBoolProperty& source) {
-  if (this != &source) CopyShellFrom(source);
-  return *this;
-}
+CQBoolProperty& CQBoolProperty::operator=(const CQBoolProperty& source) { return Assign(source); }
 
 CQBoolProperty::~CQBoolProperty() = default;
 
-ULONG CQBoolProperty::QueryInterface(const _QGUID& iid, void** out) { return QueryTyped(IID_IQBoolProperty, iid, out); }
+ULONG CQBoolProperty::QueryInterface(const _QGUID& iid, void** out) {
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQBoolProperty);
+  return QueryTyped(kInterfaces, iid, out);
+}
 
 ULONG CQBoolProperty::GetCurValue(unsigned char* value) {
   if (value == nullptr) return kResultInvalidArgument;
   ULONG held = 0;
   // A raw store may have left more than one byte; the first one is the value.
   unsigned char first = 0;
-  inner_->ReadValue(&first, 1, &held);
+  base_->ReadValue(&first, 1, &held);
   if (held != 0) *value = first;
   return kResultOk;
 }
 
 ULONG CQBoolProperty::SetCurValue(unsigned char value) {
   SetterGuard guard(*this);
-  return inner_->SetPropertyData(&value, 1);
+  return StoreValue(&value, 1, true);
 }
 
 ULONG CQBoolProperty::SetPropertyData(unsigned char value) { return SetCurValue(value); }
 
 ULONG CQBoolProperty::SetDirectCurValue(unsigned char value) {
   SetterGuard guard(*this);
-  return inner_->SetDirectData(&value, 1);
+  return StoreValue(&value, 1, false);
 }
 
 ULONG CQBoolProperty::SetPropertyDefaultData(unsigned char value) {
   SetterGuard guard(*this);
-  return inner_->SetPropertyDefaultData(&value, 1);
+  return base_->SetPropertyDefaultData(&value, 1);
 }
 
 ULONG CQBoolProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {

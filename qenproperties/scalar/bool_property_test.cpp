@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "qenproperties/frame/interface_ids.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -15,7 +15,7 @@ using testing::PresetOf;
 using testing::ValueOf;
 using testing::Wide;
 
-class BoolPropertyTest : public testing::CountedTest {
+class BoolPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQBoolProperty> Make(unsigned char defaultValue, unsigned char current, IQPropertyMediator* mediator = nullptr) {
     return QRef<CQBoolProperty>::Adopt(

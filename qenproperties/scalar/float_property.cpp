@@ -10,8 +10,8 @@
 #include <new>
 #include <vector>
 
-#include "qenproperties/frame/string_utils.h"
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 #include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
@@ -44,7 +44,7 @@ void CQFloatProperty::Init(const Char* name, const Char* description, ULONG grou
   SetPropertyDefaultData(defaultValue);
   SetPropertyData(currentValue);  // a value outside the bounds is refused here, unreported
   SetRange(minimum, maximum);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQFloatProperty::CQFloatProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -71,23 +71,29 @@ CQFloatProperty::CQFloatProperty(CQFloatProperty& source)
   CopyFrom(source);
 }
 
-CQFloatProperty& CQFloatProperty::operator=(const CQFloatProperty& source) {
-  if (this != &source) CopyFrom(source);
-  return *this;
-}
+CQFloatProperty& CQFloatProperty::operator=(const CQFloatProperty& source) { return Assign(source); }
 
 CQFloatProperty::~CQFloatProperty() = default;
 
-void CQFloatProperty::CopyFrom(const CQFloatProperty& source) {
-  CopyShellFrom(source);
-  detail::QLockGuard guard(ObjectLock());
-  minimum_.store(source.minimum_.load());
-  maximum_.store(source.maximum_.load());
-  digits_.store(source.digits_.load());
+// The range and the digit count are read through the source's getters, so a host class that overrides them
+// is copied as it reports.
+CQFloatProperty::Copied CQFloatProperty::TakeCopy(CQFloatProperty& source) {
+  Copied copied{-std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), 2};
+  source.GetMinRange(&copied.minimum);
+  source.GetMaxRange(&copied.maximum);
+  source.GetSignificantDigitAfterPoint(&copied.digits);
+  return copied;
+}
+
+void CQFloatProperty::PutCopy(Copied&& copied) {
+  minimum_.store(copied.minimum);
+  maximum_.store(copied.maximum);
+  digits_.store(copied.digits);
 }
 
 ULONG CQFloatProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQFloatProperty, iid, out);
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQFloatProperty);
+  return QueryTyped(kInterfaces, iid, out);
 }
 
 bool CQFloatProperty::RangeActive() const { return minimum_.load() != 0.0 && maximum_.load() != 0.0; }
@@ -111,12 +117,12 @@ ULONG CQFloatProperty::GetMaxRange(double* maximum) {
 ULONG CQFloatProperty::GetCurValue(double* value) {
   if (value == nullptr) return kResultInvalidArgument;
   QDataType type = kDataTypeBool;
-  const ULONG result = inner_->GetPropertyDataType(&type);
+  const ULONG result = base_->GetPropertyDataType(&type);
   if (result != kResultOk) return result;
   if (type != kDataTypeFloat && type != kDataTypeDouble) return kResultOk;
   ULONG held = 0;
   unsigned char bytes[sizeof(double)] = {};
-  inner_->ReadValue(bytes, sizeof(bytes), &held);
+  base_->ReadValue(bytes, sizeof(bytes), &held);
   if (held == 0) return kResultOk;
   if (type == kDataTypeDouble || held >= sizeof(double)) {
     double stored = 0.0;
@@ -132,15 +138,13 @@ ULONG CQFloatProperty::GetCurValue(double* value) {
 
 ULONG CQFloatProperty::Store(double value, bool notify) {
   QDataType type = kDataTypeBool;
-  const ULONG result = inner_->GetPropertyDataType(&type);
+  const ULONG result = base_->GetPropertyDataType(&type);
   if (result != kResultOk) return result;
   if (type == kDataTypeFloat) {
     const float single = ToSingle(value);
-    return notify ? inner_->SetPropertyData(&single, sizeof(single)) : inner_->SetDirectData(&single, sizeof(single));
+    return StoreValue(&single, sizeof(single), notify);
   }
-  if (type == kDataTypeDouble) {
-    return notify ? inner_->SetPropertyData(&value, sizeof(value)) : inner_->SetDirectData(&value, sizeof(value));
-  }
+  if (type == kDataTypeDouble) return StoreValue(&value, sizeof(value), notify);
   return kResultOk;
 }
 
@@ -168,15 +172,9 @@ ULONG CQFloatProperty::SetDirectCurValue(double value) {
   return Store(value, false);
 }
 
-ULONG CQFloatProperty::SetPropertyData(const void* data, ULONG length) {
-  if (data == nullptr) return kResultInvalidArgument;
-  SetterGuard guard(*this);
-  return inner_->SetPropertyData(data, length);
-}
-
 ULONG CQFloatProperty::SetPropertyDefaultData(double value) {
   SetterGuard guard(*this);
-  return inner_->SetPropertyDefaultData(&value, sizeof(value));
+  return base_->SetPropertyDefaultData(&value, sizeof(value));
 }
 
 ULONG CQFloatProperty::SetRange(double minimum, double maximum) {
@@ -227,16 +225,14 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
       return kResultOk;
     }
   }
-  try {
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     oUTF16StringStream stream;
     stream << std::setiosflags(std::ios_base::fixed) << std::setprecision(precision) << value;
     const QWString formatted = stream.str();
     *length = static_cast<ULONG>(formatted.size());
     if (text != nullptr) StringUtils::QWCopy(text, formatted.c_str(), 0);
-  } catch (const std::bad_alloc&) {
-    return kResultOutOfMemory;
-  }
-  return kResultOk;
+    return kResultOk;
+  });
 }
 
 ULONG CQFloatProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {

@@ -46,7 +46,7 @@ class QEN_API CQFloatProperty : public detail::TypedProperty<CQFloatProperty, IQ
 
   ULONG QueryInterface(const _QGUID& iid, void** out) override;
   // Raw store: kResultInvalidArgument for null data; the bytes go unchecked to the notifying store.
-  ULONG SetPropertyData(const void* data, ULONG length) override;
+  using TypedProperty::SetPropertyData;
 
   ULONG GetMinRange(double* minimum) override;
   ULONG GetMaxRange(double* maximum) override;
@@ -78,7 +78,14 @@ class QEN_API CQFloatProperty : public detail::TypedProperty<CQFloatProperty, IQ
   template <class Char>
   void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
             double defaultValue, double currentValue, double minimum, double maximum);
-  void CopyFrom(const CQFloatProperty& source);
+  friend Shell;
+  struct Copied {
+    double minimum;
+    double maximum;
+    ULONG digits;
+  };
+  static Copied TakeCopy(CQFloatProperty& source);
+  void PutCopy(Copied&& copied);
   bool RangeActive() const;
   ULONG Store(double value, bool notify);
 

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "qenproperties/frame/interface_ids.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -19,7 +19,7 @@ using testing::PresetOf;
 using testing::ValueOf;
 using testing::Wide;
 
-class FloatPropertyTest : public testing::CountedTest {
+class FloatPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQFloatProperty> Make(QDataType type, double current, double minimum, double maximum,
                              IQPropertyMediator* mediator = nullptr, double defaultValue = 0.0) {

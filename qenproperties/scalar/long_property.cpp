@@ -1,11 +1,10 @@
 #include "qenproperties/scalar/long_property.h"
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "qenproperties/frame/string_utils.h"
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/foundation/utf16_stream.h"
 #include "qenproperties/internal/little_endian.h"
 #include "qenproperties/internal/preset_text.h"
 
@@ -32,7 +31,7 @@ void CQLongProperty::Init(const Char* name, const Char* description, ULONG group
   SetPropertyDefaultData(defaultValue);
   SetPropertyData(currentValue);
   SetRange(minimum, maximum);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQLongProperty::CQLongProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -54,23 +53,27 @@ CQLongProperty::CQLongProperty(IQServicesManager* servicesManager, IQPropertyMed
 
 CQLongProperty::CQLongProperty(CQLongProperty& source) : TypedProperty(source) { CopyFrom(source); }
 
-CQLongProperty& CQLongProperty::operator=(const CQLongProperty& source) {
-  if (this != &source) CopyFrom(source);
-  return *this;
-}
+CQLongProperty& CQLongProperty::operator=(const CQLongProperty& source) { return Assign(source); }
 
 CQLongProperty::~CQLongProperty() = default;
 
-void CQLongProperty::CopyFrom(const CQLongProperty& source) {
-  CopyShellFrom(source);
-  detail::QLockGuard guard(ObjectLock());
-  minimum_.store(source.minimum_.load());
-  maximum_.store(source.maximum_.load());
-  optional_.Set(source.optional_.Get());
+// The range is read through the source's getters, so a host class that overrides them is copied as it reports.
+CQLongProperty::Copied CQLongProperty::TakeCopy(CQLongProperty& source) {
+  Copied copied{0, 0xFFFFFFFFu, source.optional_.Get()};
+  source.GetMinRange(&copied.minimum);
+  source.GetMaxRange(&copied.maximum);
+  return copied;
+}
+
+void CQLongProperty::PutCopy(Copied&& copied) {
+  minimum_.store(copied.minimum);
+  maximum_.store(copied.maximum);
+  optional_.Set(std::move(copied.optional));
 }
 
 ULONG CQLongProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQLongProperty, iid, out, optional_.Get().get());
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQLongProperty);
+  return QueryTyped(kInterfaces, iid, out, &optional_);
 }
 
 bool CQLongProperty::RangeActive() const { return minimum_.load() != 0 && maximum_.load() != 0; }
@@ -96,24 +99,21 @@ ULONG CQLongProperty::GetMaxRange(ULONG* maximum) {
 ULONG CQLongProperty::GetCurValue(ULONG* value) {
   if (value == nullptr) return kResultInvalidArgument;
   QDataType type = kDataTypeBool;
-  const ULONG result = inner_->GetPropertyDataType(&type);
+  const ULONG result = base_->GetPropertyDataType(&type);
   if (result != kResultOk) return result;
   const ULONG width = WidthOf(type);
   if (width == 0) return kResultOk;
-  unsigned char bytes[4] = {};
-  ULONG held = 0;
   // At most the width is taken: a shorter value reads as zero-extended, a longer one is cut, and nothing is
   // written past the caller's variable.
-  inner_->ReadValue(bytes, sizeof(bytes), &held);
-  if (held == 0) return kResultOk;
-  *value = static_cast<ULONG>(detail::LoadLE(bytes, std::min(width, held)));
+  std::uint64_t stored = 0;
+  if (ReadStored(width, stored)) *value = static_cast<ULONG>(stored);
   return kResultOk;
 }
 
 ULONG CQLongProperty::Store(ULONG value, bool notify) {
   SetterGuard guard(*this);
   QDataType type = kDataTypeBool;
-  const ULONG result = inner_->GetPropertyDataType(&type);
+  const ULONG result = base_->GetPropertyDataType(&type);
   if (result != kResultOk) return result;
   if (RangeActive() && (Below(value, minimum_.load(), type) || Below(maximum_.load(), value, type))) {
     return kResultOutOfRange;
@@ -121,7 +121,7 @@ ULONG CQLongProperty::Store(ULONG value, bool notify) {
   const ULONG width = WidthOf(type);
   if (width == 0) return kResultOk;
   const auto bytes = detail::StoreLE32(value);
-  return notify ? inner_->SetPropertyData(bytes.data(), width) : inner_->SetDirectData(bytes.data(), width);
+  return StoreValue(bytes.data(), width, notify);
 }
 
 ULONG CQLongProperty::SetCurValue(ULONG value) { return Store(value, true); }
@@ -134,20 +134,16 @@ ULONG CQLongProperty::SetPropertyData(const void* data, ULONG length) {
   if (RangeActive() && (length == 1 || length == 2 || length == 4)) {
     QDataType type = kDataTypeUInt32;
     if (length == 4) {
-      const ULONG result = inner_->GetPropertyDataType(&type);
+      const ULONG result = base_->GetPropertyDataType(&type);
       if (result != kResultOk) return result;
     }
     const auto value = static_cast<ULONG>(detail::LoadLE(static_cast<const unsigned char*>(data), length));
     if (Below(value, minimum_.load(), type) || Below(maximum_.load(), value, type)) return kResultOutOfRange;
   }
-  return inner_->SetPropertyData(data, length);
+  return base_->SetPropertyData(data, length);
 }
 
-ULONG CQLongProperty::SetPropertyDefaultData(ULONG value) {
-  SetterGuard guard(*this);
-  const auto bytes = detail::StoreLE32(value);
-  return inner_->SetPropertyDefaultData(bytes.data(), static_cast<ULONG>(bytes.size()));
-}
+ULONG CQLongProperty::SetPropertyDefaultData(ULONG value) { return StoreDefaultWord(value); }
 
 ULONG CQLongProperty::SetRange(ULONG minimum, ULONG maximum) {
   SetterGuard guard(*this);
@@ -158,7 +154,7 @@ ULONG CQLongProperty::SetRange(ULONG minimum, ULONG maximum) {
   if (result != kResultOk) return result;
   if (!RangeActive()) return kResultOk;
   QDataType type = kDataTypeBool;
-  inner_->GetPropertyDataType(&type);
+  base_->GetPropertyDataType(&type);
   if (Below(maximum, value, type)) {
     result = SetDirectCurValue(maximum);
     if (result != kResultOk) return result;

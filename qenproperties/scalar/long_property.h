@@ -37,7 +37,8 @@ class QEN_API CQLongProperty : public detail::TypedProperty<CQLongProperty, IQLo
                  IQServicesManager* servicesManager, IQPropertyMediator* mediator);
   // Range [0, 0xFFFFFFFF] (off), no value, flags 1.
   CQLongProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator);
-  // Range, base property (without mediator) and optional property of the source; the size word stays.
+  // Range (read through the source's getters), base property (without mediator) and optional property of the
+  // source; the size word stays.
   CQLongProperty(CQLongProperty& source);
   CQLongProperty& operator=(const CQLongProperty& source);
 
@@ -75,7 +76,14 @@ class QEN_API CQLongProperty : public detail::TypedProperty<CQLongProperty, IQLo
   template <class Char>
   void Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
             ULONG defaultValue, ULONG currentValue, ULONG minimum, ULONG maximum);
-  void CopyFrom(const CQLongProperty& source);
+  friend Shell;
+  struct Copied {
+    ULONG minimum;
+    ULONG maximum;
+    QRef<IQOptionalProperty> optional;
+  };
+  static Copied TakeCopy(CQLongProperty& source);
+  void PutCopy(Copied&& copied);
   ULONG Store(ULONG value, bool notify);
   bool RangeActive() const;
   bool Below(ULONG value, ULONG bound, QDataType type) const;

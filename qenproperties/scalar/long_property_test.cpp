@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "qenproperties/qenproperties.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -16,7 +16,7 @@ using testing::PresetOf;
 using testing::ValueOf;
 using testing::Wide;
 
-class LongPropertyTest : public testing::CountedTest {
+class LongPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQLongProperty> Make(QDataType type, ULONG current, ULONG minimum, ULONG maximum,
                             IQPropertyMediator* mediator = nullptr) {
@@ -200,7 +200,7 @@ TEST_F(LongPropertyTest, CopiesShareIdentityAndOptionalPropertyButNoMediator) {
   EXPECT_RESULT(kResultNoInterface, p->QueryInterface(IID_IQOptionalProperty, &out));
   EXPECT_EQ(nullptr, out);
 
-  EXPECT_EQ(ObjectIdOf(p.get()), ObjectIdOf(p->Inner())) << "the typed object has its base property's identity";
+  EXPECT_EQ(ObjectIdOf(p.get()), ObjectIdOf(p->BaseProperty())) << "the typed object has its base property's identity";
   QRef<IQPropertySerializer> serializer;
   ASSERT_RESULT(kResultOk, p->QueryInterface(IID_IQPropertySerializer, serializer.PutVoid()));
   EXPECT_RESULT(kResultOk, serializer->SetPropertyName(nullptr)) << "serializer setters always answer 0";

@@ -1,6 +1,6 @@
 #include "qenproperties/scalar/wstring_property.h"
 
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 namespace {
@@ -21,7 +21,7 @@ void CQWStringProperty::Init(const Char* name, const Char* description, ULONG gr
   Describe(name, description, groupId, propertyId, kDataTypeWString);
   SetPropertyDefaultData(defaultText);
   SetPropertyData(initialText);
-  inner_->SetPropertyFlag(1 | kFlagValueSet);
+  base_->SetPropertyFlag(1 | kFlagValueSet);
 }
 
 CQWStringProperty::CQWStringProperty(const char* name, const char* description, ULONG groupId, ULONG propertyId,
@@ -41,17 +41,15 @@ CQWStringProperty::CQWStringProperty(const WCHAR* name, const WCHAR* description
 CQWStringProperty::CQWStringProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
     : TypedProperty(servicesManager, mediator) {}
 
-CQWStringProperty::CQWStringProperty(CQWStringProperty& source) : TypedProperty(source) { CopyShellFrom(source); }
+CQWStringProperty::CQWStringProperty(CQWStringProperty& source) : TypedProperty(source) { CopyFrom(source); }
 
-CQWStringProperty& CQWStringProperty::operator=(const CQWStringProperty& source) {
-  if (this != &source) CopyShellFrom(source);
-  return *this;
-}
+CQWStringProperty& CQWStringProperty::operator=(const CQWStringProperty& source) { return Assign(source); }
 
 CQWStringProperty::~CQWStringProperty() = default;
 
 ULONG CQWStringProperty::QueryInterface(const _QGUID& iid, void** out) {
-  return QueryTyped(IID_IQWStringProperty, iid, out);
+  static const InterfaceTable kInterfaces = TypedInterfaces(IID_IQWStringProperty);
+  return QueryTyped(kInterfaces, iid, out);
 }
 
 ULONG CQWStringProperty::Store(const WCHAR* text, bool notify) {
@@ -59,31 +57,25 @@ ULONG CQWStringProperty::Store(const WCHAR* text, bool notify) {
   SetterGuard guard(*this);
   const ULONG bytes = ByteLength(text);
   if (bytes == 0) return kResultInvalidArgument;
-  return notify ? inner_->SetPropertyData(text, bytes) : inner_->SetDirectData(text, bytes);
+  return StoreValue(text, bytes, notify);
 }
 
 ULONG CQWStringProperty::SetCurString(WCHAR const* text) { return Store(text, true); }
 ULONG CQWStringProperty::SetPropertyData(WCHAR const* text) { return Store(text, true); }
 ULONG CQWStringProperty::SetDirectCurString(WCHAR* text) { return Store(text, false); }
 
-ULONG CQWStringProperty::SetPropertyData(const void* data, ULONG size) {
-  if (data == nullptr) return kResultInvalidArgument;
-  SetterGuard guard(*this);
-  return inner_->SetPropertyData(data, size);
-}
-
 ULONG CQWStringProperty::SetPropertyDefaultData(WCHAR const* text) {
   if (text == nullptr) return kResultNullPointer;
   SetterGuard guard(*this);
   const ULONG bytes = ByteLength(text);
   if (bytes == 0) return kResultInvalidArgument;
-  return inner_->SetPropertyDefaultData(text, bytes);
+  return base_->SetPropertyDefaultData(text, bytes);
 }
 
 // The stored bytes are copied as they are, so a value stored raw without a terminator is never read past.
 ULONG CQWStringProperty::GetCurString(WCHAR* text, ULONG* byteLength) const {
   if (byteLength == nullptr) return kResultInvalidArgument;
-  inner_->GetPropertyData(text, byteLength);
+  base_->GetPropertyData(text, byteLength);
   return kResultOk;
 }
 

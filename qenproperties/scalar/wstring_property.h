@@ -35,7 +35,7 @@ class QEN_API CQWStringProperty : public detail::TypedProperty<CQWStringProperty
 
   ULONG QueryInterface(const _QGUID& iid, void** out) override;
   // Raw store: kResultInvalidArgument for null data; the bytes go unchecked to the notifying store.
-  ULONG SetPropertyData(const void* data, ULONG size) override;
+  using TypedProperty::SetPropertyData;
 
   ULONG GetCurString(WCHAR* text, ULONG* byteLength) const override;
   ULONG SetCurString(WCHAR const* text) override;

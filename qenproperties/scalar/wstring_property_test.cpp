@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "qenproperties/frame/interface_ids.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -17,7 +17,7 @@ using testing::FlagsOf;
 using testing::TypeOf;
 using testing::Wide;
 
-class WStringPropertyTest : public testing::CountedTest {
+class WStringPropertyTest : public testing::ReferenceBalanceTest {
  protected:
   QRef<CQWStringProperty> Make(const std::string& defaultText, const std::string& initial,
                                IQPropertyMediator* mediator = nullptr) {

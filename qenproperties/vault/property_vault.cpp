@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/internal/interface_table.h"
@@ -22,7 +23,11 @@ CQPropertyVault::~CQPropertyVault() {
 
 ULONG CQPropertyVault::QueryInterface(const _QGUID& iid, void** out) {
   if (out == nullptr) return kResultNullPointer;
-  if (iid == IID_IQPropertyVault || iid == IID_IQUnknown) return detail::HandOut(this, out);
+  static const detail::InterfaceEntry<CQPropertyVault> kTable[] = {
+      {&IID_IQPropertyVault, &detail::InterfaceCast<CQPropertyVault, IQPropertyVault>},
+      {&IID_IQUnknown, &detail::InterfaceCast<CQPropertyVault, IQPropertyVault>},
+  };
+  if (detail::FindInterface(this, kTable, iid, out)) return kResultOk;
   return detail::NoInterface(out);
 }
 
@@ -104,8 +109,8 @@ ULONG CQPropertyVault::GetPropertyInfoByName(const WCHAR* name, IQProperty** out
 }
 
 ULONG CQPropertyVault::GetVersion(WCHAR* buffer, ULONG* length) {
-  if (length != nullptr) *length = hasVersion_ ? static_cast<ULONG>(version_.size()) : 0;
-  if (buffer != nullptr && hasVersion_) StringUtils::QWCopy(buffer, version_.c_str(), 0);
+  if (length != nullptr) *length = version_.length();
+  if (buffer != nullptr && version_) StringUtils::QWCopy(buffer, version_.get(), 0);
   return kResultOk;
 }
 
@@ -113,8 +118,7 @@ ULONG CQPropertyVault::GetVersion(WCHAR* buffer, ULONG* length) {
 // allocated (std::bad_alloc passes to the caller).
 ULONG CQPropertyVault::SetVersion(WCHAR* version) {
   if (version == nullptr) return kResultNullPointer;
-  version_.assign(version, StringUtils::QWLen(version));
-  hasVersion_ = true;
+  version_ = detail::SharedText::Copy(version, StringUtils::QWLen(version));
   return kResultOk;
 }
 

@@ -19,8 +19,8 @@
 #include "qenproperties/frame/export.h"
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/frame/services_manager.h"
-#include "qenproperties/frame/string_utils.h"
 #include "qenproperties/internal/counted.h"
+#include "qenproperties/internal/shared_text.h"
 #include "qenproperties/vault/property_vault_interface.h"
 
 namespace Quenneth {
@@ -71,8 +71,8 @@ class QEN_API CQPropertyVault : public detail::Counted<CQPropertyVault, IQProper
 
   QRef<IQServicesManager> servicesManager_;
   std::vector<QRef<IQProperty>> properties_;
-  QWString version_;
-  bool hasVersion_ = false;
+  // Null until SetVersion.
+  detail::SharedText version_;
 };
 
 }  // namespace Quenneth

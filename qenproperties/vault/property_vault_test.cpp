@@ -8,8 +8,8 @@
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/scalar/bool_property.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/counted_test.h"
 #include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
@@ -19,13 +19,13 @@ using testing::Wide;
 
 ULONG RefsOf(IQProperty* property) { return testing::RefCount(property); }
 
-class PropertyVaultTest : public testing::CountedTest {
+class PropertyVaultTest : public testing::ReferenceBalanceTest {
  protected:
   void SetUp() override { vault_ = QRef<CQPropertyVault>::Adopt(new CQPropertyVault(&host_)); }
   void TearDown() override {
     vault_ = nullptr;
     properties_.clear();
-    CountedTest::TearDown();
+    ReferenceBalanceTest::TearDown();
   }
   // A property owned by the fixture; the vault's references come on top of this one.
   IQProperty* Make(const char* name, ULONG id) {

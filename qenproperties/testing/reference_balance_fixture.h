@@ -1,11 +1,12 @@
-// counted_test.h: a fixture that hands every test a counting services manager, a fake mediator and a counting
-// optional property, and checks after the test that every reference the library took on them was given back.
+// reference_balance_fixture.h: ReferenceBalanceTest, a fixture that hands every test a counting services manager, a
+// fake mediator and a counting optional property, and checks after the test that every reference the library took on
+// them was given back.
 //
-//   class BoolPropertyTest : public testing::CountedTest { ... Make(...) uses &host_ and &mediator_ ... };
+//   class BoolPropertyTest : public testing::ReferenceBalanceTest { ... Make(...) uses &host_ and &mediator_ ... };
 //
 // A fixture that owns library objects of its own releases them in its TearDown before calling this one.
-#ifndef QENPROPERTIES_TESTING_COUNTED_TEST_H_
-#define QENPROPERTIES_TESTING_COUNTED_TEST_H_
+#ifndef QENPROPERTIES_TESTING_REFERENCE_BALANCE_FIXTURE_H_
+#define QENPROPERTIES_TESTING_REFERENCE_BALANCE_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@
 namespace Quenneth {
 namespace testing {
 
-class CountedTest : public ::testing::Test {
+class ReferenceBalanceTest : public ::testing::Test {
  protected:
   void TearDown() override {
     EXPECT_EQ(0u, host_.Count()) << "services manager references leaked";
@@ -32,4 +33,4 @@ class CountedTest : public ::testing::Test {
 }  // namespace testing
 }  // namespace Quenneth
 
-#endif  // QENPROPERTIES_TESTING_COUNTED_TEST_H_
+#endif  // QENPROPERTIES_TESTING_REFERENCE_BALANCE_FIXTURE_H_

@@ -1,4 +1,4 @@
-#include "qenproperties/frame/guid.h"
+#include "qenproperties/foundation/guid.h"
 
 #include <chrono>
 #include <cstdint>

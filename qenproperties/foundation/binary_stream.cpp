@@ -1,6 +1,8 @@
-#include "qenproperties/frame/binary_stream.h"
+#include "qenproperties/foundation/binary_stream.h"
 
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "qenproperties/frame/result_codes.h"
 
@@ -16,13 +18,17 @@ To BitCast(const From& from) {
   return to;
 }
 
+// UnsignedOfSize<N>: the unsigned integer of N bytes.
+template <std::size_t N>
+using UnsignedOfSize = std::conditional_t<
+    N == 1, std::uint8_t,
+    std::conditional_t<N == 2, std::uint16_t, std::conditional_t<N == 4, std::uint32_t, std::uint64_t>>>;
+
 }  // namespace
 
 CWriteStream::CWriteStream(CPort& port, QuenByteOrdering order, ULONG /*bufferHint*/, ULONG /*reserved*/,
                            unsigned char /*flags*/)
     : port_(port), order_(order) {}
-
-CWriteStream::~CWriteStream() = default;
 
 ULONG CWriteStream::PutBits(std::uint64_t bits, ULONG width) {
   if (failed_) return kResultOutOfRange;
@@ -66,46 +72,20 @@ ULONG CReadStream::GetBits(std::uint64_t& bits, ULONG width) {
   return kResultOk;
 }
 
-ULONG CReadStream::ReadByte(unsigned char& v) {
-  std::uint64_t bits;
-  const ULONG result = GetBits(bits, 1);
-  v = static_cast<unsigned char>(bits);
+// ReadAs reads sizeof(T) bytes and gives them to `v` bit for bit.
+template <class T>
+ULONG CReadStream::ReadAs(T& v) {
+  std::uint64_t bits = 0;
+  const ULONG result = GetBits(bits, sizeof(T));
+  v = BitCast<T>(static_cast<UnsignedOfSize<sizeof(T)>>(bits));
   return result;
 }
 
-ULONG CReadStream::ReadShort(short& v) {
-  std::uint64_t bits;
-  const ULONG result = GetBits(bits, 2);
-  v = BitCast<short>(static_cast<std::uint16_t>(bits));
-  return result;
-}
-
-ULONG CReadStream::ReadInt(std::int32_t& v) {
-  std::uint64_t bits;
-  const ULONG result = GetBits(bits, 4);
-  v = BitCast<std::int32_t>(static_cast<std::uint32_t>(bits));
-  return result;
-}
-
-ULONG CReadStream::ReadInt(long long& v) {
-  std::uint64_t bits;
-  const ULONG result = GetBits(bits, 8);
-  v = BitCast<long long>(bits);
-  return result;
-}
-
-ULONG CReadStream::ReadFloat(float& v) {
-  std::uint64_t bits;
-  const ULONG result = GetBits(bits, 4);
-  v = BitCast<float>(static_cast<std::uint32_t>(bits));
-  return result;
-}
-
-ULONG CReadStream::ReadDouble(double& v) {
-  std::uint64_t bits;
-  const ULONG result = GetBits(bits, 8);
-  v = BitCast<double>(bits);
-  return result;
-}
+ULONG CReadStream::ReadByte(unsigned char& v) { return ReadAs(v); }
+ULONG CReadStream::ReadShort(short& v) { return ReadAs(v); }
+ULONG CReadStream::ReadInt(std::int32_t& v) { return ReadAs(v); }
+ULONG CReadStream::ReadInt(long long& v) { return ReadAs(v); }
+ULONG CReadStream::ReadFloat(float& v) { return ReadAs(v); }
+ULONG CReadStream::ReadDouble(double& v) { return ReadAs(v); }
 
 }  // namespace Quenneth

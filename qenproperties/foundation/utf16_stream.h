@@ -25,7 +25,7 @@
 #include <ostream>
 #include <type_traits>
 
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 

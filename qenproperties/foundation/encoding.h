@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 namespace Quenneth {
 

@@ -1,4 +1,4 @@
-#include "qenproperties/frame/string_utils.h"
+#include "qenproperties/foundation/string_utils.h"
 
 #include "qenproperties/frame/result_codes.h"
 

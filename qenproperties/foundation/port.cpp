@@ -1,4 +1,4 @@
-#include "qenproperties/frame/port.h"
+#include "qenproperties/foundation/port.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "qenproperties/frame/encoding.h"
+#include "qenproperties/foundation/encoding.h"
 
 #include <array>
 
@@ -10,10 +10,10 @@ constexpr unsigned char kNotHex = 0xFF;
 constexpr std::array<unsigned char, 128> MakeDigitTable() {
   std::array<unsigned char, 128> table{};
   for (auto& entry : table) entry = kNotHex;
-  for (int i = 0; i < 10; ++i) table[static_cast<std::size_t>('0' + i)] = static_cast<unsigned char>(i);
-  for (int i = 0; i < 6; ++i) {
-    table[static_cast<std::size_t>('A' + i)] = static_cast<unsigned char>(10 + i);
-    table[static_cast<std::size_t>('a' + i)] = static_cast<unsigned char>(10 + i);
+  for (std::size_t i = 0; i < 10; ++i) table['0' + i] = static_cast<unsigned char>(i);
+  for (std::size_t i = 0; i < 6; ++i) {
+    table['A' + i] = static_cast<unsigned char>(10 + i);
+    table['a' + i] = static_cast<unsigned char>(10 + i);
   }
   return table;
 }
@@ -36,7 +36,7 @@ std::vector<unsigned char> DecodeRange(const WCHAR* text, std::size_t length) {
 }  // namespace
 
 void EncodeTo(const unsigned char* bytes, std::size_t count, WCHAR* text) {
-  static const char kHex[] = "0123456789ABCDEF";
+  static const unsigned char kHex[] = "0123456789ABCDEF";
   for (std::size_t i = 0; i < count; ++i) {
     text[2 * i] = static_cast<WCHAR>(kHex[bytes[i] >> 4]);
     text[2 * i + 1] = static_cast<WCHAR>(kHex[bytes[i] & 0xFu]);

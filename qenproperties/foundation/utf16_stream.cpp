@@ -1,4 +1,4 @@
-#include "qenproperties/frame/utf16_stream.h"
+#include "qenproperties/foundation/utf16_stream.h"
 
 #include <charconv>
 #include <limits>

@@ -21,7 +21,7 @@
 
 #include <cstdint>
 
-#include "qenproperties/frame/port.h"
+#include "qenproperties/foundation/port.h"
 #include "qenproperties/frame/types.h"
 
 namespace Quenneth {
@@ -31,7 +31,7 @@ enum QuenByteOrdering : ULONG { kQuenBigEndian = 0, kQuenLittleEndian = 1 };
 class CWriteStream {
  public:
   CWriteStream(CPort& port, QuenByteOrdering order, ULONG bufferHint, ULONG reserved, unsigned char flags);
-  ~CWriteStream();
+  ~CWriteStream() = default;
   CWriteStream(const CWriteStream&) = delete;
   CWriteStream& operator=(const CWriteStream&) = delete;
 
@@ -72,6 +72,8 @@ class CReadStream {
  private:
   // Reads `width` bytes as an unsigned number; on failure gives 0 and fails the stream.
   ULONG GetBits(std::uint64_t& bits, ULONG width);
+  template <class T>
+  ULONG ReadAs(T& v);
 
   const CPort& port_;
   QuenByteOrdering order_;

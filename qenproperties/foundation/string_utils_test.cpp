@@ -1,0 +1,143 @@
+// White-box tests of the UTF-16 string type, its C-style helpers and the UTF-8 / UTF-16 conversions.
+#include "qenproperties/foundation/string_utils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "qenproperties/frame/result_codes.h"
+#include "qenproperties/testing/wide_text.h"
+
+namespace Quenneth {
+namespace {
+
+using namespace StringUtils;
+using testing::Narrow;
+using testing::W;
+
+TEST(WideString, OrdersCodeUnitsAsUnsignedAndKeepsEofDistinct) {
+  QWString high = W(u"\uFFFF");
+  EXPECT_GT(high.compare(W(u"a")), 0);
+  EXPECT_FALSE(WCharTraits::eq_int_type(WCharTraits::to_int_type(0xFFFF), WCharTraits::eof()));
+  QWString text = W(u"gain\u00E9");
+  text.push_back(0);
+  text += W(u"x");
+  EXPECT_EQ(text.size(), 7u);
+  EXPECT_EQ(text.find(W(u"x")), 6u);
+  EXPECT_EQ(text.substr(1, 3), W(u"ain"));
+}
+
+TEST(WideString, LengthCopyEqualityAndAsciiWidening) {
+  const QWString gain = W(u"Gain");
+  EXPECT_EQ(QWLen(gain.c_str()), 4u);
+  EXPECT_EQ(QWLen(W(u"").c_str()), 0u);
+  EXPECT_EQ(QWLen(nullptr), 0u);
+
+  WCHAR dst[8];
+  std::fill(std::begin(dst), std::end(dst), WCHAR{0x7777});
+  EXPECT_EQ(QWCopy(dst, gain.c_str(), 0), dst);
+  EXPECT_EQ(QWString(dst), gain);
+  EXPECT_EQ(dst[5], 0x7777) << "nothing is written past the terminator";
+
+  std::fill(std::begin(dst), std::end(dst), WCHAR{0x7777});
+  QWCopy(dst, gain.c_str(), 3);
+  EXPECT_EQ(QWString(dst), W(u"Ga"));
+  EXPECT_EQ(dst[3], 0x7777) << "a limit of 3 writes exactly 3 code units";
+  QWCopy(dst, gain.c_str(), 1);
+  EXPECT_EQ(dst[0], 0);
+  QWCopy(dst, gain.c_str(), 5);
+  EXPECT_EQ(QWString(dst), gain);
+
+  EXPECT_TRUE(QWIsEqual(gain.c_str(), W(u"Gain").c_str(), 0));
+  EXPECT_FALSE(QWIsEqual(gain.c_str(), W(u"Gai").c_str(), 0));
+  EXPECT_FALSE(QWIsEqual(W(u"Gai").c_str(), gain.c_str(), 1));
+  EXPECT_FALSE(QWIsEqual(W(u"gain").c_str(), gain.c_str(), 1)) << "comparison is exact whatever the flag";
+  EXPECT_TRUE(QWIsEqual(nullptr, nullptr, 0));
+  EXPECT_FALSE(QWIsEqual(nullptr, W(u"").c_str(), 0));
+
+  EXPECT_EQ(QAsciiToUTF16("Q1"), W(u"Q1"));
+  EXPECT_EQ(QAsciiToUTF16("\xE9"), W(u"\u00E9"));
+  EXPECT_TRUE(QAsciiToUTF16(nullptr).empty());
+}
+
+// ---- UTF-8 / UTF-16 ----
+
+TEST(Utf, ConvertsBoundaryCodePointsBothWays) {
+  static const char kBytes[] = "A\0\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+  const std::string utf8(kBytes, sizeof kBytes - 1);
+  QWString expected = W(u"A");
+  expected.push_back(0);
+  expected += W(u"\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF");
+  QWString wide;
+  ASSERT_EQ(QUTF8ToUTF16(utf8, wide), kResultOk);
+  EXPECT_EQ(wide, expected);
+  std::string back;
+  ASSERT_EQ(QUTF16ToUTF8(wide, back), kResultOk);
+  EXPECT_EQ(back, utf8);
+}
+
+TEST(Utf, RoundTripsEveryScalarValue) {
+  QWString wide;
+  std::size_t utf8Length = 0;
+  for (std::uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+    if (cp < 0x10000) {
+      wide.push_back(static_cast<WCHAR>(cp));
+    } else {
+      wide.push_back(static_cast<WCHAR>(0xD800 + ((cp - 0x10000) >> 10)));
+      wide.push_back(static_cast<WCHAR>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    }
+    utf8Length += cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+  }
+  std::string utf8;
+  ASSERT_EQ(QUTF16ToUTF8(wide, utf8), kResultOk);
+  EXPECT_EQ(utf8.size(), utf8Length);
+  QWString back;
+  ASSERT_EQ(QUTF8ToUTF16(utf8, back), kResultOk);
+  EXPECT_TRUE(back == wide);
+}
+
+TEST(Utf, RejectsMalformedInputAndLeavesOutputEmpty) {
+  const std::vector<std::string> bad = {
+      "\x80",              // continuation without lead
+      "a\xBF",             //
+      "\xC0\xAF",          // overlong '/'
+      "\xC1\xBF",          // overlong
+      "\xE0\x9F\xBF",      // overlong three-byte
+      "\xF0\x8F\xBF\xBF",  // overlong four-byte
+      "\xED\xA0\x80",      // encoded high surrogate
+      "\xED\xBF\xBF",      // encoded low surrogate
+      "\xF4\x90\x80\x80",  // 0x110000
+      "\xF5\x80\x80\x80",  // lead beyond any code point
+      "\xFF",              //
+      "\xC3",              // truncated at end
+      "\xE2\x82",          //
+      "\xF0\x9F\x98",      //
+      "\xC3(",             // lead followed by a non-continuation
+      "\xE2\x28\xA1",      //
+      "\xF0\x9F\x28\x80",  //
+      "ok\xE2\x82 then more",
+  };
+  for (const std::string& text : bad) {
+    QWString out = W(u"stale");
+    EXPECT_EQ(QUTF8ToUTF16(text, out), kResultInvalidArgument) << ::testing::PrintToString(text);
+    EXPECT_TRUE(out.empty()) << ::testing::PrintToString(text);
+  }
+
+  // clang-format off
+  const std::vector<QWString> unpaired = {
+      {0xD800}, {0xDC00}, {'a', 0xD83D}, {0xD83D, 'a'}, {0xDE00, 0xD83D}, {0xDC00, 0xDE00},
+      {0xD83D, 0xD83D, 0xDE00},
+  };
+  // clang-format on
+  for (const QWString& text : unpaired) {
+    std::string out = "stale";
+    EXPECT_EQ(QUTF16ToUTF8(text, out), kResultInvalidArgument);
+    EXPECT_TRUE(out.empty());
+  }
+}
+}  // namespace
+}  // namespace Quenneth
