@@ -102,6 +102,10 @@ TEST_F(ServerApiTest, AnUnknownNameIs404) {
   EXPECT_EQ("Colour", a.body["name"]);
   EXPECT_EQ("no property is named \"Colour\"", a.body["message"]);
   EXPECT_EQ(404, server_.Post("/api/v1/reset", {{"name", "Colour"}}).status);
+  // A long name is quoted only in part.
+  a = server_.Post("/api/v1/set", Set(std::string(100000, 'x'), 1));
+  EXPECT_EQ(404, a.status);
+  EXPECT_LT(a.text.size(), 1000u);
   EXPECT_EQ(404, server_.Post("/api/v1/click", {{"name", "Colour"}}).status);
 }
 

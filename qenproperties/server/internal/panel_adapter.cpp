@@ -247,8 +247,10 @@ ActionResult Unknown(const std::string& name, std::size_t index = 0) {
   ActionResult result;
   result.status = ActionStatus::kUnknownName;
   result.code = kResultInvalidArgument;
-  result.message = "no property is named \"" + name + "\"";
-  result.name = name;
+  // A name of any length may come in; the answer quotes at most the start of it.
+  constexpr std::size_t kQuoted = 80;
+  result.name = name.size() > kQuoted ? name.substr(0, kQuoted) + "..." : name;
+  result.message = "no property is named \"" + result.name + "\"";
   result.index = index;
   return result;
 }
