@@ -106,6 +106,12 @@ TEST_F(ServerApiTest, AnUnknownNameIs404) {
   a = server_.Post("/api/v1/set", Set(std::string(100000, 'x'), 1));
   EXPECT_EQ(404, a.status);
   EXPECT_LT(a.text.size(), 1000u);
+  // ... and never cut inside a character.
+  std::string accents;
+  for (int i = 0; i < 100; ++i) accents += "\xC3\xA9";
+  a = server_.Post("/api/v1/set", Set("x" + accents, 1));
+  EXPECT_EQ(404, a.status) << a.text;
+  EXPECT_TRUE(a.body.is_object());
   EXPECT_EQ(404, server_.Post("/api/v1/click", {{"name", "Colour"}}).status);
 }
 

@@ -249,7 +249,9 @@ ActionResult Unknown(const std::string& name, std::size_t index = 0) {
   result.code = kResultInvalidArgument;
   // A name of any length may come in; the answer quotes at most the start of it.
   constexpr std::size_t kQuoted = 80;
-  result.name = name.size() > kQuoted ? name.substr(0, kQuoted) + "..." : name;
+  std::size_t cut = name.size() > kQuoted ? kQuoted : name.size();
+  while (cut < name.size() && cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8
+  result.name = cut < name.size() ? name.substr(0, cut) + "..." : name;
   result.message = "no property is named \"" + result.name + "\"";
   result.index = index;
   return result;
