@@ -1,22 +1,21 @@
 // qenprops: show and change the settings of a panel through the mediator, and write or read preset documents.
 //
 // Exit status: 0 on success, 1 when a change is refused or a value is invalid, 2 on a usage error or a file
-// that cannot be read. The preset file given with --preset is written only after every change succeeded, and
-// atomically.
+// that cannot be read. A command that changes values holds the --preset file's lock from reading it to writing it
+// back, so concurrent changes of one preset are never lost; the file is written only after every change
+// succeeded, and atomically.
 #include <exception>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/host/panel.h"
 #include "qenproperties/host/preset_document.h"
+#include "qenproperties/host/preset_file.h"
 #include "qenproperties/host/property_text.h"
 #include "qenproperties/host/sample_panel.h"
-#include "qenproperties/host/text_file.h"
 #include "report.h"
 #include "serve.h"
 
@@ -28,6 +27,7 @@ using Quenneth::ULONG;
 using Quenneth::host::DocumentError;
 using Quenneth::host::Panel;
 using Quenneth::host::PresetDocument;
+using Quenneth::host::PresetFile;
 using Quenneth::host::PresetLoadReport;
 using Quenneth::host::PresetOutcome;
 
@@ -120,8 +120,7 @@ class Tool {
     } else {
       rc = Load(options_.arguments[0]);
     }
-    const bool changes = c == "set" || c == "reset" || c == "click";
-    if (rc == kOk && changes && !options_.presetPath.empty()) rc = Save(options_.presetPath);
+    if (rc == kOk && Changes() && !options_.presetPath.empty()) rc = Save(options_.presetPath);
     if ((c == "show" || c == "load") && rc != kUsage) {
       if (options_.json) {
         output_["panel"] = qenprops::PanelJson(*panel_);
@@ -149,7 +148,7 @@ class Tool {
   int BuildPanel() {
     std::string text = Quenneth::host::SamplePanelDescription();
     std::string error;
-    if (!options_.panelPath.empty() && !Quenneth::host::ReadTextFile(options_.panelPath, &text, &error)) {
+    if (!options_.panelPath.empty() && !Quenneth::host::ReadBoundedFile(options_.panelPath, &text, &error)) {
       return FileError("panel", options_.panelPath, error);
     }
     DocumentError problem;
@@ -162,12 +161,9 @@ class Tool {
     return kOk;
   }
 
-  // ReadPreset loads a preset document into the panel; 2 when it cannot be read, 1 when entries are refused.
-  int ReadPreset(const std::string& path, const char* key) {
-    std::string text;
-    std::string error;
-    if (!Quenneth::host::ReadTextFile(path, &text, &error)) return FileError("preset", path, error);
-    if (path == options_.presetPath) presetText_ = text;
+  // ReadPreset loads the preset document `text`, read from `path`, into the panel; 2 when it is no document, 1
+  // when entries are refused.
+  int ReadPreset(const std::string& path, const std::string& text, const char* key) {
     PresetLoadReport report;
     DocumentError problem;
     if (!PresetDocument::Load(text, panel_->Vault(), &report, &problem)) {
@@ -183,23 +179,47 @@ class Tool {
     return refused ? kRefused : kOk;
   }
 
+  bool Changes() const {
+    const std::string& c = options_.command;
+    return c == "set" || c == "reset" || c == "click";
+  }
+
   int LoadPresetOption() {
-    if (options_.presetPath.empty()) return kOk;
-    std::error_code ec;
-    if (!std::filesystem::exists(options_.presetPath, ec)) return kOk;
-    const int rc = ReadPreset(options_.presetPath, "preset");
+    const std::string& path = options_.presetPath;
+    if (path.empty()) return kOk;
+    std::string error;
+    bool exists = false;
+    if (Changes()) {
+      presetFile_ = PresetFile::Open(path, &error);
+      if (!presetFile_) return FileError("preset", path, error);
+      exists = presetFile_->Exists();
+      presetText_ = presetFile_->Text();
+    } else if (!Quenneth::host::ReadBoundedFileIfExists(path, &presetText_, &exists, &error)) {
+      // Only read: no lock is needed, as the file is only ever replaced whole.
+      return FileError("preset", path, error);
+    }
+    if (!exists) return kOk;
+    const int rc = ReadPreset(path, presetText_, "preset");
     if (rc == kRefused) {
       std::cerr << "qenprops: " << options_.presetPath << " is left as it is\n";
     }
     return rc;
   }
 
-  int Load(const std::string& path) { return ReadPreset(path, "load"); }
+  int Load(const std::string& path) {
+    std::string text;
+    std::string error;
+    if (!Quenneth::host::ReadBoundedFile(path, &text, &error)) return FileError("preset", path, error);
+    return ReadPreset(path, text, "load");
+  }
 
   int Save(const std::string& path) {
     std::string error;
-    const std::string earlier = path == options_.presetPath ? presetText_ : "";
-    if (!Quenneth::host::WriteFileAtomically(path, PresetDocument::Save(panel_->Vault(), earlier), &error)) {
+    const bool preset = path == options_.presetPath;
+    const std::string document = PresetDocument::Save(panel_->Vault(), preset ? presetText_ : "");
+    const bool written = preset && presetFile_ ? presetFile_->Replace(document, &error)
+                                               : Quenneth::host::WriteFileAtomically(path, document, &error);
+    if (!written) {
       std::cerr << "qenprops: cannot write " << path << ": " << error << "\n";
       return kUsage;
     }
@@ -291,7 +311,8 @@ class Tool {
 
   Options options_;
   std::unique_ptr<Panel> panel_;
-  std::string presetText_;  // the --preset document as read, whose unknown entries are written back
+  std::unique_ptr<PresetFile> presetFile_;  // the --preset file, locked while a command changes it
+  std::string presetText_;                  // the --preset document as read, whose unknown entries are written back
   Json output_ = Json::object();
 };
 

@@ -13,7 +13,7 @@
 
 #include "qenproperties/host/panel.h"
 #include "qenproperties/host/sample_panel.h"
-#include "qenproperties/host/text_file.h"
+#include "qenproperties/host/preset_file.h"
 #include "qenproperties/server/settings_server.h"
 
 namespace qenprops {
@@ -85,7 +85,7 @@ int Serve(int argc, char** argv) {
 
   std::string description = Quenneth::host::SamplePanelDescription();
   std::string error;
-  if (!panelPath.empty() && !Quenneth::host::ReadTextFile(panelPath, &description, &error)) {
+  if (!panelPath.empty() && !Quenneth::host::ReadBoundedFile(panelPath, &description, &error)) {
     std::cerr << "qenprops serve: cannot read panel " << panelPath << ": " << error << "\n";
     return kUsage;
   }

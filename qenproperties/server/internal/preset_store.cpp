@@ -1,9 +1,9 @@
 #include "qenproperties/server/internal/preset_store.h"
 
-#include <filesystem>
-#include <system_error>
+#include <memory>
+#include <utility>
 
-#include "qenproperties/host/text_file.h"
+#include "qenproperties/host/preset_file.h"
 
 namespace Quenneth {
 namespace server {
@@ -11,22 +11,23 @@ namespace detail {
 
 bool PresetStore::Load(PanelAdapter* adapter, std::string* summary, std::string* error) {
   if (path_.empty()) return true;
-  std::error_code ec;
-  if (!std::filesystem::exists(path_, ec)) {
+  std::string text;
+  bool exists = false;
+  if (!host::ReadBoundedFileIfExists(path_, &text, &exists, error)) {
+    *error = path_ + ": " + *error;
+    return false;
+  }
+  if (!exists) {
     *summary = path_ + " does not exist yet; it is written after the first change";
     return true;
   }
-  std::string text;
-  if (!host::ReadTextFile(path_, &text, error)) return false;
   PresetLoad load = adapter->LoadPreset(text, false);
   if (!load.read) {
-    *error = path_ +
-             (load.line != 0 ? ":" + std::to_string(load.line) + ":" + std::to_string(load.column)
-                             : ": at " + load.pointer) +
+    *error = path_ + (load.line != 0 ? ":" + std::to_string(load.line) + ":" + std::to_string(load.column)
+                                     : ": at " + load.pointer) +
              ": " + load.error;
     return false;
   }
-  earlier_ = std::move(text);
   *summary = "loaded " + path_ + ": " + load.report["loaded"].dump() + " loaded, " + load.report["refused"].dump() +
              " refused, " + load.report["unknown"].dump() + " unknown, " + load.report["missing"].dump() + " missing";
   return true;
@@ -34,10 +35,12 @@ bool PresetStore::Load(PanelAdapter* adapter, std::string* summary, std::string*
 
 bool PresetStore::Write(const PanelAdapter& adapter, std::string* error) {
   if (path_.empty()) return true;
-  std::string text = adapter.SavePreset(earlier_);
-  if (!host::WriteFileAtomically(path_, text, error)) return false;
-  earlier_ = std::move(text);
-  return true;
+  // The file's lock is held from reading it to replacing it, so a qenprops process changing the same preset
+  // waits for this write (and this one for it) instead of losing an update; entries of other panels that the
+  // file holds now are carried over.
+  std::unique_ptr<host::PresetFile> file = host::PresetFile::Open(path_, error);
+  if (!file) return false;
+  return file->Replace(adapter.SavePreset(file->Text()), error);
 }
 
 }  // namespace detail
