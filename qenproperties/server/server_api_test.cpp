@@ -413,6 +413,41 @@ TEST_F(PresetFileTest, AFileThatIsNoPresetStopsTheServerFromStartingAndIsKept) {
   EXPECT_EQ("{\"not\": \"a preset\"", Read());
 }
 
+TEST_F(PresetFileTest, EntriesOfOtherPanelsAreCarriedAndNonFilesRefused) {
+  ServerOptions options = TestServer::Defaults();
+  options.presetPath = path_;
+  {
+    TestServer server(options);
+    ASSERT_EQ(200, server.Post("/api/v1/set", Set("Title", "Mine")).status);
+  }
+  // Another panel's entry joins the file, as another program would write it.
+  std::string document = Read();
+  const std::string foreign =
+      "{\"name\": \"Other\", \"id\": 4242, \"group\": 0, \"flags\": 0, \"type\": 7, \"size\": 4, "
+      "\"value\": \"7\"},\n";
+  const std::size_t entries = document.find("\"entries\": [");
+  ASSERT_NE(std::string::npos, entries) << document;
+  document.insert(document.find('{', entries), foreign);
+  {
+    std::ofstream out(path_);
+    out << document;
+  }
+  {
+    TestServer server(options);
+    ASSERT_EQ(200, server.Post("/api/v1/set", Set("Title", "Again")).status);
+  }
+  EXPECT_NE(std::string::npos, Read().find("4242")) << Read();
+  EXPECT_NE(std::string::npos, Read().find("Again"));
+
+  // A directory is no preset file: the server does not start.
+  options.presetPath = dir_.string();
+  host::DocumentError problem;
+  std::string error;
+  EXPECT_FALSE(
+      SettingsServer::Create(host::Panel::FromJson(host::SamplePanelDescription(), &problem), options, &error));
+  EXPECT_NE(std::string::npos, error.find(dir_.string())) << error;
+}
+
 TEST(ServerOptionsTest, InvalidOptionsAreRefusedBeforeServing) {
   host::DocumentError problem;
   std::string error;
