@@ -49,7 +49,8 @@ TEST_F(ServerApiTest, GetPanelListsEveryPropertyInVaultOrderWithItsLimits) {
   EXPECT_EQ("long", bitrate["kind"]);
   EXPECT_EQ("16000", bitrate["value"]);
   EXPECT_EQ("16000", bitrate["default"]);
-  EXPECT_EQ(500, bitrate["min"]);
+  EXPECT_EQ(500, bitrate["limits"]["min"]);
+  EXPECT_EQ("500 to 100000", bitrate["limits"]["text"]);
   EXPECT_EQ("Video", bitrate["group"]);
   EXPECT_TRUE(bitrate.contains("flags"));
   EXPECT_EQ("Video bitrate in kbit/s", bitrate["description"]);

@@ -26,13 +26,12 @@ namespace {
 
 using host::PropertyKind;
 
-// SubDataNumber reads an extended enum entry's sub data (host byte order) as a JSON number; null when the
-// type is none the panel uses.
-Json SubDataNumber(ULONG type, const std::vector<unsigned char>& bytes) {
-  auto read = [&bytes](auto value) -> Json {
-    if (bytes.size() < sizeof(value)) return nullptr;
+// SubDataText reads an extended enum entry's sub data (host byte order) as the number its value text shows.
+std::string SubDataText(ULONG type, const std::vector<unsigned char>& bytes) {
+  auto read = [&bytes](auto value) -> std::string {
+    if (bytes.size() < sizeof(value)) return "";
     std::memcpy(&value, bytes.data(), sizeof(value));
-    return value;
+    return Json(value).dump();
   };
   switch (type) {
     case kDataTypeUInt8: return read(std::uint8_t{});
@@ -42,22 +41,14 @@ Json SubDataNumber(ULONG type, const std::vector<unsigned char>& bytes) {
     case kDataTypeInt64: return read(std::int64_t{});
     case kDataTypeFloat: return read(float{});
     case kDataTypeDouble: return read(double{});
-    default: return nullptr;
+    default: return "";
   }
 }
 
-// Number gives a property's number (an extended enum's selected sub data), whole numbers as integers.
-Json Number(IQProperty* p) {
-  double number = 0;
-  if (!host::NumberOf(p, &number)) return nullptr;
-  if (number == static_cast<double>(static_cast<long long>(number))) return static_cast<long long>(number);
-  return number;
-}
-
-// Choices of an enum or ratio property: [{"text", "id"}].
+// Texts of the entries of an enum or ratio property, with the position of the custom entry (-1 for none).
 template <class Enumeration>
-Json IdChoices(Enumeration* e) {
-  Json choices = Json::array();
+std::vector<std::string> EntryTexts(Enumeration* e, ULONG customId, long* customAt) {
+  std::vector<std::string> texts;
   ULONG count = 0;
   e->GetEnumCount(&count);
   for (ULONG i = 0; i < count; ++i) {
@@ -66,28 +57,20 @@ Json IdChoices(Enumeration* e) {
     if (e->GetEnumString(i, nullptr, &bytes, &id) != kResultOk) continue;
     std::vector<WCHAR> text(bytes / 2 + 1, 0);
     e->GetEnumString(i, text.data(), &bytes, &id);
-    choices.push_back({{"text", host::Utf8(text.data())}, {"id", id}});
+    if (id == customId && customId != 0) *customAt = static_cast<long>(texts.size());
+    texts.push_back(host::Utf8(text.data()));
   }
-  return choices;
+  return texts;
 }
 
-// Selected gives the text of the selected entry of a choice list, "" when none is.
-template <class Enumeration>
-std::string Selected(Enumeration* e, const Json& choices) {
-  ULONG index = 0;
-  if (e->GetCurSel(&index) != kResultOk || index >= choices.size()) return "";
-  return choices[index]["text"].template get<std::string>();
+void RangeLimits(bool ranged, const Json& min, const Json& max, Json* limits) {
+  (*limits)["ranged"] = ranged;
+  if (!ranged) return;
+  (*limits)["min"] = min;
+  (*limits)["max"] = max;
 }
 
-// CustomEntry gives the choice with the custom entry's ID, with the extra fields a page shows for it.
-Json CustomEntry(const Json& choices, ULONG customId) {
-  for (const Json& choice : choices) {
-    if (choice["id"] == customId) return {{"text", choice["text"]}, {"id", customId}};
-  }
-  return nullptr;
-}
-
-void DescribeLong(IQProperty* p, Json* out) {
+void LongLimits(IQProperty* p, Json* limits) {
   QRef<IQLongProperty> l = host::QueryAs<IQLongProperty>(p, IID_IQLongProperty);
   QDataType type = kDataTypeUInt32;
   ULONG minimum = 0;
@@ -96,15 +79,12 @@ void DescribeLong(IQProperty* p, Json* out) {
   l->GetMinRange(&minimum);
   l->GetMaxRange(&maximum);
   const bool isSigned = type == kDataTypeInt32;
-  (*out)["signed"] = isSigned;
   // The property holds its range only when both bounds are non-zero.
-  if (minimum != 0 && maximum != 0) {
-    (*out)["min"] = isSigned ? Json(static_cast<std::int32_t>(minimum)) : Json(minimum);
-    (*out)["max"] = isSigned ? Json(static_cast<std::int32_t>(maximum)) : Json(maximum);
-  }
+  RangeLimits(minimum != 0 && maximum != 0, isSigned ? Json(static_cast<std::int32_t>(minimum)) : Json(minimum),
+              isSigned ? Json(static_cast<std::int32_t>(maximum)) : Json(maximum), limits);
 }
 
-void DescribeFloat(IQProperty* p, Json* out) {
+void FloatLimits(IQProperty* p, Json* limits) {
   QRef<IQFloatProperty> f = host::QueryAs<IQFloatProperty>(p, IID_IQFloatProperty);
   double minimum = 0;
   double maximum = 0;
@@ -112,14 +92,11 @@ void DescribeFloat(IQProperty* p, Json* out) {
   f->GetMinRange(&minimum);
   f->GetMaxRange(&maximum);
   f->GetSignificantDigitAfterPoint(&digits);
-  (*out)["decimals"] = digits;
-  if (minimum != 0 && maximum != 0) {
-    (*out)["min"] = minimum;
-    (*out)["max"] = maximum;
-  }
+  RangeLimits(minimum != 0 && maximum != 0, minimum, maximum, limits);
+  (*limits)["decimals"] = digits;
 }
 
-void DescribeExEnum(IQProperty* p, Json* out) {
+void ExEnumLimits(IQProperty* p, Json* limits) {
   QRef<IQExEnumProperty> x = host::QueryAs<IQExEnumProperty>(p, IID_IQExEnumProperty);
   ULONG type = 0;
   ULONG count = 0;
@@ -136,50 +113,68 @@ void DescribeExEnum(IQProperty* p, Json* out) {
     std::vector<WCHAR> text(bytes / 2 + 1, 0);
     std::vector<unsigned char> data(size, 0);
     x->GetEnumStringAndSubData(i, text.data(), &bytes, &id, size != 0 ? data.data() : nullptr, &size);
-    choices.push_back({{"text", host::Utf8(text.data())}, {"id", id}, {"data", SubDataNumber(type, data)}});
+    const std::string name = host::Utf8(text.data());
+    if (id == customId) {
+      (*limits)["custom"] = {{"label", name}, {"form", name + " (N)"}};
+    } else {
+      const std::string number = SubDataText(type, data);
+      choices.push_back(number.empty() ? name : name + " (" + number + ")");
+    }
   }
-  Json custom = CustomEntry(choices, customId);
-  if (!custom.is_null()) {
-    ULONG size = 0;
-    x->GetCustomData(nullptr, &size);
-    std::vector<unsigned char> data(size, 0);
-    if (size != 0) x->GetCustomData(data.data(), &size);
-    custom["data"] = SubDataNumber(type, data);
-  }
-  (*out)["selected"] = Selected(x.get(), choices);
-  (*out)["data"] = Number(p);
-  (*out)["choices"] = std::move(choices);
-  (*out)["custom"] = std::move(custom);
+  (*limits)["choices"] = std::move(choices);
 }
 
-void DescribeRatio(IQProperty* p, Json* out) {
+void RatioLimits(IQProperty* p, Json* limits) {
   QRef<IQRatioProperty> r = host::QueryAs<IQRatioProperty>(p, IID_IQRatioProperty);
   ULONG customId = 0;
   r->GetCustomEuumId(&customId);
-  Json choices = IdChoices(r.get());
-  Json custom = CustomEntry(choices, customId);
-  if (!custom.is_null()) {
-    ULONG numerator = 0;
-    ULONG denominator = 0;
-    r->GetCustomRatio(&numerator, &denominator);
-    custom["numerator"] = numerator;
-    custom["denominator"] = denominator;
+  long customAt = -1;
+  std::vector<std::string> texts = EntryTexts(r.get(), customId, &customAt);
+  if (customAt >= 0) {
+    (*limits)["custom"] = {{"label", texts[static_cast<std::size_t>(customAt)]}, {"form", "N:M"}};
+    texts.erase(texts.begin() + customAt);
   }
-  (*out)["selected"] = Selected(r.get(), choices);
-  (*out)["choices"] = std::move(choices);
-  (*out)["custom"] = std::move(custom);
+  (*limits)["choices"] = texts;
 }
 
-void DescribeEnumLong(IQProperty* p, Json* out) {
+void EnumLongLimits(IQProperty* p, Json* limits) {
   QRef<IQEnumLongProperty> e = host::QueryAs<IQEnumLongProperty>(p, IID_IQEnumLongProperty);
   Json choices = Json::array();
   ULONG count = 0;
   e->GetEnumCount(&count);
   for (ULONG i = 0; i < count; ++i) {
     ULONG value = 0;
-    if (e->GetEnumLongValue(i, &value) == kResultOk) choices.push_back(value);
+    if (e->GetEnumLongValue(i, &value) == kResultOk) choices.push_back(std::to_string(value));
   }
-  (*out)["choices"] = std::move(choices);
+  (*limits)["choices"] = std::move(choices);
+}
+
+// LimitsJson gives what a value keeps to, as the page draws it: "text" in one line; numbers "ranged", "min",
+// "max" and a float's "decimals"; enumerations "choices" (value texts) and "custom" ({"label", "form"}) for an
+// entry that takes a value of the user's.
+Json LimitsJson(IQProperty* p, PropertyKind kind) {
+  Json limits = {{"text", host::LimitsText(p)}};
+  switch (kind) {
+    case PropertyKind::kLong: LongLimits(p, &limits); break;
+    case PropertyKind::kFloat: FloatLimits(p, &limits); break;
+    case PropertyKind::kEnum: {
+      QRef<IQEnumProperty> e = host::QueryAs<IQEnumProperty>(p, IID_IQEnumProperty);
+      long none = -1;
+      limits["choices"] = EntryTexts(e.get(), 0, &none);
+      break;
+    }
+    case PropertyKind::kEnumLong: EnumLongLimits(p, &limits); break;
+    case PropertyKind::kExEnum: ExEnumLimits(p, &limits); break;
+    case PropertyKind::kRatio: RatioLimits(p, &limits); break;
+    case PropertyKind::kText: {
+      ULONG maxLength = 0;
+      host::QueryAs<IQWStringProperty>(p, IID_IQWStringProperty)->GetMaxStringLength(&maxLength);
+      if (maxLength != 0) limits["maxLength"] = maxLength;
+      break;
+    }
+    default: break;
+  }
+  return limits;
 }
 
 // DefaultText: a copy of the property, reset, shows the default in the same grammar as the value.
@@ -201,28 +196,7 @@ Json Describe(const host::Panel& panel, IQProperty* p) {
   if (kind == PropertyKind::kButton) return out;
   out["value"] = host::ValueText(p);
   out["default"] = DefaultText(p);
-  switch (kind) {
-    case PropertyKind::kLong: DescribeLong(p, &out); break;
-    case PropertyKind::kFloat: DescribeFloat(p, &out); break;
-    case PropertyKind::kText: {
-      ULONG maxLength = 0;
-      host::QueryAs<IQWStringProperty>(p, IID_IQWStringProperty)->GetMaxStringLength(&maxLength);
-      if (maxLength != 0) out["maxLength"] = maxLength;
-      break;
-    }
-    case PropertyKind::kEnum: {
-      QRef<IQEnumProperty> e = host::QueryAs<IQEnumProperty>(p, IID_IQEnumProperty);
-      Json choices = IdChoices(e.get());
-      out["selected"] = Selected(e.get(), choices);
-      out["choices"] = std::move(choices);
-      break;
-    }
-    case PropertyKind::kEnumLong: DescribeEnumLong(p, &out); break;
-    case PropertyKind::kExEnum: DescribeExEnum(p, &out); break;
-    case PropertyKind::kRatio: DescribeRatio(p, &out); break;
-    case PropertyKind::kGroup: out["open"] = out["value"] == "expanded"; break;
-    default: break;
-  }
+  out["limits"] = LimitsJson(p, kind);
   return out;
 }
 

@@ -44,31 +44,34 @@ class PanelAdapterTest : public ::testing::Test {
 TEST_F(PanelAdapterTest, DescribesEachKindWithWhatAControlNeeds) {
   const Json bitrate = adapter_->Property("Bitrate");
   EXPECT_EQ("long", bitrate["kind"]);
-  EXPECT_EQ(500, bitrate["min"]);
-  EXPECT_EQ(100000, bitrate["max"]);
+  EXPECT_EQ(true, bitrate["limits"]["ranged"]);
+  EXPECT_EQ(500, bitrate["limits"]["min"]);
+  EXPECT_EQ(100000, bitrate["limits"]["max"]);
+  EXPECT_EQ("500 to 100000", bitrate["limits"]["text"]);
   EXPECT_EQ("Video", bitrate["group"]);
   EXPECT_EQ("Video bitrate in kbit/s", bitrate["description"]);
   EXPECT_EQ("16000", bitrate["default"]);
 
   const Json rate = adapter_->Property("Frame rate");
-  EXPECT_EQ(3, rate["decimals"]);
+  EXPECT_EQ(3, rate["limits"]["decimals"]);
   EXPECT_EQ("30.000", rate["value"]);
 
+  // Choices are value texts, so a page selects the value itself; the custom entry comes apart.
   const Json codec = adapter_->Property("Codec");
   EXPECT_EQ("ex-enum", codec["kind"]);
-  EXPECT_EQ("H.264", codec["selected"]);
-  EXPECT_EQ(50000, codec["data"]);
-  ASSERT_EQ(5u, codec["choices"].size());
-  EXPECT_EQ(30000, codec["choices"][2]["data"]);
-  EXPECT_EQ("Custom", codec["custom"]["text"]);
-  EXPECT_EQ(20000, codec["custom"]["data"]);
+  EXPECT_EQ("H.264 (50000)", codec["value"]);
+  EXPECT_EQ((Json{"H.264 (50000)", "H.265 (40000)", "VP9 (30000)", "AV1 (25000)"}), codec["limits"]["choices"]);
+  EXPECT_EQ((Json{{"label", "Custom"}, {"form", "Custom (N)"}}), codec["limits"]["custom"]);
 
   const Json ratio = adapter_->Property("Aspect ratio");
-  EXPECT_EQ("16:9", ratio["selected"]);
-  EXPECT_EQ(99u, ratio["custom"]["id"]);
+  EXPECT_EQ((Json{"16:9", "4:3", "21:9", "1:1"}), ratio["limits"]["choices"]);
+  EXPECT_EQ("N:M", ratio["limits"]["custom"]["form"]);
 
-  EXPECT_EQ((Json{1, 12, 24, 48, 60, 120, 250}), adapter_->Property("Keyframe interval")["choices"]);
-  EXPECT_EQ(true, adapter_->Property("Audio")["open"]);
+  EXPECT_EQ((Json{"1", "12", "24", "48", "60", "120", "250"}),
+            adapter_->Property("Keyframe interval")["limits"]["choices"]);
+  EXPECT_EQ((Json{"MP4", "MKV", "WebM"}), adapter_->Property("Container")["limits"]["choices"]);
+  EXPECT_FALSE(adapter_->Property("Container")["limits"].contains("custom"));
+  EXPECT_EQ("expanded", adapter_->Property("Audio")["value"]);
   EXPECT_FALSE(adapter_->Property("Estimate size").contains("value"));
   EXPECT_TRUE(adapter_->Property("No such").is_null());
   // Vault order, every property once.
@@ -76,6 +79,18 @@ TEST_F(PanelAdapterTest, DescribesEachKindWithWhatAControlNeeds) {
   ASSERT_EQ(17u, all.size());
   EXPECT_EQ("Output", all[0]["name"]);
   EXPECT_EQ("Restore defaults", all[16]["name"]);
+  // Every choice is a value text the property takes (a rule may still refuse one, as WebM with H.264).
+  for (const Json& p : all) {
+    if (!p.contains("limits") || !p["limits"].contains("choices")) continue;
+    for (const Json& choice : p["limits"]["choices"]) {
+      const ActionResult r = adapter_->Set({{p["name"], choice}});
+      EXPECT_NE(kResultInvalidArgument, r.code) << p["name"] << " = " << choice << ": " << r.message;
+      if (r.status == ActionStatus::kApplied) {
+        EXPECT_EQ(choice, Value(p["name"]));
+        adapter_->Undo();
+      }
+    }
+  }
 }
 
 TEST_F(PanelAdapterTest, ASetListsTheOwnChangeFirstThenTheDependentOnes) {

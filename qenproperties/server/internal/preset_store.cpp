@@ -23,8 +23,9 @@ bool PresetStore::Load(PanelAdapter* adapter, std::string* summary, std::string*
   }
   PresetLoad load = adapter->LoadPreset(text, false);
   if (!load.read) {
-    *error = path_ + (load.line != 0 ? ":" + std::to_string(load.line) + ":" + std::to_string(load.column)
-                                     : ": at " + load.pointer) +
+    *error = path_ +
+             (load.line != 0 ? ":" + std::to_string(load.line) + ":" + std::to_string(load.column)
+                             : ": at " + load.pointer) +
              ": " + load.error;
     return false;
   }

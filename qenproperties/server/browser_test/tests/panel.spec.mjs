@@ -10,6 +10,8 @@ test.describe('the panel', () => {
     expect(page.url()).not.toContain('token=');
     await expect(page.locator('details.group > summary')).toHaveText(['Output', 'Video', 'Audio']);
     await expect(row(page, 'Bitrate').locator('.hint')).toHaveText('500 to 100000');
+    await expect(row(page, 'Codec').getByRole('option')).toHaveText(
+        ['H.264 (50000)', 'H.265 (40000)', 'VP9 (30000)', 'AV1 (25000)', 'Custom']);
     await expect(row(page, 'Bitrate').locator('.help')).toHaveText('Video bitrate in kbit/s');
     await expect(row(page, 'Frame rate').getByLabel('Frame rate', {exact: true})).toHaveValue('30.000');
     await expect(page.getByRole('switch', {name: 'Include audio'})).toBeChecked();
@@ -56,12 +58,13 @@ test.describe('the panel', () => {
     // The custom entries open their own fields.
     await page.getByLabel('Codec', {exact: true}).selectOption('Custom');
     const data = page.getByLabel('Codec: custom value');
-    await expect(data).toBeVisible();
+    await expect(data).toHaveValue('20000');  // the custom entry's own number, until the user gives another
+    await expect.poll(() => server.value('Codec')).toBe('Custom (20000)');
     await data.fill('18000');
     await data.press('Enter');
     await expect.poll(() => server.value('Codec')).toBe('Custom (18000)');
 
-    await page.getByLabel('Aspect ratio', {exact: true}).selectOption('Custom');
+    await page.getByLabel('Aspect ratio', {exact: true}).selectOption({label: 'Custom (N:M)'});
     const width = page.getByLabel('Aspect ratio: custom width part');
     await expect(width).toBeFocused();
     await width.fill('3');
@@ -81,7 +84,7 @@ test.describe('the panel', () => {
 
   test('shows what moved with a change', async ({page, server}) => {
     await openPanel(page, server);
-    await page.getByLabel('Codec', {exact: true}).selectOption('AV1');
+    await page.getByLabel('Codec', {exact: true}).selectOption('AV1 (25000)');
     const container = row(page, 'Container');
     await expect(container.getByLabel('Container')).toHaveValue('WebM');
     await expect(container.locator('output')).toHaveText('↻ changed with Codec');
@@ -112,11 +115,11 @@ test.describe('the panel', () => {
     await page.getByLabel('Bitrate', {exact: true}).fill('45000');
     await page.getByLabel('Bitrate', {exact: true}).press('Enter');
     await expect.poll(() => server.value('Bitrate')).toBe('45000');
-    await page.getByLabel('Codec', {exact: true}).selectOption('AV1');  // also lowers Bitrate and moves Container
+    await page.getByLabel('Codec', {exact: true}).selectOption('AV1 (25000)');  // also lowers Bitrate and moves Container
     await expect(page.getByLabel('Bitrate', {exact: true})).toHaveValue('25000');
 
     await page.getByRole('button', {name: 'Undo'}).click();
-    await expect(page.getByLabel('Codec', {exact: true})).toHaveValue('H.264');
+    await expect(page.getByLabel('Codec', {exact: true})).toHaveValue('H.264 (50000)');
     await expect(page.getByLabel('Bitrate', {exact: true})).toHaveValue('45000');
     await expect(page.getByLabel('Container')).toHaveValue('MP4');
     await page.getByRole('button', {name: 'Redo'}).click();
@@ -136,8 +139,8 @@ test.describe('the panel', () => {
     const other = await (await browser.newContext()).newPage();
     await openPanel(page, server);
     await openPanel(other, server);
-    await page.getByLabel('Codec', {exact: true}).selectOption('VP9');
-    await expect(other.getByLabel('Codec', {exact: true})).toHaveValue('VP9');
+    await page.getByLabel('Codec', {exact: true}).selectOption('VP9 (30000)');
+    await expect(other.getByLabel('Codec', {exact: true})).toHaveValue('VP9 (30000)');
     await expect(other.getByLabel('Container')).toHaveValue('WebM');
     await expect(other.getByRole('button', {name: 'Undo'})).toBeEnabled();
     // A change from another client reaches both.
@@ -152,7 +155,7 @@ test.describe('the panel', () => {
     await openPanel(page, server);
     await page.getByLabel('Title').fill('Saved state');
     await page.getByLabel('Title').press('Enter');
-    await page.getByLabel('Codec', {exact: true}).selectOption('H.265');
+    await page.getByLabel('Codec', {exact: true}).selectOption('H.265 (40000)');
     await expect.poll(() => server.value('Codec')).toBe('H.265 (40000)');
     const [download] = await Promise.all([page.waitForEvent('download'),
                                           page.getByRole('link', {name: 'Download preset'}).click()]);
@@ -165,7 +168,7 @@ test.describe('the panel', () => {
                                                  buffer: readFileSync(file)});
     await expect(page.locator('#status')).toContainText('Loaded saved.json: 15 loaded, 0 refused');
     await expect(page.getByLabel('Title')).toHaveValue('Saved state');
-    await expect(page.getByLabel('Codec', {exact: true})).toHaveValue('H.265');
+    await expect(page.getByLabel('Codec', {exact: true})).toHaveValue('H.265 (40000)');
     // A file that is no preset is refused with its place, and nothing changes.
     await page.locator('#upload').setInputFiles({name: 'bad.json', mimeType: 'application/json',
                                                  buffer: Buffer.from('{\n  "format": ')});

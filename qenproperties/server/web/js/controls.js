@@ -11,12 +11,6 @@ function numberText(value, decimals) {
   return decimals === undefined ? String(value) : Number(value).toFixed(decimals);
 }
 
-function rangeHint(p) {
-  if (p.min === undefined) return p.kind === 'float' ? `any number, ${p.decimals} decimals` : 'any whole number';
-  const range = `${numberText(p.min, p.decimals)} to ${numberText(p.max, p.decimals)}`;
-  return p.kind === 'float' ? `${range}, ${p.decimals} decimals` : range;
-}
-
 // watch commits a text field on Enter or when it loses focus, and marks it dirty while an edit is pending.
 function watch(input, read, commit) {
   input.addEventListener('input', () => input.setAttribute('data-dirty', ''));
@@ -26,18 +20,21 @@ function watch(input, read, commit) {
   });
 }
 
+// hint: the limits in words, as the server puts them.
+const hint = (q) => q.limits.text;
+
 function numberControl(p, id, commit) {
-  const step = p.kind === 'float' ? String(10 ** -p.decimals) : '1';
-  const input = h('input', {id, type: 'number', inputmode: p.kind === 'float' ? 'decimal' : 'numeric', step,
-                            min: p.min, max: p.max});
+  const {ranged, min, max, decimals} = p.limits;
+  const step = decimals === undefined ? '1' : String(10 ** -decimals);
+  const input = h('input', {id, type: 'number', inputmode: decimals === undefined ? 'numeric' : 'decimal', step,
+                            min: ranged ? min : null, max: ranged ? max : null});
   watch(input, () => input.value.trim(), commit);
   const nodes = [input];
   let slider = null;
-  if (p.min !== undefined) {
-    slider = h('input', {type: 'range', min: p.min, max: p.max, step, 'aria-label': `${p.name} slider`,
-                         tabindex: '-1'});
-    slider.addEventListener('input', () => { input.value = numberText(slider.value, p.decimals); });
-    slider.addEventListener('change', () => commit(slider.value));
+  if (ranged) {
+    slider = h('input', {type: 'range', min, max, step, 'aria-label': `${p.name} slider`, tabindex: '-1'});
+    slider.addEventListener('input', () => { input.value = numberText(slider.value, decimals); });
+    slider.addEventListener('change', () => commit(numberText(slider.value, decimals)));
     nodes.push(slider);
   }
   return {
@@ -47,7 +44,7 @@ function numberControl(p, id, commit) {
       input.removeAttribute('data-dirty');
       if (slider) slider.value = Number(q.value);
     },
-    hint: rangeHint,
+    hint,
   };
 }
 
@@ -58,7 +55,7 @@ function boolControl(p, id, commit) {
   return {
     nodes: [input, state],
     update(q) {
-      input.checked = q.value === 'TRUE';
+      input.checked = q.value.toUpperCase() === 'TRUE';
       state.textContent = input.checked ? 'On' : 'Off';
     },
     hint: () => '',
@@ -66,7 +63,7 @@ function boolControl(p, id, commit) {
 }
 
 function textControl(p, id, commit) {
-  const input = h('input', {id, type: 'text', maxlength: p.maxLength, spellcheck: 'false'});
+  const input = h('input', {id, type: 'text', maxlength: p.limits.maxLength, spellcheck: 'false'});
   watch(input, () => input.value, commit);
   return {
     nodes: [input],
@@ -74,99 +71,67 @@ function textControl(p, id, commit) {
       input.value = q.value;
       input.removeAttribute('data-dirty');
     },
-    hint: (q) => (q.maxLength ? `up to ${q.maxLength} characters` : ''),
+    hint: (q) => (q.limits.maxLength ? `up to ${q.limits.maxLength} characters` : ''),
   };
 }
 
-function options(select, texts) {
-  select.replaceChildren(...texts.map((text) => h('option', {value: text}, text)));
-}
-
-// choiceControl: enum and enum-long, a plain select.
+// choiceControl: every enumeration is a select of its choices' value texts. A custom entry (limits.custom,
+// {label, form}) adds an option that opens its own fields: one number for a form such as "Custom (N)", two for
+// "N:M". Choosing it sends the label alone when that is a value (the entry keeps its number) and otherwise
+// waits, with the focus on the first field, until the fields are filled in.
 function choiceControl(p, id, commit) {
-  const select = h('select', {id});
-  const texts = (q) => q.choices.map((c) => (typeof c === 'object' ? c.text : String(c)));
-  options(select, texts(p));
-  select.addEventListener('change', () => commit(select.value));
-  return {
-    nodes: [select],
-    update(q) { select.value = q.kind === 'enum' ? q.selected : q.value; },
-    hint: (q) => `one of ${texts(q).join(', ')}`,
+  const {choices, custom} = p.limits;
+  const select = h('select', {id}, choices.map((text) => h('option', {value: text}, text)));
+  const nodes = [select];
+  const fields = [];
+  let box = null;
+  const ratio = custom && custom.form.includes('N:M');
+  if (custom) {
+    select.append(h('option', {value: '\u0000custom'}, ratio ? `${custom.label} (N:M)` : custom.label));
+    const part = (label) => h('input', {type: 'number', step: '1', inputmode: 'numeric', min: ratio ? '1' : null,
+                                        'aria-label': `${p.name}: ${label}`});
+    if (ratio) fields.push(part('custom width part'), part('custom height part'));
+    else fields.push(part('custom value'));
+    box = h('span', {class: 'custom', hidden: true},
+            ratio ? [fields[0], h('span', {'aria-hidden': 'true'}, ':'), fields[1]] : fields);
+    nodes.push(box);
+  }
+  const customValue = () => {
+    const texts = fields.map((input) => input.value.trim());
+    if (texts.includes('')) return null;
+    return ratio ? texts.join(':') : custom.form.replace('N', texts[0]);
   };
-}
-
-// customControl: ex-enum and ratio, a select whose custom entry opens its own fields. Choosing the custom entry
-// sends its value at once when its fields hold one; otherwise the first field takes the focus and the value
-// is sent when the fields are filled in.
-function customControl(p, id, commit, fields) {
-  const select = h('select', {id});
-  options(select, p.choices.map((c) => c.text));
-  const custom = p.custom ? p.custom.text : null;
-  const box = h('span', {class: 'custom', hidden: true}, fields.nodes);
-  const inputs = () => [...box.querySelectorAll('input')];
   const send = () => {
-    if (select.value !== custom) {
+    if (select.value !== '\u0000custom') {
       commit(select.value);
       return;
     }
-    const value = fields.value();
+    const value = customValue();
     if (value !== null) commit(value);
-    else inputs().find((input) => input.value.trim() === '').focus();
+    else if (!ratio) commit(custom.label);
+    else fields.find((input) => input.value.trim() === '').focus();
   };
   select.addEventListener('change', () => {
-    box.hidden = select.value !== custom;
+    if (box) box.hidden = select.value !== '\u0000custom';
     send();
   });
-  for (const input of inputs()) watch(input, fields.value, send);
+  for (const input of fields) watch(input, customValue, send);
   return {
-    nodes: [select, box],
+    nodes,
     update(q) {
-      select.value = q.selected;
-      box.hidden = q.selected !== custom || !custom;
-      fields.show(q);
-      for (const input of inputs()) input.removeAttribute('data-dirty');
+      const named = q.limits.choices.includes(q.value);
+      select.value = named || !custom ? q.value : '\u0000custom';
+      if (!box) return;
+      box.hidden = named;
+      // The numbers of the custom entry's value: "Custom (18000)" gives 18000, "3:2" gives 3 and 2.
+      const numbers = named ? [] : (q.value.match(/-?\d+(\.\d+)?/g) || []);
+      fields.forEach((input, i) => {
+        input.value = numbers[ratio ? i : numbers.length - 1] ?? '';
+        input.removeAttribute('data-dirty');
+      });
     },
-    hint: fields.hint,
+    hint,
   };
-}
-
-// filled gives the trimmed texts of the inputs, or null when one is empty.
-function filled(...inputs) {
-  const texts = inputs.map((input) => input.value.trim());
-  return texts.includes('') ? null : texts;
-}
-
-function exEnumControl(p, id, commit) {
-  const data = h('input', {type: 'number', step: '1', inputmode: 'numeric', 'aria-label': `${p.name}: custom value`});
-  const custom = p.custom ? p.custom.text : '';
-  return customControl(p, id, commit, {
-    nodes: [data],
-    value: () => (filled(data) ? `${custom} (${data.value.trim()})` : null),
-    show: (q) => { data.value = q.custom && q.custom.data !== null ? q.custom.data : ''; },
-    hint: (q) => q.choices.map((c) => (c.text === custom ? `${c.text} (a number)` : `${c.text} (${c.data})`))
-                   .join(', '),
-  });
-}
-
-function ratioControl(p, id, commit) {
-  const part = (label) => h('input', {type: 'number', min: '1', step: '1', inputmode: 'numeric',
-                                      'aria-label': `${p.name}: custom ${label}`});
-  const numerator = part('width part');
-  const denominator = part('height part');
-  return customControl(p, id, commit, {
-    nodes: [numerator, h('span', {'aria-hidden': 'true'}, ':'), denominator],
-    value: () => {
-      const parts = filled(numerator, denominator);
-      return parts ? parts.join(':') : null;
-    },
-    show: (q) => {
-      // A custom ratio with no denominator has never been set: the fields stay empty.
-      const set = q.custom && q.custom.denominator > 0;
-      numerator.value = set ? q.custom.numerator : '';
-      denominator.value = set ? q.custom.denominator : '';
-    },
-    hint: (q) => `one of ${q.choices.map((c) => (q.custom && c.text === q.custom.text ? 'N:M' : c.text)).join(', ')}`,
-  });
 }
 
 export const controls = {
@@ -176,6 +141,6 @@ export const controls = {
   'text': textControl,
   'enum': choiceControl,
   'enum-long': choiceControl,
-  'ex-enum': exEnumControl,
-  'ratio': ratioControl,
+  'ex-enum': choiceControl,
+  'ratio': choiceControl,
 };
