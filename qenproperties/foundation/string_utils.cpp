@@ -32,22 +32,26 @@ unsigned char QWIsEqual(const WCHAR* a, const WCHAR* b, unsigned char /*flag*/) 
 
 namespace {
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0u) == 0x80u; }
+constexpr WCHAR kReplacement = 0xFFFD;
 
-void AppendCodePoint(std::uint32_t cp, QWString& out) {
+// PutCodePoint writes one or two code units at `out` and gives the end.
+WCHAR* PutCodePoint(std::uint32_t cp, WCHAR* out) {
   if (cp < 0x10000u) {
-    out.push_back(static_cast<WCHAR>(cp));
+    *out++ = static_cast<WCHAR>(cp);
   } else {
     cp -= 0x10000u;
-    out.push_back(static_cast<WCHAR>(0xD800u | (cp >> 10)));
-    out.push_back(static_cast<WCHAR>(0xDC00u | (cp & 0x3FFu)));
+    *out++ = static_cast<WCHAR>(0xD800u | (cp >> 10));
+    *out++ = static_cast<WCHAR>(0xDC00u | (cp & 0x3FFu));
   }
+  return out;
 }
 
-// Decodes one sequence starting at in[i] (whose lead byte is not ASCII) and advances i past it. Returns false
-// for anything but the shortest form of a scalar value: the second byte's allowed range depends on the lead,
-// which is what rules out overlongs (E0, F0), surrogates (ED) and values above 0x10FFFF (F4).
-bool DecodeSequence(const unsigned char* in, std::size_t size, std::size_t& i, std::uint32_t& cp) {
+// Decodes one sequence starting at in[i] (whose lead byte is not ASCII). On success gives the code point and
+// the sequence's length; otherwise gives 0 and, in `consumed`, the length of the maximal ill-formed subpart
+// (at least 1), which the replacing mode turns into one U+FFFD. The second byte's allowed range depends on the
+// lead, which is what rules out overlongs (C0, C1, E0, F0), surrogates (ED) and values above 0x10FFFF (F4).
+std::size_t DecodeSequence(const unsigned char* in, std::size_t size, std::size_t i, std::uint32_t& cp,
+                           std::size_t& consumed) {
   const unsigned char lead = in[i];
   std::size_t extra;
   unsigned char lo = 0x80, hi = 0xBF;
@@ -65,79 +69,111 @@ bool DecodeSequence(const unsigned char* in, std::size_t size, std::size_t& i, s
     if (lead == 0xF0) lo = 0x90;
     if (lead == 0xF4) hi = 0x8F;
   } else {
-    return false;
+    consumed = 1;
+    return 0;
   }
-  if (size - i - 1 < extra) return false;
-  const unsigned char second = in[i + 1];
-  if (second < lo || second > hi) return false;
-  cp = (cp << 6) | (second & 0x3Fu);
-  for (std::size_t k = 2; k <= extra; ++k) {
-    const unsigned char c = in[i + k];
-    if (!IsContinuation(c)) return false;
-    cp = (cp << 6) | (c & 0x3Fu);
+  for (std::size_t k = 1; k <= extra; ++k) {
+    const bool inRange = i + k < size && in[i + k] >= (k == 1 ? lo : 0x80) && in[i + k] <= (k == 1 ? hi : 0xBF);
+    if (!inRange) {
+      consumed = k;
+      return 0;
+    }
+    cp = (cp << 6) | (in[i + k] & 0x3Fu);
   }
-  i += extra + 1;
-  return true;
+  return extra + 1;
+}
+
+// PutUtf8 writes one code point as UTF-8 at `out` and gives the end.
+char* PutUtf8(std::uint32_t cp, char* out) {
+  if (cp < 0x80u) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800u) {
+    *out++ = static_cast<char>(0xC0u | (cp >> 6));
+    *out++ = static_cast<char>(0x80u | (cp & 0x3Fu));
+  } else if (cp < 0x10000u) {
+    *out++ = static_cast<char>(0xE0u | (cp >> 12));
+    *out++ = static_cast<char>(0x80u | ((cp >> 6) & 0x3Fu));
+    *out++ = static_cast<char>(0x80u | (cp & 0x3Fu));
+  } else {
+    *out++ = static_cast<char>(0xF0u | (cp >> 18));
+    *out++ = static_cast<char>(0x80u | ((cp >> 12) & 0x3Fu));
+    *out++ = static_cast<char>(0x80u | ((cp >> 6) & 0x3Fu));
+    *out++ = static_cast<char>(0x80u | (cp & 0x3Fu));
+  }
+  return out;
 }
 
 }  // namespace
 
-ULONG QUTF8ToUTF16(const QU8String& in, QWString& out) {
+// Both conversions write through a pointer into output sized for the worst case (a byte gives at most one code
+// unit; a code unit at most three bytes, a pair four), then cut it to what was written.
+ULONG QUTF8ToUTF16(const char* in, std::size_t size, QWString& out, QUtfErrors errors) {
   out.clear();
-  // Every code unit needs at least one byte, so the input length bounds the output.
-  out.reserve(in.size());
-  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(in.data());
-  const std::size_t size = in.size();
+  if (size == 0) return kResultOk;
+  out.resize(size);
+  WCHAR* w = &out[0];
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(in);
   std::size_t i = 0;
   while (i < size) {
     const unsigned char c = bytes[i];
     if (c < 0x80) {
-      out.push_back(c);
+      *w++ = c;
       ++i;
       continue;
     }
     std::uint32_t cp = 0;
-    if (!DecodeSequence(bytes, size, i, cp)) {
+    std::size_t consumed = 0;
+    const std::size_t length = DecodeSequence(bytes, size, i, cp, consumed);
+    if (length != 0) {
+      w = PutCodePoint(cp, w);
+      i += length;
+    } else if (errors == QUtfErrors::kReplace) {
+      *w++ = kReplacement;
+      i += consumed;
+    } else {
       out.clear();
       return kResultInvalidArgument;
     }
-    AppendCodePoint(cp, out);
   }
+  out.resize(static_cast<std::size_t>(w - out.data()));
   return kResultOk;
 }
 
-ULONG QUTF16ToUTF8(const QWString& in, QU8String& out) {
+ULONG QUTF16ToUTF8(const WCHAR* in, std::size_t size, QU8String& out, QUtfErrors errors) {
   out.clear();
-  out.reserve(in.size() + in.size() / 2);
-  const std::size_t size = in.size();
+  if (size == 0) return kResultOk;
+  out.resize(size * 3);
+  char* p = &out[0];
   for (std::size_t i = 0; i < size; ++i) {
     std::uint32_t cp = in[i];
+    if (cp < 0x80u) {
+      *p++ = static_cast<char>(cp);
+      continue;
+    }
     if (cp >= 0xD800u && cp <= 0xDFFFu) {
       // Only a high surrogate directly followed by a low one forms a code point.
-      if (cp > 0xDBFFu || i + 1 >= size || in[i + 1] < 0xDC00u || in[i + 1] > 0xDFFFu) {
+      if (cp <= 0xDBFFu && i + 1 < size && in[i + 1] >= 0xDC00u && in[i + 1] <= 0xDFFFu) {
+        cp = 0x10000u + (((cp - 0xD800u) << 10) | (in[i + 1] - 0xDC00u));
+        ++i;
+      } else if (errors == QUtfErrors::kReplace) {
+        cp = kReplacement;
+      } else {
         out.clear();
         return kResultInvalidArgument;
       }
-      cp = 0x10000u + (((cp - 0xD800u) << 10) | (in[i + 1] - 0xDC00u));
-      ++i;
     }
-    if (cp < 0x80u) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800u) {
-      out.push_back(static_cast<char>(0xC0u | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80u | (cp & 0x3Fu)));
-    } else if (cp < 0x10000u) {
-      out.push_back(static_cast<char>(0xE0u | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80u | ((cp >> 6) & 0x3Fu)));
-      out.push_back(static_cast<char>(0x80u | (cp & 0x3Fu)));
-    } else {
-      out.push_back(static_cast<char>(0xF0u | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80u | ((cp >> 12) & 0x3Fu)));
-      out.push_back(static_cast<char>(0x80u | ((cp >> 6) & 0x3Fu)));
-      out.push_back(static_cast<char>(0x80u | (cp & 0x3Fu)));
-    }
+    p = PutUtf8(cp, p);
   }
+  out.resize(static_cast<std::size_t>(p - out.data()));
   return kResultOk;
+}
+
+ULONG QUTF8ToUTF16(const QU8String& in, QWString& out) {
+  return QUTF8ToUTF16(in.data(), in.size(), out, QUtfErrors::kRefuse);
+}
+
+ULONG QUTF16ToUTF8(const QWString& in, QU8String& out) {
+  return QUTF16ToUTF8(in.data(), in.size(), out, QUtfErrors::kRefuse);
 }
 
 QWString QAsciiToUTF16(const char* s) {

@@ -18,6 +18,15 @@
 //                                   kResultInvalidArgument for malformed input (bad lead or continuation bytes,
 //                                   overlong forms, encoded surrogates, code points above 0x10FFFF, truncated
 //                                   sequences, unpaired surrogates), in which case `out` is left empty.
+// StringUtils::QUTF8ToUTF16(in, size, out, errors)
+// StringUtils::QUTF16ToUTF8(in, size, out, errors)
+//                                   the same over `size` units at `in` (null only with size 0). With
+//                                   QUtfErrors::kRefuse they answer as above; with QUtfErrors::kReplace they
+//                                   never fail: each maximal ill-formed subsequence (one unpaired surrogate; in
+//                                   UTF-8 the longest start of a well-formed sequence, or one byte that starts
+//                                   none) becomes one U+FFFD, and everything well-formed converts exactly as in
+//                                   the strict mode. Neither mode ever produces a zero from anything but a zero
+//                                   unit in the input: an overlong form of NUL (C0 80) is refused or replaced.
 // StringUtils::QAsciiToUTF16(s)     widens each byte of the zero-terminated s to one code unit (bytes above
 //                                   0x7F keep their value, as Latin-1 would); a null s gives empty text.
 #ifndef QENPROPERTIES_FRAME_STRING_UTILS_H_
@@ -89,6 +98,9 @@ struct WCharTraits {
 using QWString = std::basic_string<WCHAR, WCharTraits>;
 using QU8String = std::string;
 
+// QUtfErrors: what a conversion does with malformed input (see QUTF8ToUTF16 above).
+enum class QUtfErrors { kRefuse, kReplace };
+
 namespace StringUtils {
 
 ULONG QWLen(const WCHAR* s);
@@ -96,6 +108,8 @@ WCHAR* QWCopy(WCHAR* dst, const WCHAR* src, unsigned int limit);
 unsigned char QWIsEqual(const WCHAR* a, const WCHAR* b, unsigned char flag);
 ULONG QUTF8ToUTF16(const QU8String& in, QWString& out);
 ULONG QUTF16ToUTF8(const QWString& in, QU8String& out);
+ULONG QUTF8ToUTF16(const char* in, std::size_t size, QWString& out, QUtfErrors errors);
+ULONG QUTF16ToUTF8(const WCHAR* in, std::size_t size, QU8String& out, QUtfErrors errors);
 QWString QAsciiToUTF16(const char* s);
 
 }  // namespace StringUtils

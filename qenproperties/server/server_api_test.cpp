@@ -201,7 +201,8 @@ TEST_F(ServerApiTest, ThePresetDownloadsAndUploadsBackWithAReport) {
   EXPECT_EQ(2, a.body["line"]);
   a = server_.client().Send("PUT", "/api/v1/preset", "{\"entries\": []}", "application/json", server_.client().Auth());
   EXPECT_EQ(400, a.status);
-  EXPECT_EQ("/format", a.body["pointer"]);
+  EXPECT_EQ("/", a.body["pointer"]);
+  EXPECT_NE(std::string::npos, a.body["message"].get<std::string>().find("format")) << a.text;
   EXPECT_EQ(saved, server_.Values());
 }
 
@@ -289,8 +290,8 @@ TEST_F(ServerApiTest, EventsGreetThenCarryEachAppliedChangeInOrder) {
   EventReader events(server_.Port());
   ASSERT_TRUE(events.WaitForHello());
   ASSERT_EQ(200, server_.Post("/api/v1/set", Set("Codec", "AV1")).status);
-  ASSERT_EQ(409, server_.Post("/api/v1/set", Set("Bitrate", 99000)).status);  // refused: no event
-  ASSERT_EQ(200, server_.Post("/api/v1/set", Set("Quality", 80)).status);     // moved nothing: no event
+  ASSERT_EQ(409, server_.Post("/api/v1/set", Set("Bitrate", 99000)).status);          // refused: no event
+  ASSERT_EQ(200, server_.Post("/api/v1/click", {{"name", "Estimate size"}}).status);  // moved nothing: no event
   ASSERT_EQ(200, server_.Post("/api/v1/undo").status);
   ASSERT_TRUE(events.WaitForSeq(2));
   const std::vector<Event> seen = events.Events();
@@ -410,7 +411,7 @@ TEST_F(PresetFileTest, AFileThatIsNoPresetStopsTheServerFromStartingAndIsKept) {
   auto server =
       SettingsServer::Create(host::Panel::FromJson(host::SamplePanelDescription(), &problem), options, &error);
   EXPECT_FALSE(server);
-  EXPECT_NE(std::string::npos, error.find(path_ + ":1:")) << error;
+  EXPECT_NE(std::string::npos, error.find(path_ + ": at /not")) << error;
   EXPECT_EQ("{\"not\": \"a preset\"", Read());
 }
 

@@ -1,8 +1,8 @@
 // The host kit from the installed package: a panel from a description, a change with a dependent change,
 // and a preset document round trip.
+#include <qenproperties/host/kinds.h>
 #include <qenproperties/host/panel.h>
 #include <qenproperties/host/preset_document.h>
-#include <qenproperties/host/property_text.h>
 #include <qenproperties/qenproperties.h>
 
 #include <cstdio>

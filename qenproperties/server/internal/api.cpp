@@ -104,7 +104,7 @@ Json ChangesJson(const std::vector<ChangeRecord>& changes) {
 
 bool Moved(const std::vector<ChangeRecord>& changes) {
   for (const ChangeRecord& c : changes) {
-    if (c.before != c.after) return true;
+    if (c.moved) return true;
   }
   return false;
 }
@@ -207,10 +207,9 @@ void Api::Act(httplib::Response& res, const char* action, const std::string& by,
   Json properties = Json::array();
   std::set<std::string> listed;
   for (const ChangeRecord& c : result.changes) {
-    if (c.before != c.after && listed.insert(c.name).second) properties.push_back(adapter_->Property(c.name));
+    if (c.moved && listed.insert(c.name).second) properties.push_back(adapter_->Property(c.name));
   }
   const Json changes = ChangesJson(result.changes);
-  answer["seq"] = seq_;
   if (Moved(result.changes)) Publish(action, by, changes, properties, &answer);
   answer["action"] = action;
   if (!by.empty()) answer["by"] = by;
@@ -273,7 +272,7 @@ void Api::GetPreset(const httplib::Request&, httplib::Response& res) {
   std::string text;
   {
     std::lock_guard<std::mutex> lock(panelMutex_);
-    text = adapter_->SavePreset("");
+    text = adapter_->SavePreset();
   }
   res.set_header("Cache-Control", "no-store");
   res.set_header("Content-Disposition", "attachment; filename=\"preset.json\"");
@@ -297,7 +296,7 @@ void Api::PutPreset(const httplib::Request& req, httplib::Response& res) {
   Json properties = Json::array();
   for (const ChangeRecord& c : load.changes) properties.push_back(adapter_->Property(c.name));
   const Json changes = ChangesJson(load.changes);
-  Json answer = {{"result", ResultName(kResultOk)}, {"seq", seq_}, {"report", load.report}};
+  Json answer = {{"result", ResultName(kResultOk)}, {"report", load.report}};
   if (!load.changes.empty()) Publish("load", "", changes, properties, &answer);
   answer["action"] = "load";
   answer["changes"] = changes;

@@ -11,7 +11,8 @@
 // Every request must name the listen address in Host; a write (POST, PUT) must come from no foreign Origin,
 // carry "Authorization: Bearer TOKEN" unless the server runs without a token, and send JSON. Answers to panel
 // actions carry the result code's name, the changes (the property's own, then the dependent ones) with the
-// JSON of each property that moved, the refusal sentence, and the sequence number of the change event.
+// JSON of each property that moved, the refusal sentence, and the sequence number ("seq") of the change event
+// the action published (none when it changed nothing).
 //
 // Thread-safe: handlers run on the HTTP library's worker threads; every panel call holds one mutex, under
 // which changes are numbered, published and written to the preset file, so all three follow one order.

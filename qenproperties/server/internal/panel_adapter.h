@@ -2,6 +2,9 @@
 // properties as JSON, assignments applied all or nothing, reset, click, undo and redo, and preset documents.
 // It is the one place that knows the host kit's panel API.
 //
+// The host kit's panel does the work: its kinds table gives values, limits and defaults, its actions are all or
+// nothing and kept as undo steps; the adapter turns them into the API's JSON and result statuses.
+//
 //   PanelAdapter adapter(std::move(panel));
 //   ActionResult r = adapter.Set({{"Codec", "AV1"}});
 //   // r.status == ActionStatus::kApplied; r.changes: Codec, then Bitrate and Container that moved with it
@@ -23,11 +26,13 @@ namespace Quenneth {
 namespace server {
 namespace detail {
 
-// ChangeRecord: one property's value before and after, as text in the host kit's value grammar.
+// ChangeRecord: one property's value before and after, as text in the host kit's value grammar. `moved`: the
+// value or its flags changed (setting a value it already had marks it as set by the user: an undo step too).
 struct ChangeRecord {
   std::string name;
   std::string before;
   std::string after;
+  bool moved = true;
 };
 
 struct Assignment {
@@ -93,23 +98,19 @@ class PanelAdapter {
   std::size_t UndoDepth() const;
   std::size_t RedoDepth() const;
 
-  // SavePreset gives the preset document of the panel's values; entries of `earlier` that the panel does
-  // not know are carried over.
-  std::string SavePreset(const std::string& earlier) const;
-  // LoadPreset loads a document, entry by entry, and reports each. One undo step when `undoable` (a load at
-  // start-up is none).
+  // SavePreset gives the preset document of the panel's values, with the entries of other panels that the
+  // last loaded document held.
+  std::string SavePreset() const;
+  // LoadPreset loads a document exactly (no rule acts on it) and reports each entry. One undo step when
+  // `undoable`; a load at start-up is none, and leaves no history.
   PresetLoad LoadPreset(const std::string& text, bool undoable);
 
  private:
-  class History;
-
   std::vector<std::string> Values() const;
-  std::vector<ChangeRecord> Since(const std::vector<std::string>& before) const;
-  void Restore(const std::vector<std::string>& values);
-  ActionResult Replay(bool undo);
+  ActionResult Done(host::Panel::Outcome outcome) const;
+  Json Describe(std::size_t index) const;
 
   std::unique_ptr<host::Panel> panel_;
-  std::unique_ptr<History> history_;
 };
 
 }  // namespace detail

@@ -175,7 +175,12 @@ TEST_F(PanelAdapterTest, UndoRestoresADependentChangeAndRedoAppliesItAgain) {
 }
 
 TEST_F(PanelAdapterTest, ActionsThatMoveNothingAddNoUndoStep) {
-  ASSERT_EQ(ActionStatus::kApplied, adapter_->Set({{"Quality", "80"}}).status);  // already 80
+  // Setting a value it already has marks it as set by the user: a step, undone exactly; a second time is none.
+  ASSERT_EQ(ActionStatus::kApplied, adapter_->Set({{"Quality", "80"}}).status);
+  ASSERT_EQ(1u, adapter_->UndoDepth());
+  ASSERT_EQ(ActionStatus::kApplied, adapter_->Set({{"Quality", "80"}}).status);
+  ASSERT_EQ(1u, adapter_->UndoDepth());
+  ASSERT_EQ(ActionStatus::kApplied, adapter_->Undo().status);
   const ActionResult click = adapter_->Click("Estimate size");
   ASSERT_EQ(ActionStatus::kApplied, click.status);
   EXPECT_NE(std::string::npos, click.message.find("MB per minute")) << click.message;
@@ -200,7 +205,7 @@ TEST_F(PanelAdapterTest, ResetAndRestoreDefaultsAreOneStepEach) {
 TEST_F(PanelAdapterTest, APresetLoadsBackWhatWasSavedAsOneStep) {
   ASSERT_EQ(ActionStatus::kApplied, adapter_->Set({{"Codec", "VP9"}, {"Title", "Holiday"}}).status);
   const auto saved = Values(*adapter_);
-  const std::string document = adapter_->SavePreset("");
+  const std::string document = adapter_->SavePreset();
   ASSERT_EQ(ActionStatus::kApplied, adapter_->Reset("").status);
   const std::size_t depth = adapter_->UndoDepth();
 
@@ -211,9 +216,9 @@ TEST_F(PanelAdapterTest, APresetLoadsBackWhatWasSavedAsOneStep) {
   EXPECT_FALSE(load.changes.empty());
   EXPECT_EQ(depth + 1, adapter_->UndoDepth());
 
-  const PresetLoad bad = adapter_->LoadPreset("{\"format\": 1,", true);
+  const PresetLoad bad = adapter_->LoadPreset("{\n\"format\": ", true);
   EXPECT_FALSE(bad.read);
-  EXPECT_EQ(1u, bad.line);
+  EXPECT_EQ(2u, bad.line);
   EXPECT_EQ(saved, Values(*adapter_));
   const PresetLoad wrongShape = adapter_->LoadPreset("[]", true);
   EXPECT_FALSE(wrongShape.read);

@@ -36,12 +36,11 @@ bool PresetStore::Load(PanelAdapter* adapter, std::string* summary, std::string*
 
 bool PresetStore::Write(const PanelAdapter& adapter, std::string* error) {
   if (path_.empty()) return true;
-  // The file's lock is held from reading it to replacing it, so a qenprops process changing the same preset
-  // waits for this write (and this one for it) instead of losing an update; entries of other panels that the
-  // file holds now are carried over.
+  // The file's lock is held from opening it to replacing it, so this write and a qenprops process changing
+  // the same preset take turns instead of mixing their files.
   std::unique_ptr<host::PresetFile> file = host::PresetFile::Open(path_, error);
   if (!file) return false;
-  return file->Replace(adapter.SavePreset(file->Text()), error);
+  return file->Replace(adapter.SavePreset(), error);
 }
 
 }  // namespace detail

@@ -2,8 +2,8 @@
 // panel's values after every change that moved one, through the host kit's locked, atomic preset file. Entries
 // the panel does not know are carried over.
 //
-// The server's panel is what it writes: a change another process makes to the file while the server runs is
-// kept only in entries the panel does not know (the server does not read the file back between its writes).
+// The server's panel is what it writes: the file holds the panel's values and the entries of other panels
+// that it held when the server started; the server does not read the file back between its writes.
 //
 // Not thread-safe: the server calls it under its panel lock, so writes happen in the order of the changes.
 #ifndef QENPROPERTIES_SERVER_INTERNAL_PRESET_STORE_H_

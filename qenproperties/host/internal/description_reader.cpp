@@ -1,0 +1,379 @@
+#include "qenproperties/host/internal/description_reader.h"
+
+#include <cmath>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+#include "qenproperties/host/internal/value_grammar.h"
+
+namespace Quenneth {
+namespace host {
+namespace detail {
+namespace {
+
+using Json = nlohmann::json;
+
+// KeyChecker reads the text through the JSON library's event interface and stops at a key given twice in one
+// object (the tree would keep only one of them), or at a syntax error.
+class KeyChecker {
+ public:
+  KeyChecker(std::string_view text, DocumentError* error) : text_(text), error_(error) {}
+
+  bool null() { return Scalar(); }
+  bool boolean(bool /*value*/) { return Scalar(); }
+  bool number_integer(Json::number_integer_t /*value*/) { return Scalar(); }
+  bool number_unsigned(Json::number_unsigned_t /*value*/) { return Scalar(); }
+  bool number_float(Json::number_float_t /*value*/, const Json::string_t& /*text*/) { return Scalar(); }
+  bool string(Json::string_t& /*value*/) { return Scalar(); }
+  bool binary(Json::binary_t& /*value*/) { return Scalar(); }
+  bool key(Json::string_t& value) {
+    Frame& frame = frames_.back();
+    frame.key = value;
+    if (!frame.keys.insert(value).second) {
+      *error_ = DocumentError{};
+      error_->pointer = Pointer();
+      error_->message = "\"" + value + "\" is given twice in one object";
+      return false;
+    }
+    return true;
+  }
+  bool start_object(std::size_t /*size*/) { return Open(true); }
+  bool start_array(std::size_t /*size*/) { return Open(false); }
+  bool end_object() { return Close(); }
+  bool end_array() { return Close(); }
+  bool parse_error(std::size_t position, const std::string& /*token*/, const nlohmann::detail::exception& e) {
+    *error_ = ErrorAt(text_, position == 0 ? 0 : position - 1, ParseErrorMessage(e.what()));
+    return false;
+  }
+
+ private:
+  struct Frame {
+    bool object;
+    std::size_t count = 0;
+    std::string key;
+    std::set<std::string> keys;
+  };
+
+  std::string Pointer() const {
+    std::string out;
+    for (const Frame& frame : frames_) {
+      out += "/" + (frame.object ? PointerToken(frame.key) : std::to_string(frame.count));
+    }
+    return out;
+  }
+  bool Scalar() {
+    if (!frames_.empty() && !frames_.back().object) ++frames_.back().count;
+    return true;
+  }
+  bool Open(bool object) {
+    frames_.push_back(Frame{object, 0, "", {}});
+    return true;
+  }
+  bool Close() {
+    frames_.pop_back();
+    return Scalar();
+  }
+
+  std::string_view text_;
+  DocumentError* error_;
+  std::vector<Frame> frames_;
+};
+
+// Reader walks the tree; each check returns false with the error at its pointer.
+class Reader {
+ public:
+  explicit Reader(DocumentError* error) : error_(error) {}
+
+  bool Fail(const std::string& pointer, const std::string& message) {
+    *error_ = DocumentError{};
+    error_->pointer = pointer.empty() ? "/" : pointer;
+    error_->message = message;
+    return false;
+  }
+
+  bool Text(const Json& value, const std::string& pointer, std::string* out) {
+    if (!value.is_string()) return Fail(pointer, "expected a text");
+    *out = value.get<std::string>();
+    return true;
+  }
+
+  bool Number(const Json& value, const std::string& pointer, std::optional<double>* out) {
+    if (!value.is_number()) return Fail(pointer, "expected a number");
+    *out = value.get<double>();
+    return true;
+  }
+
+  bool Texts(const Json& value, const std::string& pointer, std::vector<std::string>* out) {
+    if (!value.is_array()) return Fail(pointer, "expected a list of texts");
+    for (std::size_t i = 0; i < value.size(); ++i) {
+      std::string text;
+      if (!Text(value[i], pointer + "/" + std::to_string(i), &text)) return false;
+      out->push_back(std::move(text));
+    }
+    return true;
+  }
+
+  // ValueText gives a value written as a text, a number or true/false as the value text it stands for.
+  bool ValueText(const Json& value, const std::string& pointer, std::optional<std::string>* out) {
+    if (value.is_string()) {
+      *out = value.get<std::string>();
+    } else if (value.is_boolean()) {
+      *out = value.get<bool>() ? "true" : "false";
+    } else if (value.is_number_unsigned()) {
+      *out = std::to_string(value.get<unsigned long long>());
+    } else if (value.is_number_integer()) {
+      *out = std::to_string(value.get<long long>());
+    } else if (value.is_number()) {
+      *out = FormatShortest(value.get<double>());
+    } else {
+      return Fail(pointer, "expected a text, a number or true/false");
+    }
+    return true;
+  }
+
+  bool Choice(const Json& value, const std::string& pointer, ChoiceSpec* choice) {
+    choice->pointer = pointer;
+    if (value.is_string()) {
+      choice->text = value.get<std::string>();
+      return true;
+    }
+    if (value.is_number()) {
+      choice->number = value.get<double>();
+      return true;
+    }
+    if (!value.is_object()) return Fail(pointer, "expected a text, a number or {\"text\", \"id\", \"data\"}");
+    for (const auto& [key, item] : value.items()) {
+      const std::string at = pointer + "/" + PointerToken(key);
+      if (key == "text") {
+        std::string text;
+        if (!Text(item, at, &text)) return false;
+        choice->text = std::move(text);
+      } else if (key == "id") {
+        if (!Number(item, at, &choice->id)) return false;
+      } else if (key == "data") {
+        if (!Number(item, at, &choice->data)) return false;
+      } else {
+        return Fail(at, "a choice has no key \"" + key + "\" (it takes text, id and data)");
+      }
+    }
+    return true;
+  }
+
+  // KindKey reads a key that belongs to some kinds: its JSON type is the same whichever kind takes it.
+  bool KindKey(const std::string& key, const Json& value, const std::string& at, PropertySpec* spec) {
+    if (key == "min") return Number(value, at, &spec->min);
+    if (key == "max") return Number(value, at, &spec->max);
+    if (key == "decimals") return Number(value, at, &spec->decimals);
+    if (key == "signed") {
+      if (!value.is_boolean()) return Fail(at, "expected true or false");
+      spec->isSigned = value.get<bool>();
+      return true;
+    }
+    if (key == "action") {
+      std::string action;
+      if (!Text(value, at, &action)) return false;
+      spec->action = std::move(action);
+      return true;
+    }
+    if (key == "sum") {
+      std::vector<std::string> names;
+      if (!Texts(value, at, &names)) return false;
+      spec->sum = std::move(names);
+      return true;
+    }
+    if (key == "custom") {
+      ChoiceSpec custom;
+      if (!value.is_object()) return Fail(at, "expected {\"text\", \"id\", ...}");
+      if (!Choice(value, at, &custom)) return false;
+      spec->custom = std::move(custom);
+      return true;
+    }
+    // "choices"
+    if (!value.is_array()) return Fail(at, "expected a list of choices");
+    spec->choices.emplace();
+    for (std::size_t i = 0; i < value.size(); ++i) {
+      ChoiceSpec choice;
+      if (!Choice(value[i], at + "/" + std::to_string(i), &choice)) return false;
+      spec->choices->push_back(std::move(choice));
+    }
+    return true;
+  }
+
+  bool Property(const Json& value, const std::string& pointer, PropertySpec* spec, std::string* groupName) {
+    spec->pointer = pointer;
+    if (!value.is_object()) return Fail(pointer, "a property is a JSON object");
+    const auto kind = value.find("kind");
+    if (kind == value.end()) return Fail(pointer, "the property has no \"kind\"");
+    if (!Text(*kind, pointer + "/kind", &spec->kind)) return false;
+    const PropertyKind* row = KindNamed(spec->kind);
+    if (row == nullptr || row->build == nullptr) {
+      std::string kinds;
+      for (const PropertyKind* k : Kinds()) {
+        if (k->build != nullptr) kinds += std::string(kinds.empty() ? "" : ", ") + k->name;
+      }
+      return Fail(pointer + "/kind", "there is no kind \"" + spec->kind + "\" (the kinds are " + kinds + ")");
+    }
+    bool hasName = false;
+    bool hasId = false;
+    for (const auto& [key, item] : value.items()) {
+      const std::string at = pointer + "/" + PointerToken(key);
+      if (key == "kind") continue;
+      if (key == "name") {
+        if (!Text(item, at, &spec->name)) return false;
+        hasName = true;
+      } else if (key == "id") {
+        long long id = 0;
+        std::optional<double> number;
+        if (!Number(item, at, &number)) return false;
+        if (!(*number == std::floor(*number)) || *number < 1 || *number > 4294967295.0) {
+          return Fail(at, "a property ID is a whole number from 1 to 4294967295");
+        }
+        id = static_cast<long long>(*number);
+        spec->id = static_cast<ULONG>(id);
+        hasId = true;
+      } else if (key == "group") {
+        if (!Text(item, at, groupName)) return false;
+      } else if (key == "description") {
+        if (!Text(item, at, &spec->description)) return false;
+      } else if (key == "default") {
+        if (!ValueText(item, at, &spec->defaultText)) return false;
+      } else if (Takes(*row, key)) {
+        if (!KindKey(key, item, at, spec)) return false;
+      } else {
+        return Fail(at, "a " + spec->kind + " property has no key \"" + key + "\"" + Keys(*row));
+      }
+    }
+    if (!hasName) return Fail(pointer, "the property has no \"name\"");
+    if (spec->name.empty() || spec->name.find('=') != std::string::npos) {
+      return Fail(pointer + "/name", "a name is not empty and holds no \"=\"");
+    }
+    if (!hasId) return Fail(pointer, "the property has no \"id\"");
+    if (spec->description.empty()) spec->description = spec->name;
+    return true;
+  }
+
+  bool Rule(const Json& value, const std::string& pointer, RuleSpec* rule) {
+    rule->pointer = pointer;
+    if (!value.is_object()) return Fail(pointer, "a rule is a JSON object");
+    struct Shape {
+      const char* key;
+      RuleSpec::Type type;
+      std::vector<const char*> names;
+      std::vector<const char*> lists;
+    };
+    static const Shape kShapes[] = {
+        {"cap", RuleSpec::Type::kCap, {"when", "cap"}, {}},
+        {"set", RuleSpec::Type::kSet, {"when", "set"}, {"is", "unless"}},
+        {"limit", RuleSpec::Type::kLimit, {"limit", "requires"}, {"is", "in"}},
+        {"keep", RuleSpec::Type::kKeep, {"keep", "width", "height"}, {}},
+    };
+    const Shape* shape = nullptr;
+    for (const Shape& s : kShapes) {
+      if (!value.contains(s.key)) continue;
+      if (shape != nullptr) return Fail(pointer, "a rule has one of \"cap\", \"set\", \"limit\" and \"keep\", not two");
+      shape = &s;
+    }
+    if (shape == nullptr) return Fail(pointer, "a rule has one of \"cap\", \"set\", \"limit\" or \"keep\"");
+    rule->type = shape->type;
+    for (const char* name : shape->names) {
+      const auto it = value.find(name);
+      if (it == value.end()) return Fail(pointer, std::string("the rule has no \"") + name + "\"");
+      std::string text;
+      if (!Text(*it, pointer + "/" + name, &text)) return false;
+      rule->names.emplace_back(name, std::move(text));
+    }
+    for (const auto& [key, item] : value.items()) {
+      const std::string at = pointer + "/" + PointerToken(key);
+      bool named = false;
+      for (const char* name : shape->names) named = named || key == name;
+      if (named) continue;
+      bool listed = false;
+      for (const char* list : shape->lists) listed = listed || key == list;
+      if (listed) {
+        if (!Texts(item, at, key == "is" ? &rule->is : key == "unless" ? &rule->unless : &rule->in)) return false;
+      } else if (key == "to" && rule->type == RuleSpec::Type::kSet) {
+        if (!ValueText(item, at, &rule->to)) return false;
+      } else {
+        return Fail(at, std::string("a \"") + shape->key + "\" rule has no key \"" + key + "\"");
+      }
+    }
+    if (rule->type == RuleSpec::Type::kSet && !rule->to) return Fail(pointer, "the rule has no \"to\"");
+    if (rule->type == RuleSpec::Type::kLimit && (!value.contains("is") || !value.contains("in"))) {
+      return Fail(pointer, "a \"limit\" rule has \"is\" and \"in\"");
+    }
+    return true;
+  }
+
+ private:
+  static bool Takes(const PropertyKind& kind, const std::string& key) {
+    for (const char* const* k = kind.keys; *k != nullptr; ++k) {
+      if (key == *k) return true;
+    }
+    return false;
+  }
+
+  static std::string Keys(const PropertyKind& kind) {
+    std::string keys;
+    for (const char* const* k = kind.keys; *k != nullptr; ++k) keys += std::string(keys.empty() ? "" : ", ") + *k;
+    return " (beside name, kind, id, group, description and default it takes " + (keys.empty() ? "nothing" : keys) +
+           ")";
+  }
+
+  DocumentError* error_;
+};
+
+}  // namespace
+
+const std::string& RuleSpec::Named(const char* key) const {
+  static const std::string kNone;
+  for (const auto& [name, value] : names) {
+    if (name == key) return value;
+  }
+  return kNone;
+}
+
+bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, PanelSpec* spec, DocumentError* error) {
+  *spec = PanelSpec();
+  if (!CheckJsonBounds(text, bounds, error)) return false;
+  KeyChecker checker(text, error);
+  if (!Json::sax_parse(text.begin(), text.end(), &checker)) return false;
+  const Json root = Json::parse(text.begin(), text.end(), nullptr, false);
+  Reader reader(error);
+  if (!root.is_object()) return reader.Fail("", "a panel description is a JSON object");
+  bool hasProperties = false;
+  for (const auto& [key, value] : root.items()) {
+    const std::string at = "/" + PointerToken(key);
+    if (key == "title") {
+      if (!reader.Text(value, at, &spec->title)) return false;
+    } else if (key == "version") {
+      if (!reader.Text(value, at, &spec->version)) return false;
+    } else if (key == "properties") {
+      if (!value.is_array() || value.empty()) return reader.Fail(at, "expected a non-empty list of properties");
+      hasProperties = true;
+      for (std::size_t i = 0; i < value.size(); ++i) {
+        PropertySpec property;
+        std::string group;
+        if (!reader.Property(value[i], at + "/" + std::to_string(i), &property, &group)) return false;
+        spec->properties.push_back(std::move(property));
+        spec->groupNames.push_back(std::move(group));
+      }
+    } else if (key == "rules") {
+      if (!value.is_array()) return reader.Fail(at, "expected a list of rules");
+      for (std::size_t i = 0; i < value.size(); ++i) {
+        RuleSpec rule;
+        if (!reader.Rule(value[i], at + "/" + std::to_string(i), &rule)) return false;
+        spec->rules.push_back(std::move(rule));
+      }
+    } else {
+      return reader.Fail(
+          at, "a panel description has no key \"" + key + "\" (it takes title, version, properties and rules)");
+    }
+  }
+  if (!hasProperties) return reader.Fail("", "a panel description has \"properties\", a non-empty list");
+  return true;
+}
+
+}  // namespace detail
+}  // namespace host
+}  // namespace Quenneth

@@ -1,0 +1,139 @@
+#include "qenproperties/host/internal/document_io.h"
+
+#include <vector>
+
+#include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/frame/interface_ids.h"
+#include "qenproperties/frame/result_codes.h"
+#include "qenproperties/host/internal/kind_rows.h"
+#include "qenproperties/host/internal/preset_writer.h"
+#include "qenproperties/host/query_as.h"
+#include "qenproperties/host/text.h"
+#include "qenproperties/property/property_serializer.h"
+
+namespace Quenneth {
+namespace host {
+namespace detail {
+namespace {
+
+// NameInto reads the property's name into `name`, keeping the storage of both buffers from call to call.
+void NameInto(IQProperty* property, std::vector<WCHAR>* wide, std::string* name) {
+  ULONG length = 0;
+  property->GetPropertyName(nullptr, &length);
+  wide->assign(static_cast<std::size_t>(length) + 1, 0);
+  if (length != 0) property->GetPropertyName(wide->data(), &length);
+  StringUtils::QUTF16ToUTF8(wide->data(), StringUtils::QWLen(wide->data()), *name, QUtfErrors::kReplace);
+}
+
+// Load loads one entry into its target, whose data type is `type`; the code, and the reason of a refusal.
+ULONG Load(const Target& target, ULONG type, const PresetEntry& entry, std::string* reason) {
+  if (entry.type && *entry.type != type) {
+    *reason = "the entry holds a value of data type " + std::to_string(*entry.type) + ", the property is of type " +
+              std::to_string(type);
+    return kResultInvalidArgument;
+  }
+  const ULONG rc = target.kind->loadText(target.property, entry.value, target.range, reason);
+  if (rc != kResultOk) {
+    if (reason->empty()) *reason = "the property refused the value";
+    return rc;
+  }
+  if (entry.flags) {
+    // Whether the value counts as set (by the user) travels with it; the other flags are the property's own.
+    QRef<IQPropertySerializer> serializer = QueryAs<IQPropertySerializer>(target.property, IID_IQPropertySerializer);
+    if (serializer) {
+      serializer->SetPropertyFlag((FlagsOf(target.property) & ~kFlagValueSet) | (*entry.flags & kFlagValueSet));
+    }
+  }
+  return kResultOk;
+}
+
+}  // namespace
+
+void LoadEntries(const PresetContent& content, const std::vector<Target>& targets, PresetLoadReport* report,
+                 std::vector<std::size_t>* unknown) {
+  std::vector<bool> used(content.entries.size(), false);
+  report->entries.reserve(report->entries.size() + targets.size());
+  std::vector<WCHAR> wide;
+  std::string name;
+  for (Target target : targets) {
+    const ULONG type = DataTypeOf(target.property);
+    if (target.kind == nullptr) target.kind = &KindFor(target.property, type);
+    if (!target.kind->keepsPreset) continue;
+    PresetEntryReport line;
+    NameInto(target.property, &wide, &name);
+    line.name = name;  // a copy of just its length, which a short name keeps without allocating
+    line.id = PropertyIdOf(target.property);
+    const std::size_t at = content.index.Find(line.id);
+    if (at == IdIndex::kNone) {
+      line.outcome = PresetOutcome::kMissing;
+    } else {
+      used[at] = true;
+      line.code = Load(target, type, content.entries[at], &line.reason);
+      line.outcome = line.code == kResultOk ? PresetOutcome::kLoaded : PresetOutcome::kRefused;
+    }
+    report->entries.push_back(std::move(line));
+  }
+  for (std::size_t i = 0; i < content.entries.size(); ++i) {
+    if (used[i]) continue;
+    PresetEntryReport line;
+    line.outcome = PresetOutcome::kUnknownId;
+    line.name = content.entries[i].name.value_or("");
+    line.id = content.entries[i].id;
+    report->entries.push_back(std::move(line));
+    unknown->push_back(i);
+  }
+}
+
+// Units makes `buffer` hold at least `length` + 1 code units and ends it at `length`, for a getter that writes
+// up to `length` units and a terminator (some count bytes: the text then ends earlier, at its own zero).
+WCHAR* Units(std::vector<WCHAR>* buffer, ULONG length) {
+  if (buffer->size() < static_cast<std::size_t>(length) + 1) buffer->resize(static_cast<std::size_t>(length) + 1);
+  (*buffer)[length] = 0;
+  return buffer->data();
+}
+
+std::string WriteDocument(std::string_view version, const std::vector<Target>& targets,
+                          const std::vector<PresetEntry>& carried) {
+  PresetWriter writer(version, targets.size() + carried.size());
+  std::vector<WCHAR> name;
+  std::vector<WCHAR> value;
+  for (Target target : targets) {
+    IQProperty* p = target.property;
+    const ULONG type = DataTypeOf(p);
+    if (target.kind == nullptr) target.kind = &KindFor(p, type);
+    if (!target.kind->keepsPreset) continue;
+    // The preset text is what the serializer part writes (PresetTextOf); read here straight into the buffers the
+    // document is written from.
+    QRef<IQPropertySerializer> serializer = QueryAs<IQPropertySerializer>(p, IID_IQPropertySerializer);
+    ULONG length = 0;
+    if (!serializer || serializer->GetPropertyDataToSave(nullptr, &length) != kResultOk) continue;
+    if (serializer->GetPropertyDataToSave(Units(&value, length), &length) != kResultOk) continue;
+    ULONG id = 0;
+    ULONG group = 0;
+    ULONG flags = 0;
+    ULONG size = 0;
+    p->GetPropertyID(&id);
+    p->GetPropertyGroupID(&group);
+    p->GetPropertyFlags(&flags);
+    serializer->GetDataSize(&size);
+    ULONG nameLength = 0;
+    p->GetPropertyName(nullptr, &nameLength);
+    WCHAR* nameUnits = Units(&name, nameLength);
+    if (nameLength != 0) p->GetPropertyName(nameUnits, &nameLength);
+    writer.Add(nameUnits, id, group, flags, type, size, value.data());
+  }
+  for (const PresetEntry& entry : carried) writer.Add(entry);
+  return writer.Finish();
+}
+
+std::string VersionOf(IQPropertyVault* vault) {
+  ULONG length = 0;
+  vault->GetVersion(nullptr, &length);
+  std::vector<WCHAR> text(static_cast<std::size_t>(length) + 1, 0);
+  if (length != 0) vault->GetVersion(text.data(), &length);
+  return Utf8(text.data());
+}
+
+}  // namespace detail
+}  // namespace host
+}  // namespace Quenneth
