@@ -40,8 +40,8 @@
 // state it would make breaks a limit; the apply step stores the dependent values with the direct setters.
 //
 // Every action reports each value it changed, before and after, exactly: Restore puts them back, and the
-// panel keeps its actions as steps to undo and redo. Preset documents load exactly (no rule acts on a load) and keep the entries of
-// properties the panel does not have for every later save.
+// panel keeps its actions as steps to undo and redo. Preset documents load exactly (no rule acts on a load) and keep
+// the entries of properties the panel does not have for every later save.
 //
 // Not thread-safe: one thread uses a panel at a time. The destructor unregisters every property.
 #ifndef QENPROPERTIES_HOST_PANEL_H_

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "qenproperties/host/panel.h"
-#include "qenproperties/host/sample_panel.h"
 #include "qenproperties/host/preset_file.h"
+#include "qenproperties/host/sample_panel.h"
 #include "qenproperties/server/settings_server.h"
 
 namespace qenprops {
