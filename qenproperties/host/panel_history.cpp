@@ -30,23 +30,21 @@ Panel::Outcome Panel::Impl::Remember(Outcome outcome) {
   return outcome;
 }
 
-Panel::Outcome Panel::Undo() {
-  if (impl_->undo_.empty()) return Outcome{kResultNotAvailable, {}, "there is nothing to undo"};
-  Outcome outcome = Restore(impl_->undo_.back(), true);
+// Replay takes the last step of `from`, puts its values back (undo) or applies them again (redo), and moves it
+// to `to`. A step that cannot be replayed stays where it was.
+Panel::Outcome Panel::Impl::Replay(std::vector<std::vector<Change>>* from, std::vector<std::vector<Change>>* to,
+                                   bool undo, Panel* panel) {
+  if (from->empty())
+    return Outcome{kResultNotAvailable, {}, undo ? "there is nothing to undo" : "there is nothing to redo"};
+  Outcome outcome = panel->Restore(from->back(), undo);
   if (outcome.code != kResultOk) return outcome;
-  impl_->redo_.push_back(std::move(impl_->undo_.back()));
-  impl_->undo_.pop_back();
+  to->push_back(std::move(from->back()));
+  from->pop_back();
   return outcome;
 }
 
-Panel::Outcome Panel::Redo() {
-  if (impl_->redo_.empty()) return Outcome{kResultNotAvailable, {}, "there is nothing to redo"};
-  Outcome outcome = Restore(impl_->redo_.back(), false);
-  if (outcome.code != kResultOk) return outcome;
-  impl_->undo_.push_back(std::move(impl_->redo_.back()));
-  impl_->redo_.pop_back();
-  return outcome;
-}
+Panel::Outcome Panel::Undo() { return impl_->Replay(&impl_->undo_, &impl_->redo_, true, this); }
+Panel::Outcome Panel::Redo() { return impl_->Replay(&impl_->redo_, &impl_->undo_, false, this); }
 
 std::size_t Panel::UndoDepth() const { return impl_->undo_.size(); }
 std::size_t Panel::RedoDepth() const { return impl_->redo_.size(); }

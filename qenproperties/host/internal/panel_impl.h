@@ -71,6 +71,7 @@ class Panel::Impl {
 
   // Remember keeps an action's changes as one step to undo (panel_history.cpp) and passes its outcome on.
   Outcome Remember(Outcome outcome);
+  Outcome Replay(std::vector<std::vector<Change>>* from, std::vector<std::vector<Change>>* to, bool undo, Panel* panel);
   std::vector<std::vector<Change>> undo_;
   std::vector<std::vector<Change>> redo_;
 };
