@@ -11,6 +11,7 @@
 
 #include "arguments.h"
 #include "options.h"
+#include "serve.h"
 #include "tool.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   for (std::string& arg : utf8) utf8Argv.push_back(arg.data());
   utf8Argv.push_back(nullptr);
   argv = utf8Argv.data();
+  if (argc > 1 && std::string(argv[1]) == "serve") return Serve(argc, argv);
   const bool json = WantsJson(argc, argv);
   if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
     std::cout << kUsageText;
