@@ -613,6 +613,22 @@ TEST(AllocationSweep, CmdButtonProperty) {
             0u);
 }
 
+// The sweeps prove something only if a failure reaches the allocations the library makes itself. A replaced
+// operator new in the program does not reach a DLL's on Windows; this catches a build that links the sweeps so.
+TEST(AllocationSweep, FailuresReachTheLibrarysOwnAllocations) {
+  CountingServicesManager services;
+  auto p = QRef<CQLongProperty>::Adopt(
+      new CQLongProperty("Gain", "Input gain", 1, 10, kDataTypeInt32, 5, 5, 0, 100, &services, nullptr));
+  QRef<IQProperty> clone;
+  {
+    AllocationFailure fail(1);
+    EXPECT_EQ(p->CloneProperty(clone.Put()), kResultOutOfMemory);
+    EXPECT_TRUE(fail.Triggered());
+  }
+  EXPECT_EQ(clone.get(), nullptr);
+  EXPECT_EQ(p->CloneProperty(clone.Put()), kResultOk);
+}
+
 // The total is printed when the run ends, so that a log shows how many failure points the sweeps exercised.
 class TotalReport : public ::testing::Environment {
  public:

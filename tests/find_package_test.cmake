@@ -21,9 +21,17 @@ if(NOT EXISTS ${prefix}/lib/pkgconfig/qenproperties.pc AND NOT EXISTS ${prefix}/
     message(FATAL_ERROR "qenproperties.pc was not installed")
   endif()
 endif()
-# The consumer is built with the flags of the tree under test (a sanitized library needs a sanitized host).
+# The consumer is built with the flags of the tree under test (a sanitized library needs a sanitized host), and
+# with its toolchain when that is a cross toolchain. Such a toolchain looks for packages only under its target's
+# root, so it is given the installed package's folder; its programs run through the tree's emulator.
+set(find -DCMAKE_PREFIX_PATH=${prefix})
+if(TOOLCHAIN)
+  file(GLOB_RECURSE config ${prefix}/*/qenpropertiesConfig.cmake)
+  get_filename_component(config_dir "${config}" DIRECTORY)
+  set(find -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -Dqenproperties_DIR=${config_dir})
+endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/find_package_consumer -B ${WORK_DIR}/build
-                        -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
+                        -G ${GENERATOR} ${find} -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
                         -DEXPECT_HOST=${EXPECT_HOST}
                 RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -33,7 +41,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/build RESULT_VARIAB
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "building the consumer failed")
 endif()
-execute_process(COMMAND ${WORK_DIR}/build/consumer RESULT_VARIABLE rc)
+execute_process(COMMAND ${EMULATOR} ${WORK_DIR}/build/consumer${EXE_SUFFIX} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the consumer failed")
 endif()
@@ -44,7 +52,7 @@ if(EXPECT_HOST)
   if(exported MATCHES "nlohmann")
     message(FATAL_ERROR "qenproperties::host exports a dependency on nlohmann_json")
   endif()
-  execute_process(COMMAND ${WORK_DIR}/build/host_consumer RESULT_VARIABLE rc)
+  execute_process(COMMAND ${EMULATOR} ${WORK_DIR}/build/host_consumer${EXE_SUFFIX} RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "the host consumer failed")
   endif()

@@ -1,6 +1,8 @@
 #include "qenproperties/foundation/utf16_stream.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstring>
 #include <limits>
 #include <locale>
 #include <sstream>
@@ -98,6 +100,15 @@ void oUTF16StringStream::AppendDecimal(unsigned long long value) {
 // The stream formats a double as printf does with "%.*f" (fixed) or "%.*g" (no float field), and to_chars
 // with an explicit precision is defined to give that same text.
 void oUTF16StringStream::AppendDouble(double value) {
+  if (std::isnan(value)) {
+    // The C library decides whether a NaN shows its sign, and they differ (one writes every NaN as "nan"), so
+    // this one spelling keeps the text the same on every platform.
+    const char* sign = std::signbit(value) ? "-" : ((flags_ & std::ios_base::showpos) != 0 ? "+" : "");
+    const char* name = (flags_ & std::ios_base::uppercase) != 0 ? "NAN" : "nan";
+    AppendAscii(text_, sign, sign + std::strlen(sign));
+    AppendAscii(text_, name, name + 3);
+    return;
+  }
   const std::ios_base::fmtflags field = flags_ & std::ios_base::floatfield;
   const bool decorated = (flags_ & (std::ios_base::showpos | std::ios_base::showpoint | std::ios_base::uppercase)) != 0;
   const std::streamsize precision = precision_ < 0 ? 6 : precision_;

@@ -6,6 +6,8 @@
 //                      double, and the format manipulators (std::setprecision, std::fixed, std::scientific,
 //                      std::setiosflags, std::showpos, std::hex, ...). Anything else does not compile: the
 //                      stream holds numbers only. Field width is not supported. str() returns the text so far.
+//                      One exception, where C libraries disagree: a NaN is written "nan" ("NAN" with
+//                      std::uppercase), after "-" when its sign bit is set or "+" with std::showpos, everywhere.
 //
 // iUTF16StringStream   reads numbers from zero-terminated UTF-16 text (null reads as empty text) the way a wide
 //                      string stream in the classic locale extracts them: white space (space, \t \n \v \f \r)

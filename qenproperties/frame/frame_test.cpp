@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
 #include "qenproperties/qenproperties.h"
 #include "qenproperties/testing/counting_services_manager.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -57,6 +61,22 @@ TEST(Guid, ComparesEveryPart) {
   a.Data4[7] ^= 1;
   EXPECT_NE(a, IID_IQProperty);
   EXPECT_NE(IID_IQUnknown, IID_IQProperty);
+}
+
+// Hosts are built for LP64 (64-bit long) and LLP64 (Windows, 32-bit long) alike, and by other compilers than the
+// library: what crosses the boundary has one layout everywhere, never one that follows long.
+TEST(DataModel, PublicTypesHaveOneLayoutOnEveryPlatform) {
+  static_assert(std::is_same_v<ULONG, std::uint32_t>, "ULONG is 32 bits whatever long is");
+  static_assert(sizeof(WCHAR) == 2 && std::is_unsigned_v<WCHAR>, "WCHAR is one UTF-16 code unit");
+  static_assert(std::is_same_v<std::underlying_type_t<QDataType>, ULONG>);
+  static_assert(std::is_same_v<std::underlying_type_t<enumButtonClickStatus>, ULONG>);
+  static_assert(std::is_same_v<std::underlying_type_t<enumPropChangeStatus>, ULONG>);
+  EXPECT_EQ(sizeof(grPropData), 8u);
+  EXPECT_EQ(offsetof(grPropData, state), 4u);
+  EXPECT_EQ(sizeof(_QGUID), 16u);
+  EXPECT_EQ(offsetof(_QGUID, Data2), 4u);
+  EXPECT_EQ(offsetof(_QGUID, Data3), 6u);
+  EXPECT_EQ(offsetof(_QGUID, Data4), 8u);
 }
 
 }  // namespace

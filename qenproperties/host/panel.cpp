@@ -345,7 +345,7 @@ const std::string& Panel::DefaultAt(std::size_t index) const { return impl_->ite
 Panel::Outcome Panel::Set(const std::string& name, const std::string& value) {
   Impl::Item* item = impl_->Find(name);
   if (item == nullptr) return Outcome{kResultInvalidArgument, {}, NoProperty(name)};
-  return impl_->SetItem(item, value);
+  return impl_->Remember(impl_->SetItem(item, value));
 }
 
 Panel::Outcome Panel::Set(const std::vector<Assignment>& assignments) {
@@ -362,7 +362,7 @@ Panel::Outcome Panel::Set(const std::vector<Assignment>& assignments) {
     }
     for (Change& change : outcome.changes) done.changes.push_back(std::move(change));
   }
-  return done;
+  return impl_->Remember(std::move(done));
 }
 
 Panel::Outcome Panel::Reset(const std::string& name) {
@@ -376,13 +376,13 @@ Panel::Outcome Panel::Reset(const std::string& name) {
     if (serializer) serializer->SetPropertyFlag((flags & ~kFlagValueSet) | (item->defaultValue.flags & kFlagValueSet));
     outcome.changes.front().afterFlags = FlagsOf(item->property.get());
   }
-  return outcome;
+  return impl_->Remember(std::move(outcome));
 }
 
 Panel::Outcome Panel::ResetAll() {
   const std::vector<Exact> before = impl_->ReadAll();
   impl_->ResetEverything();
-  return Outcome{kResultOk, impl_->Diff(before), ""};
+  return impl_->Remember(Outcome{kResultOk, impl_->Diff(before), ""});
 }
 
 Panel::Outcome Panel::Click(const std::string& name) {
@@ -395,7 +395,7 @@ Panel::Outcome Panel::Click(const std::string& name) {
   outcome.code = button->ButtonClicked(nullptr, nullptr);
   outcome.changes = impl_->Diff(before);
   outcome.message = impl_->message_;
-  return outcome;
+  return impl_->Remember(std::move(outcome));
 }
 
 Panel::Outcome Panel::Restore(const std::vector<Change>& changes, bool before) {

@@ -39,9 +39,9 @@
 // holding its new value) in the iterator; the notify callback reads them back and refuses the change when the
 // state it would make breaks a limit; the apply step stores the dependent values with the direct setters.
 //
-// Every action reports each value it changed, before and after, exactly: Restore puts them back, so a host
-// can undo and redo an action. Preset documents load exactly (no rule acts on a load) and keep the entries of
-// properties the panel does not have for every later save.
+// Every action reports each value it changed, before and after, exactly: Restore puts them back, and the
+// panel keeps its actions as steps to undo and redo. Preset documents load exactly (no rule acts on a load) and keep
+// the entries of properties the panel does not have for every later save.
 //
 // Not thread-safe: one thread uses a panel at a time. The destructor unregisters every property.
 #ifndef QENPROPERTIES_HOST_PANEL_H_
@@ -128,6 +128,17 @@ class QEN_HOST_API Panel {
   // first (to undo the action), or their after values, first change first (to do it again). The outcome lists
   // what it changed; kResultInvalidArgument for a change that names no property or holds no value of it.
   Outcome Restore(const std::vector<Change>& changes, bool before);
+
+  // Undo puts back, exactly, every value the last action changed (its own change and the dependent ones);
+  // Redo does the action again. Actions are Set (one value or several), Reset, ResetAll, Click and
+  // LoadPreset; each that changes a value or its flags is one step, and clears what could be redone. Restore
+  // is no action and records nothing. kResultNotAvailable when there is nothing to undo or redo.
+  Outcome Undo();
+  Outcome Redo();
+  std::size_t UndoDepth() const;
+  std::size_t RedoDepth() const;
+  // ClearHistory forgets every step, as a host does after loading the values it starts from.
+  void ClearHistory();
 
   // LoadPreset loads a preset document into the panel's properties exactly (see preset_document.h): no rule
   // acts on the loaded values, but the limits still hold: a loaded value that breaks one is lowered by its cap

@@ -64,6 +64,7 @@ bool Panel::LoadPreset(const std::string& text, PresetLoadReport* report, Docume
 
   impl_->carried_.clear();
   for (std::size_t at : unknown) impl_->carried_.push_back(std::move(content.entries[at]));
+  impl_->Remember(Outcome{kResultOk, impl_->Diff(before), ""});
   return true;
 }
 

@@ -46,6 +46,8 @@ float ToSingle(double value) {
 
 }  // namespace
 
+const double CQFloatProperty::kTolerance = static_cast<double>(1e-6f);
+
 template <class Char>
 void CQFloatProperty::Init(const Char* name, const Char* description, ULONG groupId, ULONG propertyId, QDataType type,
                            double defaultValue, double currentValue, double minimum, double maximum) {

@@ -26,8 +26,9 @@ namespace Quenneth {
 
 class QEN_API CQFloatProperty : public detail::TypedProperty<CQFloatProperty, IQFloatProperty> {
  public:
-  // The tolerance of SetCurValue: the single-precision constant nearest 1e-6, used as a double.
-  static constexpr double kTolerance = static_cast<double>(1e-6f);
+  // The tolerance of SetCurValue: the single-precision constant nearest 1e-6, used as a double. Defined in the
+  // library rather than inline, so a host may bind a reference to it through the DLL's import table as well.
+  static const double kTolerance;
 
   // Named forms: the default as 8 bytes, the current value through SetPropertyData(double) (refused, and not
   // stored, outside [minimum, maximum]), then SetRange(minimum, maximum) pulls whatever is held into the

@@ -6,12 +6,23 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <string>
+#include <vector>
 
+#include "arguments.h"
 #include "options.h"
+#include "serve.h"
 #include "tool.h"
 
 int main(int argc, char** argv) {
   using namespace qenprops;
+  // The arguments as UTF-8 on every platform (on Windows argv itself is in the ANSI code page).
+  std::vector<std::string> utf8 = Utf8Arguments(argc, argv);
+  std::vector<char*> utf8Argv;
+  for (std::string& arg : utf8) utf8Argv.push_back(arg.data());
+  utf8Argv.push_back(nullptr);
+  argv = utf8Argv.data();
+  if (argc > 1 && std::string(argv[1]) == "serve") return Serve(argc, argv);
   const bool json = WantsJson(argc, argv);
   if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
     std::cout << kUsageText;

@@ -68,6 +68,12 @@ class Panel::Impl {
   std::string message_;
   // The entries of the last loaded document whose property IDs the panel lacks, for every save.
   std::vector<detail::PresetEntry> carried_;
+
+  // Remember keeps an action's changes as one step to undo (panel_history.cpp) and passes its outcome on.
+  Outcome Remember(Outcome outcome);
+  Outcome Replay(std::vector<std::vector<Change>>* from, std::vector<std::vector<Change>>* to, bool undo, Panel* panel);
+  std::vector<std::vector<Change>> undo_;
+  std::vector<std::vector<Change>> redo_;
 };
 
 }  // namespace host
