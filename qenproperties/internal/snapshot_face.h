@@ -37,10 +37,6 @@ class SnapshotFace {
   virtual void ShowValue(SnapshotFace& source, const CQProperty* value) = 0;
   // SnapshotBase is the owned base property, which reports the object's changes to the mediator.
   virtual CQProperty* SnapshotBase() = 0;
-  // SnapshotPlainValue tells whether the class's value is nothing but its base property's bytes: its
-  // SetPropertyData only checks them (and bytes a change hands the mediator have passed those checks), so a
-  // snapshot may take them by copying.
-  virtual bool SnapshotPlainValue() const = 0;
 
  protected:
   ~SnapshotFace() = default;

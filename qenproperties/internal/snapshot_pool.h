@@ -17,8 +17,9 @@
 //  - the pool is used only under its mediator's change lock, which every change holds from the setter's start
 //    to its end, so it needs no lock of its own.
 //
+//   const SnapshotSource source = SnapshotSource::Of(face);  // once for all the snapshots of a change
 //   PooledSnapshot snapshot;
-//   pool.Take(*face, nullptr, snapshot);  // shows the source's attributes and value
+//   pool.Take(source, nullptr, snapshot);  // shows the source's attributes and value
 //   ... the callbacks run with snapshot.object ...
 //   pool.Give(snapshot);
 #ifndef QENPROPERTIES_INTERNAL_SNAPSHOT_POOL_H_
@@ -75,6 +76,21 @@ struct BaseSnapshot {
   }
 };
 
+// SnapshotSource: a source of pooled snapshots and what a search of the pool compares, read once for the
+// snapshots of one change; empty (no face) for a source whose snapshots are cloned. The stamp is read before
+// anything is copied: an attribute that changes meanwhile moves the stamp again, and the next change copies
+// the attributes anew.
+struct SnapshotSource {
+  SnapshotFace* face = nullptr;
+  const void* kind = nullptr;
+  std::uint64_t stamp = 0;
+
+  static SnapshotSource Of(SnapshotFace* face) {
+    if (face == nullptr) return SnapshotSource{};
+    return SnapshotSource{face, face->SnapshotKind(), face->SnapshotStamp()};
+  }
+};
+
 class SnapshotPool {
  public:
   // Out of line: the spares are made and released where CQProperty is complete.
@@ -83,10 +99,11 @@ class SnapshotPool {
   SnapshotPool(const SnapshotPool&) = delete;
   SnapshotPool& operator=(const SnapshotPool&) = delete;
 
-  // Take makes `taken` (empty) a snapshot of `source`: a spare of its class refreshed in place, or a new copy;
-  // with `value`, holding that base property's value bytes (see SnapshotFace::ShowValue). It stays empty when
-  // no memory was left. The snapshots are filled in place rather than returned: they are read right after.
-  void Take(SnapshotFace& source, const CQProperty* value, PooledSnapshot& taken);
+  // Take makes `taken` (empty) a snapshot of `source` (which has a face): a spare of its class refreshed in
+  // place, or a new copy; with `value`, holding that base property's value bytes (see SnapshotFace::ShowValue).
+  // It stays empty when no memory was left. The snapshots are filled in place rather than returned: they are
+  // read right after.
+  void Take(const SnapshotSource& source, const CQProperty* value, PooledSnapshot& taken);
   // Give takes a snapshot back after its change and leaves `snapshot` empty; the snapshot is kept when only the
   // pool would hold it and a slot is free.
   void Give(PooledSnapshot& snapshot);

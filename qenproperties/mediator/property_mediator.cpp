@@ -41,26 +41,26 @@ void SnapshotValue(IQProperty* snapshot, IQProperty* source) {
 }
 
 // A snapshot shows the registered property (its own class and attributes) holding the value bytes of
-// `source`. A registered property of exactly a library class gets one from the pool; any other is cloned.
-// `snapshot` stays empty when no memory was left: the change cannot be shown, so it is refused.
-void MakeSnapshot(detail::SnapshotPool& pool, IQProperty* registered, detail::SnapshotFace* face, IQProperty* source,
-                  detail::PooledSnapshot& snapshot) {
+// `source`. A registered property of exactly a library class gets one from the pool (`pooled`, read once for
+// both snapshots of a change, and `base`, its base property); any other is cloned. `snapshot` stays empty when
+// no memory was left: the change cannot be shown, so it is refused.
+void MakeSnapshot(detail::SnapshotPool& pool, IQProperty* registered, const detail::SnapshotSource& pooled,
+                  const CQProperty* base, IQProperty* source, detail::PooledSnapshot& snapshot) {
   // No memory for the value: the change cannot be shown, so it is refused (no snapshot).
   const ULONG made = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
-    if (face == nullptr) {
+    if (pooled.face == nullptr) {
       registered->CloneProperty(snapshot.object.Put());
       if (snapshot.object) SnapshotValue(snapshot.object.get(), source);
       return kResultOk;
     }
-    // For a class whose value is nothing but its bytes: a change reported by the registered property's own base
-    // property needs nothing more (a copy holds that value already), and the base property's copy of itself
-    // with the old value (of exactly the library's class) hands over its bytes directly. Any other class takes
-    // the value through its SetPropertyData, which may set fields of its own from it.
-    const bool plain = face->SnapshotPlainValue();
-    const bool own = plain && source == face->SnapshotBase();
+    // Only a class whose value is nothing but its bytes is pooled (see RegisterProperty): a change reported by
+    // the registered property's own base property needs nothing more (a copy holds that value already), and
+    // the base property's copy of itself with the old value (of exactly the library's class) hands over its
+    // bytes directly. Any other source gives its value through the snapshot's SetPropertyData.
+    const bool own = source == base;
     const CQProperty* value = nullptr;
-    if (plain && !own && typeid(*source) == typeid(CQProperty)) value = static_cast<CQProperty*>(source);
-    pool.Take(*face, value, snapshot);
+    if (!own && typeid(*source) == typeid(CQProperty)) value = static_cast<CQProperty*>(source);
+    pool.Take(pooled, value, snapshot);
     if (snapshot.object && !own && value == nullptr) SnapshotValue(snapshot.object.get(), source);
     return kResultOk;
   });
@@ -132,6 +132,7 @@ ULONG CQPropertyMediator::QueryInterface(const _QGUID& iid, void** out) {
 
 CQPropertyMediator::Registered* CQPropertyMediator::FindRegistered(const _QGUID& id, ULONG propertyId) {
   auto matches = [propertyId](const Registered& entry) {
+    if (entry.base != nullptr) return entry.base->GetPropertyID() == propertyId;
     ULONG entryId = 0;
     return entry.property->GetPropertyID(&entryId) == kResultOk && entryId == propertyId;
   };
@@ -203,8 +204,10 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
       mediator.snapshots_->Give(oldSnapshot);
     }
   } change{*this, {}, {}, nullptr};
-  MakeSnapshot(*snapshots_, registered->property.get(), registered->face, current, change.newSnapshot);
-  MakeSnapshot(*snapshots_, registered->property.get(), registered->face, previous, change.oldSnapshot);
+  const detail::SnapshotSource pooled = detail::SnapshotSource::Of(registered->face);
+  IQProperty* const entry = registered->property.get();
+  MakeSnapshot(*snapshots_, entry, pooled, registered->base, current, change.newSnapshot);
+  MakeSnapshot(*snapshots_, entry, pooled, registered->base, previous, change.oldSnapshot);
   if (!change.newSnapshot.object || !change.oldSnapshot.object) return kResultNotRegistered;
   IQProperty* newSnapshot = change.newSnapshot.object.get();
   IQProperty* oldSnapshot = change.oldSnapshot.object.get();
@@ -298,8 +301,9 @@ ULONG CQPropertyMediator::RegisterProperty(IQProperty* property) {
   // reused. An allocation failure passes to the caller as std::bad_alloc, with nothing registered.
   auto* face = dynamic_cast<detail::SnapshotFace*>(property);
   if (face != nullptr && !face->SnapshotExact()) face = nullptr;
+  CQProperty* base = face != nullptr ? face->SnapshotBase() : nullptr;
   lastFound_ = nullptr;  // the entries may move
-  properties_[IdentifierKey(objectId)].push_back(Registered{QRef<IQProperty>::Retain(property), face});
+  properties_[IdentifierKey(objectId)].push_back(Registered{QRef<IQProperty>::Retain(property), face, base});
   return kResultOk;
 }
 

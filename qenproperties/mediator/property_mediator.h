@@ -89,10 +89,12 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   struct QEN_LOCAL IdentifierHash {
     std::size_t operator()(const IdentifierKey& key) const;
   };
-  // Registered: a registered property, and its snapshot face when it is exactly a library class.
+  // Registered: a registered property, and its snapshot face and base property when it is exactly a library
+  // class (whose base property answers its identity and is never replaced).
   struct QEN_LOCAL Registered {
     QRef<IQProperty> property;
     detail::SnapshotFace* face;
+    CQProperty* base;
   };
   // The entries of one key in registration order. Only the order within a key is kept: nothing reads the
   // registry across keys in order, so a hash table finds a key in constant time however many are registered.

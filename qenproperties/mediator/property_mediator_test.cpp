@@ -144,6 +144,23 @@ TEST_F(PropertyMediatorTest, OnlyARegisteredPropertyTakesTheValue) {
   EXPECT_EQ(9u, Value(other_.get()));
 }
 
+// The registry matches the property ID a registered property has now, not the one it was registered with: a
+// change after SetPropertyID reaches the records of the new ID, and TearDown's unregistration finds it.
+TEST_F(PropertyMediatorTest, ARegisteredPropertyIsKnownByItsPresentId) {
+  constexpr ULONG kRenumbered = 40;
+  RegisterBoth();
+  Add(kLevelId, a_);
+  Add(kRenumbered, b_);
+  EXPECT_RESULT(kResultOk, level_->SetCurValue(8));  // the mediator now remembers this entry
+  ASSERT_EQ("A2A0", Sequence());
+
+  level_->SetPropertyID(kRenumbered);
+  log_.clear();
+  EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
+  EXPECT_EQ("B2B0", Sequence());
+  EXPECT_EQ(9u, Value(level_.get()));
+}
+
 TEST_F(PropertyMediatorTest, StepsRunInOrderForEveryRecordOfTheId) {
   RegisterBoth();
   Add(kLevelId, a_);

@@ -346,8 +346,18 @@ ULONG CQProperty::StoreHeld(const void* data, ULONG length) {
 
 ULONG CQProperty::SetPropertyData(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
-  detail::QLockGuard changeGuard(MediatorChangeLock());
+  detail::QLock* changeLock = MediatorChangeLock();
+  detail::QLockGuard changeGuard(changeLock);
   detail::QLockGuard guard(ObjectLock());
+  return NotifyHeld(changeLock, data, length);
+}
+
+// A mediator is bound under this property's lock, so once the caller holds it the binding stays; one bound
+// between the caller's reading of the change lock and its taking this lock has another change lock, which is
+// then taken as SetPropertyData takes it.
+ULONG CQProperty::NotifyHeld(detail::QLock* changeLock, const void* data, ULONG length) {
+  if (MediatorChangeLock() != changeLock) return SetPropertyData(data, length);
+  if (data == nullptr && length != 0) return kResultInvalidArgument;
   if (!mediator_) return StoreHeld(data, length);
 
   // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone. The

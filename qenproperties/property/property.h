@@ -107,6 +107,10 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   ULONG SetDirectData(const void* data, ULONG length);
   // StoreHeld is SetDirectData for a caller that holds SharedLock() already (the typed skeleton's setters).
   ULONG StoreHeld(const void* data, ULONG length);
+  // NotifyHeld is SetPropertyData for a caller that holds SharedLock() and the change lock `changeLock` it read
+  // from MediatorChangeLock() (the typed skeleton's setters, which enter both once for their whole step). When
+  // another mediator was bound meanwhile, its change lock is taken as SetPropertyData takes it.
+  ULONG NotifyHeld(detail::QLock* changeLock, const void* data, ULONG length);
   // ReadValue gives the value length and copies the first bytes of the value, at most `capacity`, into
   // `buffer`, all under one lock: the typed getters read a value of known width in one step instead of asking
   // for the length and then the bytes (and never overrun their buffer when the value grows in between).

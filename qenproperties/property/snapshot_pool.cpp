@@ -42,11 +42,9 @@ std::uint64_t NextStamp() {
 SnapshotPool::SnapshotPool() = default;
 SnapshotPool::~SnapshotPool() = default;
 
-void SnapshotPool::Take(SnapshotFace& source, const CQProperty* value, PooledSnapshot& taken) {
-  const void* kind = source.SnapshotKind();
-  // Read before anything is copied: an attribute that changes meanwhile moves the stamp again, and the next
-  // change copies the attributes anew.
-  const std::uint64_t stamp = source.SnapshotStamp();
+void SnapshotPool::Take(const SnapshotSource& source, const CQProperty* value, PooledSnapshot& taken) {
+  const void* kind = source.kind;
+  const std::uint64_t stamp = source.stamp;
   // Only a spare that shows this very source with its present attributes is refreshed (its value); a copy of
   // a source whose attributes changed is made anew, which is what a change of attributes costs.
   const std::size_t at = Find(slots_, used_, stamp, [kind](const PooledSnapshot& slot) { return slot.kind == kind; });
@@ -54,18 +52,18 @@ void SnapshotPool::Take(SnapshotFace& source, const CQProperty* value, PooledSna
     if (at != used_ && slots_[at].stamp == stamp) {
       taken.TakeFrom(slots_[at]);
       Remove(slots_, used_, at);
-      taken.face->ShowValue(source, value);
+      taken.face->ShowValue(*source.face, value);
     } else {
       if (at != used_) {  // a spare of the class showing other attributes: this copy takes its place
         PooledSnapshot dropped;
         dropped.TakeFrom(slots_[at]);
         Remove(slots_, used_, at);
       }
-      SnapshotFace* copy = source.CopyForSnapshot();
+      SnapshotFace* copy = source.face->CopyForSnapshot();
       taken.object = QRef<IQProperty>::Adopt(copy->SnapshotObject());
       taken.face = copy;
       taken.kind = kind;
-      if (value != nullptr) copy->ShowValue(source, value);
+      if (value != nullptr) copy->ShowValue(*source.face, value);
     }
   } catch (const std::bad_alloc&) {
     taken.TakeFrom(PooledSnapshot{});  // a spare that could not be refreshed is released

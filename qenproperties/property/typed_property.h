@@ -124,7 +124,6 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
     }
   }
   CQProperty* SnapshotBase() override { return base_.get(); }
-  bool SnapshotPlainValue() const override { return Derived::kPlainValue; }
 
  protected:
   using Shell = PropertyShell;
@@ -142,9 +141,13 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
   class ValueGuard {
    public:
     explicit ValueGuard(const PropertyShell& shell)
-        : change_(shell.base_->MediatorChangeLock()), own_(shell.ObjectLock()) {}
+        : changeLock_(shell.base_->MediatorChangeLock()), change_(changeLock_), own_(shell.ObjectLock()) {}
+
+    // The change lock taken (null when none was bound), for CQProperty::NotifyHeld.
+    QLock* ChangeLock() const { return changeLock_; }
 
    private:
+    QLock* const changeLock_;
     QLockGuard change_;
     QLockGuard own_;
   };
@@ -235,7 +238,7 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
   // refuse) or the direct one.
   ULONG StoreValue(const void* bytes, ULONG length, bool notify) {
     ValueGuard guard(*this);  // mostly held by the caller already: then it is only re-entered
-    return notify ? base_->SetPropertyData(bytes, length) : base_->StoreHeld(bytes, length);
+    return notify ? base_->NotifyHeld(guard.ChangeLock(), bytes, length) : base_->StoreHeld(bytes, length);
   }
   // StoreWord stores the 4 little-endian bytes of `word`, notifying or direct.
   ULONG StoreWord(ULONG word, bool notify) {
@@ -251,7 +254,7 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
   // StoreRaw is the raw SetPropertyData after the class's own checks: the bytes as given, with a notification.
   ULONG StoreRaw(const void* data, ULONG length) {
     ValueGuard guard(*this);
-    return base_->SetPropertyData(data, length);
+    return base_->NotifyHeld(guard.ChangeLock(), data, length);
   }
 
   QRef<IQServicesManager> servicesManager_;

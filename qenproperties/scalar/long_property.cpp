@@ -120,7 +120,7 @@ ULONG CQLongProperty::Store(ULONG value, bool notify) {
   if (width == 0) return kResultOk;
   const auto bytes = detail::StoreLE32(value);
   // The guard holds the base property's lock (this object's), so the direct store needs no other.
-  return notify ? base_->SetPropertyData(bytes.data(), width) : base_->StoreHeld(bytes.data(), width);
+  return notify ? base_->NotifyHeld(guard.ChangeLock(), bytes.data(), width) : base_->StoreHeld(bytes.data(), width);
 }
 
 ULONG CQLongProperty::SetCurValue(ULONG value) { return Store(value, true); }
@@ -139,7 +139,7 @@ ULONG CQLongProperty::SetPropertyData(const void* data, ULONG length) {
     const auto value = static_cast<ULONG>(detail::LoadLE(static_cast<const unsigned char*>(data), length));
     if (Below(value, minimum_.load(), type) || Below(maximum_.load(), value, type)) return kResultOutOfRange;
   }
-  return base_->SetPropertyData(data, length);
+  return base_->NotifyHeld(guard.ChangeLock(), data, length);
 }
 
 ULONG CQLongProperty::SetPropertyDefaultData(ULONG value) { return StoreDefaultWord(value); }
