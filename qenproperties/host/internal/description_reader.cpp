@@ -1,6 +1,12 @@
 #include "qenproperties/host/internal/description_reader.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -11,7 +17,91 @@ namespace host {
 namespace detail {
 namespace {
 
-using Json = nlohmann::json;
+// TreeArena: the memory of the description trees read on this thread. A tree is some ten small blocks per
+// property; taken from the heap one by one, they cost an allocation each, and for a large description fresh pages
+// each time, which the heap gives back to the system when the tree goes. The arena hands them out of large blocks
+// and takes none back until the tree is gone; it keeps up to kKept bytes of blocks for the thread's next
+// description, as the document parser keeps its buffers.
+class TreeArena {
+ public:
+  static TreeArena& ThisThread() {
+    thread_local TreeArena arena;
+    return arena;
+  }
+
+  void* Take(std::size_t bytes) {
+    bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
+    while (block_ < blocks_.size() && used_ + bytes > blocks_[block_].size) {
+      ++block_;
+      used_ = 0;
+    }
+    if (block_ == blocks_.size()) {
+      const std::size_t size = bytes > kBlock ? bytes : kBlock;
+      blocks_.push_back(Block{std::make_unique<char[]>(size), size});
+      used_ = 0;
+    }
+    void* taken = blocks_[block_].bytes.get() + used_;
+    used_ += bytes;
+    return taken;
+  }
+
+  // Scope starts a tree's use of the arena; when it ends, the tree is gone and the blocks are for the next one.
+  class Scope {
+   public:
+    Scope() : arena_(ThisThread()) { arena_.Rewind(); }
+    ~Scope() { arena_.Rewind(); }
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    TreeArena& arena_;
+  };
+
+ private:
+  static constexpr std::size_t kAlign = 16;  // what operator new gives, and all a tree's values need
+  static constexpr std::size_t kBlock = std::size_t{1} << 20;
+  static constexpr std::size_t kKept = std::size_t{64} << 20;
+
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size;
+  };
+
+  void Rewind() {
+    std::size_t kept = 0;
+    std::size_t count = 0;
+    while (count < blocks_.size() && kept + blocks_[count].size <= kKept) kept += blocks_[count++].size;
+    blocks_.resize(count);
+    block_ = 0;
+    used_ = 0;
+  }
+
+  std::vector<Block> blocks_;
+  std::size_t block_ = 0;
+  std::size_t used_ = 0;
+};
+
+// TreeAllocator takes a tree's memory from this thread's arena (the tree is made and dropped on one thread).
+template <class T>
+struct TreeAllocator {
+  using value_type = T;
+  TreeAllocator() = default;
+  template <class U>
+  explicit TreeAllocator(const TreeAllocator<U>& /*other*/) {}
+  T* allocate(std::size_t count) { return static_cast<T*>(TreeArena::ThisThread().Take(count * sizeof(T))); }
+  void deallocate(T* /*pointer*/, std::size_t /*count*/) {}
+  template <class U>
+  bool operator==(const TreeAllocator<U>& /*other*/) const {
+    return true;
+  }
+  template <class U>
+  bool operator!=(const TreeAllocator<U>& /*other*/) const {
+    return false;
+  }
+};
+
+using Json =
+    nlohmann::basic_json<std::map, std::vector, std::string, bool, std::int64_t, std::uint64_t, double, TreeAllocator>;
 
 // TreeReader reads the text through the JSON library's event interface into a tree, and stops at a key given
 // twice in one object (the tree would keep only one of them), or at a syntax error. One pass both checks and
@@ -360,6 +450,7 @@ const std::string& RuleSpec::Named(const char* key) const {
 bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, PanelSpec* spec, DocumentError* error) {
   *spec = PanelSpec();
   if (!CheckJsonBounds(text, bounds, error)) return false;
+  const TreeArena::Scope arena;
   Json root;
   TreeReader tree(text, &root, error);
   if (!Json::sax_parse(text.begin(), text.end(), &tree)) return false;
