@@ -48,7 +48,7 @@ bool Panel::Impl::Build(detail::PanelSpec& spec, DocumentError* error) {
   if (!ToUtf16(version_, &version)) return Fail(error, "/version", "the version is no UTF-8 text");
   vault_->SetVersion(version.data());
   const PropertyKind* groupKind = KindNamed("group");
-  std::vector<std::pair<Item*, const PropertySpec*>> buttons;
+  std::vector<std::pair<Item*, PropertySpec>> buttons;
   // Sized once: growing the indexes would place every name again and again, touching all of them each time.
   items_.reserve(spec.properties.size());
   byName_.Reserve(spec.properties.size());
@@ -100,11 +100,14 @@ bool Panel::Impl::Build(detail::PanelSpec& spec, DocumentError* error) {
     byName_.Add(&item->name, item->index);
     if (auto* button = dynamic_cast<CQCmdButtonProperty*>(p)) {
       button->SetOnClickProc(&Impl::OnClick, item.get());
-      buttons.emplace_back(item.get(), &spec.properties[i]);
+      buttons.emplace_back(item.get(), std::move(property));
     }
     items_.push_back(std::move(item));
+    // The specifications read are freed as the build goes, so the properties made next take their memory.
+    spec.properties.DropBefore(i + 1);
   }
-  for (const auto& [button, property] : buttons) {
+  for (const auto& [button, declared] : buttons) {
+    const PropertySpec* property = &declared;
     const std::string at = property->pointer;
     button->action = property->action.value_or("");
     if (button->action != "reset" && button->action != "estimate") {

@@ -54,6 +54,11 @@ class Blocks {
     }
     size_ = count;
   }
+  // DropBefore frees the blocks that hold only elements before `count`, for a reader that is done with them; those
+  // elements are not to be reached again.
+  void DropBefore(std::size_t count) {
+    for (; dropped_ < count / kBlock && dropped_ < blocks_.size(); ++dropped_) blocks_[dropped_].reset();
+  }
   T& operator[](std::size_t i) { return blocks_[i / kBlock][i % kBlock]; }
   const T& operator[](std::size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
 
@@ -61,6 +66,7 @@ class Blocks {
   static constexpr std::size_t kBlock = 64;
   std::vector<std::unique_ptr<T[]>> blocks_;
   std::size_t size_ = 0;
+  std::size_t dropped_ = 0;  // the blocks before this one are freed
 };
 
 struct PanelSpec {
