@@ -21,7 +21,8 @@ namespace {
 // property; taken from the heap one by one, they cost an allocation each, and for a large description fresh pages
 // each time, which the heap gives back to the system when the tree goes. The arena hands them out of large blocks
 // and takes none back until the tree is gone; it keeps up to kKept bytes of blocks for the thread's next
-// description, as the document parser keeps its buffers.
+// description, as the document parser keeps its buffers. kKept holds the tree of about 10,000 properties: a host
+// reads its descriptions once, so memory kept beyond that would only serve repeated builds of huge panels.
 class TreeArena {
  public:
   static TreeArena& ThisThread() {
@@ -60,7 +61,7 @@ class TreeArena {
  private:
   static constexpr std::size_t kAlign = 16;  // what operator new gives, and all a tree's values need
   static constexpr std::size_t kBlock = std::size_t{1} << 20;
-  static constexpr std::size_t kKept = std::size_t{64} << 20;
+  static constexpr std::size_t kKept = std::size_t{16} << 20;
 
   struct Block {
     std::unique_ptr<char[]> bytes;
