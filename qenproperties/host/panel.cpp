@@ -24,14 +24,6 @@ using detail::Quoted;
 
 namespace {
 
-std::string Folded(const std::string& name) {
-  std::string out = name;
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 std::string NoProperty(const std::string& name) { return "no property is named " + Quoted(name); }
 
 }  // namespace
@@ -47,7 +39,7 @@ Panel::Impl::~Impl() {
   if (vault_) vault_->ResetPropertyVault();
 }
 
-bool Panel::Impl::Build(const detail::PanelSpec& spec, DocumentError* error) {
+bool Panel::Impl::Build(detail::PanelSpec& spec, DocumentError* error) {
   title_ = spec.title;
   version_ = spec.version;
   mediator_ = QRef<CQPropertyMediator>::Adopt(new CQPropertyMediator(nullptr));
@@ -56,14 +48,16 @@ bool Panel::Impl::Build(const detail::PanelSpec& spec, DocumentError* error) {
   if (!ToUtf16(version_, &version)) return Fail(error, "/version", "the version is no UTF-8 text");
   vault_->SetVersion(version.data());
   const PropertyKind* groupKind = KindNamed("group");
-  std::vector<std::pair<Item*, const PropertySpec*>> buttons;
-  // Sized once: growing the indexes would rehash every name again and again, touching all of them each time.
+  std::vector<std::pair<Item*, PropertySpec>> buttons;
+  // Sized once: growing the indexes would place every name again and again, touching all of them each time.
   items_.reserve(spec.properties.size());
-  byName_.reserve(spec.properties.size());
-  byFoldedName_.reserve(spec.properties.size());
-  byId_.reserve(spec.properties.size());
+  byName_.Reserve(spec.properties.size());
+  std::vector<ULONG> ids;
+  ids.reserve(spec.properties.size());
+  for (std::size_t i = 0; i < spec.properties.size(); ++i) ids.push_back(spec.properties[i].id);
+  const std::size_t sameId = byId_.Build(ids);
   for (std::size_t i = 0; i < spec.properties.size(); ++i) {
-    PropertySpec property = spec.properties[i];
+    PropertySpec& property = spec.properties[i];
     const std::string& at = property.pointer;
     if (Item* same = Find(property.name)) {
       return Fail(error, at + "/name",
@@ -71,17 +65,17 @@ bool Panel::Impl::Build(const detail::PanelSpec& spec, DocumentError* error) {
                       (same->name == property.name ? "" : "(but for letter case) ") + "/properties/" +
                       std::to_string(same->index));
     }
-    if (byId_.count(property.id) != 0) {
+    if (i == sameId) {
       return Fail(error, at + "/id",
                   "the property ID " + std::to_string(property.id) + " is already the ID of /properties/" +
-                      std::to_string(byId_[property.id]->index));
+                      std::to_string(byId_.Find(property.id)));
     }
     if (!spec.groupNames[i].empty()) {
-      const auto group = byName_.find(spec.groupNames[i]);
-      if (group == byName_.end() || group->second->kind != groupKind) {
+      const Item* group = Find(spec.groupNames[i]);
+      if (group == nullptr || group->name != spec.groupNames[i] || group->kind != groupKind) {
         return Fail(error, at + "/group", Quoted(spec.groupNames[i]) + " is no group declared before this property");
       }
-      property.group = group->second->id;
+      property.group = group->id;
     }
     const PropertyKind* kind = KindNamed(property.kind);
     Built built;
@@ -102,17 +96,21 @@ bool Panel::Impl::Build(const detail::PanelSpec& spec, DocumentError* error) {
     item->defaultValue = item->Read();
     vault_->AddProperty(p);
     p->SetProperyMediator(mediator_.get());
-    mediator_->RegisterProperty(p);
-    byName_[item->name] = item.get();
-    byFoldedName_[Folded(item->name)] = item.get();
-    byId_[item->id] = item.get();
+    byName_.Add(&item->name, item->index);
     if (auto* button = dynamic_cast<CQCmdButtonProperty*>(p)) {
       button->SetOnClickProc(&Impl::OnClick, item.get());
-      buttons.emplace_back(item.get(), &spec.properties[i]);
+      buttons.emplace_back(item.get(), std::move(property));
     }
     items_.push_back(std::move(item));
+    // The specifications read are freed as the build goes, so the properties made next take their memory.
+    spec.properties.DropBefore(i + 1);
   }
-  for (const auto& [button, property] : buttons) {
+  // Registered after all are made, so the mediator's records of them lie together in memory rather than each
+  // among its property's own blocks: finding them again, on every registration and at the end, then stays
+  // within the caches far longer.
+  for (const auto& item : items_) mediator_->RegisterProperty(item->property.get());
+  for (const auto& [button, declared] : buttons) {
+    const PropertySpec* property = &declared;
     const std::string at = property->pointer;
     button->action = property->action.value_or("");
     if (button->action != "reset" && button->action != "estimate") {
@@ -143,10 +141,8 @@ bool Panel::Impl::Build(const detail::PanelSpec& spec, DocumentError* error) {
 }
 
 Panel::Impl::Item* Panel::Impl::Find(const std::string& name) const {
-  const auto exact = byName_.find(name);
-  if (exact != byName_.end()) return exact->second;
-  const auto folded = byFoldedName_.find(Folded(name));
-  return folded != byFoldedName_.end() ? folded->second : nullptr;
+  const std::size_t at = byName_.Find(name);
+  return at != detail::NameIndex::kNone ? items_[at].get() : nullptr;
 }
 
 // ---- the road of a change ---------------------------------------------------------------------------------
@@ -330,9 +326,9 @@ IQProperty* Panel::Find(const std::string& name) const {
 }
 
 std::string Panel::GroupName(ULONG groupId) const {
-  const auto it = impl_->byId_.find(groupId);
-  if (groupId == 0 || it == impl_->byId_.end() || it->second->kind != KindNamed("group")) return "";
-  return it->second->name;
+  const std::size_t at = impl_->byId_.Find(groupId);
+  if (groupId == 0 || at == detail::IdIndex::kNone || impl_->items_[at]->kind != KindNamed("group")) return "";
+  return impl_->items_[at]->name;
 }
 
 Limits Panel::LimitsAt(std::size_t index) const {

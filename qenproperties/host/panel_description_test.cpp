@@ -54,6 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "min, max, signed"},
         Refused{Properties(R"({"name": "A", "kind": "bool", "id": 1, "min": 1})"), "/properties/0/min", 0, "no key"},
         Refused{Properties(R"({"name": "A", "kind": "long", "id": 1, "id": 2})"), "/properties/0/id", 0, "given twice"},
+        // The pointer of a key given twice counts the elements read before it, nested lists included; and keys are
+        // checked through the whole text before any property's meaning is.
+        Refused{Properties(std::string(kModeAndLight) +
+                           R"(, {"name": "B", "kind": "enum", "id": 4, "choices": ["x", {"text": "y", "text": "z"}]})"),
+                "/properties/3/choices/1/text", 0, "given twice"},
+        Refused{Properties(R"({"name": "A", "kind": "enum", "choices": ["x", "y"], "id": 1, "choices": []})"),
+                "/properties/0/choices", 0, "given twice"},
+        Refused{
+            Properties(R"({"name": "A", "kind": "dial", "id": 1}, {"name": "B", "kind": "bool", "id": 2, "id": 3})"),
+            "/properties/1/id", 0, "given twice"},
         Refused{Properties(R"({"name": "A", "kind": "long", "id": 1.5})"), "/properties/0/id", 0, "whole"},
         Refused{Properties(R"({"name": "A", "kind": "long", "id": 0})"), "/properties/0/id", 0, "from 1"},
         Refused{Properties(R"({"name": "A=B", "kind": "long", "id": 1})"), "/properties/0/name", 0, "="},
@@ -92,8 +102,23 @@ INSTANTIATE_TEST_SUITE_P(
                 "/properties/1/name", 0, "letter case"},
         Refused{Properties(R"({"name": "A", "kind": "bool", "id": 1}, {"name": "B", "kind": "bool", "id": 1})"),
                 "/properties/1/id", 0, "already the ID"},
+        // IDs spread out are indexed otherwise than IDs close together: the first holder is named all the same,
+        // and a property before the second holder is judged first.
+        Refused{Properties(R"({"name": "A", "kind": "bool", "id": 5}, {"name": "B", "kind": "bool", "id": 4000000000},
+                              {"name": "C", "kind": "bool", "id": 7}, {"name": "D", "kind": "bool", "id": 4000000000})"),
+                "/properties/3/id", 0, "already the ID of /properties/1"},
+        Refused{Properties(R"({"name": "A", "kind": "bool", "id": 1}, {"name": "B", "kind": "long", "id": 2, "max": -1},
+                              {"name": "C", "kind": "bool", "id": 1})"),
+                "/properties/1/max", 0, ""},
         Refused{Properties(R"({"name": "A", "kind": "bool", "id": 1, "group": "G"})"), "/properties/0/group", 0,
                 "no group"},
+        // A group is named exactly, and only a group is one.
+        Refused{Properties(
+                    R"({"name": "G", "kind": "group", "id": 1}, {"name": "A", "kind": "bool", "id": 2, "group": "g"})"),
+                "/properties/1/group", 0, "no group"},
+        Refused{Properties(
+                    R"({"name": "G", "kind": "bool", "id": 1}, {"name": "A", "kind": "bool", "id": 2, "group": "G"})"),
+                "/properties/1/group", 0, "no group"},
         Refused{Properties(R"({"name": "E", "kind": "enum", "id": 1, "choices": ["A", "A"]})"),
                 "/properties/0/choices/1", 0, "again"},
         Refused{Properties(R"({"name": "E", "kind": "enum", "id": 1, "choices": ["Mp4", "MP4"]})"),

@@ -70,9 +70,17 @@ bool PresetDocument::Load(const std::string& text, IQPropertyVault* vault, Prese
   *report = PresetLoadReport();
   report->documentVersion = content.version.value_or("");
   report->vaultVersion = detail::VersionOf(vault);
-  std::vector<QRef<IQProperty>> held;
+  // Each property is reached just before its load, and held while it loads.
+  ULONG count = 0;
+  vault->GetPropertyInfoCount(&count);
+  detail::EntryLoader loader(content, report, count);
+  for (ULONG i = 0; i < count; ++i) {
+    QRef<IQProperty> property;
+    if (vault->GetPropertyInfoByIndex(i, property.Put()) != kResultOk || !property) continue;
+    loader.Load(detail::Target{property.get(), nullptr, nullptr});
+  }
   std::vector<std::size_t> unknown;
-  detail::LoadEntries(content, Targets(vault, &held), report, &unknown);
+  loader.Finish(&unknown);
   return true;
 }
 

@@ -1,7 +1,12 @@
 #include "qenproperties/host/internal/description_reader.h"
 
 #include <cmath>
-#include <set>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -12,34 +17,121 @@ namespace host {
 namespace detail {
 namespace {
 
-using Json = nlohmann::json;
-
-// KeyChecker reads the text through the JSON library's event interface and stops at a key given twice in one
-// object (the tree would keep only one of them), or at a syntax error.
-class KeyChecker {
+// TreeArena: the memory of the description trees read on this thread. A tree is some ten small blocks per
+// property; taken from the heap one by one, they cost an allocation each, and for a large description fresh pages
+// each time, which the heap gives back to the system when the tree goes. The arena hands them out of large blocks
+// and takes none back until the tree is gone; it keeps up to kKept bytes of blocks for the thread's next
+// description, as the document parser keeps its buffers. kKept holds the tree of about 10,000 properties: a host
+// reads its descriptions once, so memory kept beyond that would only serve repeated builds of huge panels.
+class TreeArena {
  public:
-  KeyChecker(std::string_view text, DocumentError* error) : text_(text), error_(error) {}
+  static TreeArena& ThisThread() {
+    thread_local TreeArena arena;
+    return arena;
+  }
 
-  bool null() { return Scalar(); }
-  bool boolean(bool /*value*/) { return Scalar(); }
-  bool number_integer(Json::number_integer_t /*value*/) { return Scalar(); }
-  bool number_unsigned(Json::number_unsigned_t /*value*/) { return Scalar(); }
-  bool number_float(Json::number_float_t /*value*/, const Json::string_t& /*text*/) { return Scalar(); }
-  bool string(Json::string_t& /*value*/) { return Scalar(); }
-  bool binary(Json::binary_t& /*value*/) { return Scalar(); }
+  void* Take(std::size_t bytes) {
+    bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
+    while (block_ < blocks_.size() && used_ + bytes > blocks_[block_].size) {
+      ++block_;
+      used_ = 0;
+    }
+    if (block_ == blocks_.size()) {
+      const std::size_t size = bytes > kBlock ? bytes : kBlock;
+      blocks_.push_back(Block{std::make_unique<char[]>(size), size});
+      used_ = 0;
+    }
+    void* taken = blocks_[block_].bytes.get() + used_;
+    used_ += bytes;
+    return taken;
+  }
+
+  // Scope starts a tree's use of the arena; when it ends, the tree is gone and the blocks are for the next one.
+  class Scope {
+   public:
+    Scope() : arena_(ThisThread()) { arena_.Rewind(); }
+    ~Scope() { arena_.Rewind(); }
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    TreeArena& arena_;
+  };
+
+ private:
+  static constexpr std::size_t kAlign = 16;  // what operator new gives, and all a tree's values need
+  static constexpr std::size_t kBlock = std::size_t{1} << 20;
+  static constexpr std::size_t kKept = std::size_t{16} << 20;
+
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size;
+  };
+
+  void Rewind() {
+    std::size_t kept = 0;
+    std::size_t count = 0;
+    while (count < blocks_.size() && kept + blocks_[count].size <= kKept) kept += blocks_[count++].size;
+    blocks_.resize(count);
+    block_ = 0;
+    used_ = 0;
+  }
+
+  std::vector<Block> blocks_;
+  std::size_t block_ = 0;
+  std::size_t used_ = 0;
+};
+
+// TreeAllocator takes a tree's memory from this thread's arena (the tree is made and dropped on one thread).
+template <class T>
+struct TreeAllocator {
+  using value_type = T;
+  TreeAllocator() = default;
+  template <class U>
+  explicit TreeAllocator(const TreeAllocator<U>& /*other*/) {}
+  T* allocate(std::size_t count) { return static_cast<T*>(TreeArena::ThisThread().Take(count * sizeof(T))); }
+  void deallocate(T* /*pointer*/, std::size_t /*count*/) {}
+  template <class U>
+  bool operator==(const TreeAllocator<U>& /*other*/) const {
+    return true;
+  }
+  template <class U>
+  bool operator!=(const TreeAllocator<U>& /*other*/) const {
+    return false;
+  }
+};
+
+using Json =
+    nlohmann::basic_json<std::map, std::vector, std::string, bool, std::int64_t, std::uint64_t, double, TreeAllocator>;
+
+// TreeReader reads the text through the JSON library's event interface into a tree, and stops at a key given
+// twice in one object (the tree would keep only one of them), or at a syntax error. One pass both checks and
+// builds; a key is looked for in the object being built, so checking keeps no set of its own.
+class TreeReader {
+ public:
+  TreeReader(std::string_view text, Json* root, DocumentError* error) : text_(text), root_(root), error_(error) {}
+
+  bool null() { return Scalar(Json()); }
+  bool boolean(bool value) { return Scalar(Json(value)); }
+  bool number_integer(Json::number_integer_t value) { return Scalar(Json(value)); }
+  bool number_unsigned(Json::number_unsigned_t value) { return Scalar(Json(value)); }
+  bool number_float(Json::number_float_t value, const Json::string_t& /*text*/) { return Scalar(Json(value)); }
+  bool string(Json::string_t& value) { return Scalar(Json(std::move(value))); }
+  bool binary(Json::binary_t& value) { return Scalar(Json::binary(std::move(value))); }
   bool key(Json::string_t& value) {
     Frame& frame = frames_.back();
-    frame.key = value;
-    if (!frame.keys.insert(value).second) {
+    if (frame.value->contains(value)) {
+      frame.key = value;
       *error_ = DocumentError{};
       error_->pointer = Pointer();
       error_->message = "\"" + value + "\" is given twice in one object";
       return false;
     }
+    frame.key = std::move(value);
     return true;
   }
-  bool start_object(std::size_t /*size*/) { return Open(true); }
-  bool start_array(std::size_t /*size*/) { return Open(false); }
+  bool start_object(std::size_t /*size*/) { return Open(Json::object(), true); }
+  bool start_array(std::size_t /*size*/) { return Open(Json::array(), false); }
   bool end_object() { return Close(); }
   bool end_array() { return Close(); }
   bool parse_error(std::size_t position, const std::string& /*token*/, const nlohmann::detail::exception& e) {
@@ -49,10 +141,10 @@ class KeyChecker {
 
  private:
   struct Frame {
+    Json* value;
     bool object;
     std::size_t count = 0;
     std::string key;
-    std::set<std::string> keys;
   };
 
   std::string Pointer() const {
@@ -62,20 +154,40 @@ class KeyChecker {
     }
     return out;
   }
-  bool Scalar() {
+  // Place puts a value into the object or array being read (or makes it the root) and gives where it is.
+  Json* Place(Json&& value) {
+    if (frames_.empty()) {
+      *root_ = std::move(value);
+      return root_;
+    }
+    Frame& frame = frames_.back();
+    if (frame.object) return &((*frame.value)[frame.key] = std::move(value));
+    frame.value->push_back(std::move(value));
+    return &frame.value->back();
+  }
+  // Counted counts an element of an array once it is read whole, so a pointer names the element being read.
+  bool Counted() {
     if (!frames_.empty() && !frames_.back().object) ++frames_.back().count;
     return true;
   }
-  bool Open(bool object) {
-    frames_.push_back(Frame{object, 0, "", {}});
+  bool Scalar(Json&& value) {
+    Place(std::move(value));
+    return Counted();
+  }
+  bool Open(Json&& value, bool object) {
+    // The pointer stays good: an object's entries do not move, and an array grows only while no child of it
+    // is open.
+    Json* placed = Place(std::move(value));
+    frames_.push_back(Frame{placed, object, 0, {}});
     return true;
   }
   bool Close() {
     frames_.pop_back();
-    return Scalar();
+    return Counted();
   }
 
   std::string_view text_;
+  Json* root_;
   DocumentError* error_;
   std::vector<Frame> frames_;
 };
@@ -200,12 +312,14 @@ class Reader {
     return true;
   }
 
-  bool Property(const Json& value, const std::string& pointer, PropertySpec* spec, std::string* groupName) {
-    spec->pointer = pointer;
+  // Property reads the property at spec->pointer.
+  bool Property(const Json& value, PropertySpec* spec, std::string* groupName) {
+    const std::string& pointer = spec->pointer;
     if (!value.is_object()) return Fail(pointer, "a property is a JSON object");
     const auto kind = value.find("kind");
     if (kind == value.end()) return Fail(pointer, "the property has no \"kind\"");
-    if (!Text(*kind, pointer + "/kind", &spec->kind)) return false;
+    std::string& at = at_;  // one buffer for the pointers of every property's keys
+    if (!Text(*kind, at.assign(pointer).append("/kind"), &spec->kind)) return false;
     const PropertyKind* row = KindNamed(spec->kind);
     if (row == nullptr || row->build == nullptr) {
       std::string kinds;
@@ -217,8 +331,8 @@ class Reader {
     bool hasName = false;
     bool hasId = false;
     for (const auto& [key, item] : value.items()) {
-      const std::string at = pointer + "/" + PointerToken(key);
       if (key == "kind") continue;
+      at.assign(pointer).append("/").append(PointerToken(key));
       if (key == "name") {
         if (!Text(item, at, &spec->name)) return false;
         hasName = true;
@@ -321,6 +435,7 @@ class Reader {
   }
 
   DocumentError* error_;
+  std::string at_;
 };
 
 }  // namespace
@@ -336,9 +451,10 @@ const std::string& RuleSpec::Named(const char* key) const {
 bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, PanelSpec* spec, DocumentError* error) {
   *spec = PanelSpec();
   if (!CheckJsonBounds(text, bounds, error)) return false;
-  KeyChecker checker(text, error);
-  if (!Json::sax_parse(text.begin(), text.end(), &checker)) return false;
-  const Json root = Json::parse(text.begin(), text.end(), nullptr, false);
+  const TreeArena::Scope arena;
+  Json root;
+  TreeReader tree(text, &root, error);
+  if (!Json::sax_parse(text.begin(), text.end(), &tree)) return false;
   Reader reader(error);
   if (!root.is_object()) return reader.Fail("", "a panel description is a JSON object");
   bool hasProperties = false;
@@ -351,12 +467,12 @@ bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, Panel
     } else if (key == "properties") {
       if (!value.is_array() || value.empty()) return reader.Fail(at, "expected a non-empty list of properties");
       hasProperties = true;
+      spec->properties.resize(value.size());
+      spec->groupNames.resize(value.size());
       for (std::size_t i = 0; i < value.size(); ++i) {
-        PropertySpec property;
-        std::string group;
-        if (!reader.Property(value[i], at + "/" + std::to_string(i), &property, &group)) return false;
-        spec->properties.push_back(std::move(property));
-        spec->groupNames.push_back(std::move(group));
+        PropertySpec& property = spec->properties[i];
+        property.pointer.assign(at).append("/").append(std::to_string(i));
+        if (!reader.Property(value[i], &property, &spec->groupNames[i])) return false;
       }
     } else if (key == "rules") {
       if (!value.is_array()) return reader.Fail(at, "expected a list of rules");

@@ -8,6 +8,8 @@
 #ifndef QENPROPERTIES_HOST_INTERNAL_DESCRIPTION_READER_H_
 #define QENPROPERTIES_HOST_INTERNAL_DESCRIPTION_READER_H_
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,10 +40,39 @@ struct RuleSpec {
   const std::string& Named(const char* key) const;
 };
 
+// Blocks: a sequence kept in blocks of a few dozen elements. A description of a hundred thousand properties would
+// otherwise ask for one block of tens of megabytes, which the allocator maps afresh, page by page, for every
+// description read, and gives back to the system after it.
+template <class T>
+class Blocks {
+ public:
+  std::size_t size() const { return size_; }
+  // resize grows the sequence to `count` elements; the new ones are T().
+  void resize(std::size_t count) {
+    for (std::size_t have = blocks_.size() * kBlock; have < count; have += kBlock) {
+      blocks_.push_back(std::make_unique<T[]>(kBlock));
+    }
+    size_ = count;
+  }
+  // DropBefore frees the blocks that hold only elements before `count`, for a reader that is done with them; those
+  // elements are not to be reached again.
+  void DropBefore(std::size_t count) {
+    for (; dropped_ < count / kBlock && dropped_ < blocks_.size(); ++dropped_) blocks_[dropped_].reset();
+  }
+  T& operator[](std::size_t i) { return blocks_[i / kBlock][i % kBlock]; }
+  const T& operator[](std::size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+
+ private:
+  static constexpr std::size_t kBlock = 64;
+  std::vector<std::unique_ptr<T[]>> blocks_;
+  std::size_t size_ = 0;
+  std::size_t dropped_ = 0;  // the blocks before this one are freed
+};
+
 struct PanelSpec {
   std::string title = "Settings";
   std::string version = "1";
-  std::vector<PropertySpec> properties;
+  Blocks<PropertySpec> properties;
   std::vector<std::string> groupNames;  // per property, the name its "group" gives ("" for none)
   std::vector<RuleSpec> rules;
 };

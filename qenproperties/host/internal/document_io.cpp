@@ -25,8 +25,8 @@ void NameInto(IQProperty* property, std::vector<WCHAR>* wide, std::string* name)
   StringUtils::QUTF16ToUTF8(wide->data(), StringUtils::QWLen(wide->data()), *name, QUtfErrors::kReplace);
 }
 
-// Load loads one entry into its target, whose data type is `type`; the code, and the reason of a refusal.
-ULONG Load(const Target& target, ULONG type, const PresetEntry& entry, std::string* reason) {
+// LoadEntry loads one entry into its target, whose data type is `type`; the code, and the reason of a refusal.
+ULONG LoadEntry(const Target& target, ULONG type, const PresetEntry& entry, std::string* reason) {
   if (entry.type && *entry.type != type) {
     *reason = "the entry holds a value of data type " + std::to_string(*entry.type) + ", the property is of type " +
               std::to_string(type);
@@ -49,39 +49,47 @@ ULONG Load(const Target& target, ULONG type, const PresetEntry& entry, std::stri
 
 }  // namespace
 
-void LoadEntries(const PresetContent& content, const std::vector<Target>& targets, PresetLoadReport* report,
-                 std::vector<std::size_t>* unknown) {
-  std::vector<bool> used(content.entries.size(), false);
-  report->entries.reserve(report->entries.size() + targets.size());
-  std::vector<WCHAR> wide;
-  std::string name;
-  for (Target target : targets) {
-    const ULONG type = DataTypeOf(target.property);
-    if (target.kind == nullptr) target.kind = &KindFor(target.property, type);
-    if (!target.kind->keepsPreset) continue;
-    PresetEntryReport line;
-    NameInto(target.property, &wide, &name);
-    line.name = name;  // a copy of just its length, which a short name keeps without allocating
-    line.id = PropertyIdOf(target.property);
-    const std::size_t at = content.index.Find(line.id);
-    if (at == IdIndex::kNone) {
-      line.outcome = PresetOutcome::kMissing;
-    } else {
-      used[at] = true;
-      line.code = Load(target, type, content.entries[at], &line.reason);
-      line.outcome = line.code == kResultOk ? PresetOutcome::kLoaded : PresetOutcome::kRefused;
-    }
-    report->entries.push_back(std::move(line));
+EntryLoader::EntryLoader(const PresetContent& content, PresetLoadReport* report, std::size_t targets)
+    : content_(content), report_(report), used_(content.entries.size(), false) {
+  report_->entries.reserve(report_->entries.size() + targets);
+}
+
+void EntryLoader::Load(Target target) {
+  const ULONG type = DataTypeOf(target.property);
+  if (target.kind == nullptr) target.kind = &KindFor(target.property, type);
+  if (!target.kind->keepsPreset) return;
+  PresetEntryReport line;
+  NameInto(target.property, &wide_, &name_);
+  line.name = name_;  // a copy of just its length, which a short name keeps without allocating
+  line.id = PropertyIdOf(target.property);
+  const std::size_t at = content_.index.Find(line.id);
+  if (at == IdIndex::kNone) {
+    line.outcome = PresetOutcome::kMissing;
+  } else {
+    used_[at] = true;
+    line.code = LoadEntry(target, type, content_.entries[at], &line.reason);
+    line.outcome = line.code == kResultOk ? PresetOutcome::kLoaded : PresetOutcome::kRefused;
   }
-  for (std::size_t i = 0; i < content.entries.size(); ++i) {
-    if (used[i]) continue;
+  report_->entries.push_back(std::move(line));
+}
+
+void EntryLoader::Finish(std::vector<std::size_t>* unknown) {
+  for (std::size_t i = 0; i < content_.entries.size(); ++i) {
+    if (used_[i]) continue;
     PresetEntryReport line;
     line.outcome = PresetOutcome::kUnknownId;
-    line.name = content.entries[i].name.value_or("");
-    line.id = content.entries[i].id;
-    report->entries.push_back(std::move(line));
+    line.name = content_.entries[i].name.value_or("");
+    line.id = content_.entries[i].id;
+    report_->entries.push_back(std::move(line));
     unknown->push_back(i);
   }
+}
+
+void LoadEntries(const PresetContent& content, const std::vector<Target>& targets, PresetLoadReport* report,
+                 std::vector<std::size_t>* unknown) {
+  EntryLoader loader(content, report, targets.size());
+  for (const Target& target : targets) loader.Load(target);
+  loader.Finish(unknown);
 }
 
 // Units makes `buffer` hold at least `length` + 1 code units and ends it at `length`, for a getter that writes

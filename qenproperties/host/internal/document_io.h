@@ -23,9 +23,26 @@ struct Target {
   const DeclaredRange* range = nullptr;
 };
 
-// LoadEntries loads each target's entry of `content` through its row's loadText, directly, and reports every
-// target in order; the entry's flags give the target's value-set flag. The entries no target has are then
-// reported as unknown and their positions put in `unknown`.
+// EntryLoader loads each target's entry of `content` through its row's loadText, directly, and reports every
+// target in the order given; the entry's flags give the target's value-set flag. Finish then reports the entries
+// no target had as unknown and puts their positions in `unknown`. Targets are given one at a time, so a caller
+// can reach each property just before its load: a property touched twice, once to list it and once to load it,
+// is fetched from memory twice when a vault is larger than the caches.
+class EntryLoader {
+ public:
+  EntryLoader(const PresetContent& content, PresetLoadReport* report, std::size_t targets);
+  void Load(Target target);
+  void Finish(std::vector<std::size_t>* unknown);
+
+ private:
+  const PresetContent& content_;
+  PresetLoadReport* report_;
+  std::vector<bool> used_;
+  std::vector<WCHAR> wide_;
+  std::string name_;
+};
+
+// LoadEntries loads the targets in order and finishes, as EntryLoader does.
 void LoadEntries(const PresetContent& content, const std::vector<Target>& targets, PresetLoadReport* report,
                  std::vector<std::size_t>* unknown);
 

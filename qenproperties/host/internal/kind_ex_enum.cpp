@@ -316,8 +316,8 @@ bool DataChoice(const ChoiceSpec& c, long long position, Choice* choice, Documen
   if (c.text->empty()) return Fail(error, c.pointer, "a choice's text is not empty");
   long long id = position + 1;
   long long data = 0;
-  if (c.id && !Whole(c.id, 0, 0xFFFFFFFFLL, c.pointer + "/id", "the ID", &id, error)) return false;
-  if (!Whole(c.data, INT32_MIN, INT32_MAX, c.pointer + "/data", "the data", &data, error)) return false;
+  if (c.id && !Whole(c.id, 0, 0xFFFFFFFFLL, c.pointer, "/id", "the ID", &id, error)) return false;
+  if (!Whole(c.data, INT32_MIN, INT32_MAX, c.pointer, "/data", "the data", &data, error)) return false;
   choice->text = *c.text;
   choice->id = static_cast<ULONG>(id);
   choice->data = Bytes(static_cast<std::int32_t>(data));

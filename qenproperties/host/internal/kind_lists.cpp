@@ -233,7 +233,7 @@ bool EnumLongBuild(const PropertySpec& spec, Built* built, DocumentError* error)
   for (const ChoiceSpec& c : *spec.choices) {
     long long value = 0;
     if (!c.number) return Fail(error, c.pointer, "an enum-long choice is a whole number");
-    if (!Whole(c.number, 0, 0xFFFFFFFFLL, c.pointer, "the choice", &value, error)) return false;
+    if (!Whole(c.number, 0, 0xFFFFFFFFLL, c.pointer, "", "the choice", &value, error)) return false;
     texts.push_back(std::to_string(value));
     values.push_back(value);
     pointers.push_back(c.pointer);

@@ -125,10 +125,10 @@ bool LongBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
   const ULONG type = isSigned ? kDataTypeInt32 : kDataTypeUInt32;
   const Bounds width = ValueWidth(type);
   Bounds b = width;
-  if (spec.min && !Whole(spec.min, width.lo, width.hi, spec.pointer + "/min", "the minimum", &b.lo, error)) {
+  if (spec.min && !Whole(spec.min, width.lo, width.hi, spec.pointer, "/min", "the minimum", &b.lo, error)) {
     return false;
   }
-  if (spec.max && !Whole(spec.max, width.lo, width.hi, spec.pointer + "/max", "the maximum", &b.hi, error)) {
+  if (spec.max && !Whole(spec.max, width.lo, width.hi, spec.pointer, "/max", "the maximum", &b.hi, error)) {
     return false;
   }
   if (b.lo > b.hi) {
@@ -248,7 +248,7 @@ bool FloatNumber(IQProperty* p, double* value) {
 bool FloatBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
   long long decimals = 2;
   if (spec.decimals &&
-      !Whole(spec.decimals, 0, kRoundedDigits, spec.pointer + "/decimals", "\"decimals\"", &decimals, error)) {
+      !Whole(spec.decimals, 0, kRoundedDigits, spec.pointer, "/decimals", "\"decimals\"", &decimals, error)) {
     return false;
   }
   double lo = spec.min.value_or(-DBL_MAX);

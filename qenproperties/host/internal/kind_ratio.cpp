@@ -206,7 +206,7 @@ bool RatioBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
     if (!c.text || c.data || c.number || c.text->empty()) {
       return Fail(error, c.pointer, "the custom choice of a ratio is {\"text\", \"id\"} with a text");
     }
-    if (c.id && !Whole(c.id, 0, 0xFFFFFFFFLL, c.pointer + "/id", "the ID", &id, error)) return false;
+    if (c.id && !Whole(c.id, 0, 0xFFFFFFFFLL, c.pointer, "/id", "the ID", &id, error)) return false;
     texts.push_back(*c.text);
     ids.push_back(id);
     pointers.push_back(c.pointer);

@@ -109,11 +109,11 @@ bool Fail(DocumentError* error, const std::string& pointer, const std::string& m
   return false;
 }
 
-bool Whole(const std::optional<double>& number, long long lo, long long hi, const std::string& pointer,
+bool Whole(const std::optional<double>& number, long long lo, long long hi, const std::string& pointer, const char* key,
            const char* what, long long* value, DocumentError* error) {
   const double n = *number;
   if (!(n == std::floor(n)) || n < static_cast<double>(lo) || n > static_cast<double>(hi)) {
-    return Fail(error, pointer,
+    return Fail(error, pointer + key,
                 std::string(what) + " is " + FormatShortest(n) + ", but it must be " + WholeRangeText(lo, hi));
   }
   *value = static_cast<long long>(n);
@@ -163,7 +163,7 @@ bool TextChoices(const PropertySpec& spec, std::vector<std::string>* texts, std:
     }
     if (c.text->empty()) return Fail(error, c.pointer, "a choice's text is not empty");
     long long id = static_cast<long long>(i) + 1;
-    if (c.id && !Whole(c.id, 0, 0xFFFFFFFFLL, c.pointer + "/id", "the ID", &id, error)) return false;
+    if (c.id && !Whole(c.id, 0, 0xFFFFFFFFLL, c.pointer, "/id", "the ID", &id, error)) return false;
     texts->push_back(*c.text);
     ids->push_back(id);
     pointers->push_back(c.pointer);

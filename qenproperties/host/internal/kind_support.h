@@ -68,8 +68,9 @@ void WithRange(Limits* limits, double min, double max, const std::string& minTex
 // The checks a row's `build` makes of description values; each returns false with `error` set to the
 // pointer and a sentence.
 bool Fail(DocumentError* error, const std::string& pointer, const std::string& message);
-// Whole reads a whole number from lo to hi; `what` names it in the sentence ("the minimum").
-bool Whole(const std::optional<double>& number, long long lo, long long hi, const std::string& pointer,
+// Whole reads a whole number from lo to hi; an error is at `pointer` followed by `key` ("/min", or ""), and
+// `what` names the number in the sentence ("the minimum").
+bool Whole(const std::optional<double>& number, long long lo, long long hi, const std::string& pointer, const char* key,
            const char* what, long long* value, DocumentError* error);
 // NeedChoices checks that a description gives a non-empty list of choices.
 bool NeedChoices(const PropertySpec& spec, DocumentError* error);

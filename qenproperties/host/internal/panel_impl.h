@@ -5,11 +5,12 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/host/internal/description_reader.h"
+#include "qenproperties/host/internal/id_index.h"
+#include "qenproperties/host/internal/name_index.h"
 #include "qenproperties/host/internal/panel_item.h"
 #include "qenproperties/host/internal/panel_rules.h"
 #include "qenproperties/host/internal/preset_reader.h"
@@ -26,7 +27,8 @@ class Panel::Impl {
 
   ~Impl();
 
-  bool Build(const detail::PanelSpec& spec, DocumentError* error);
+  // Build makes the properties of `spec` (and sets each one's group ID in it).
+  bool Build(detail::PanelSpec& spec, DocumentError* error);
   Item* Find(const std::string& name) const;
 
   // SetItem changes one value through the mediator and reports what changed.
@@ -56,9 +58,9 @@ class Panel::Impl {
   QRef<CQPropertyMediator> mediator_;
   QRef<CQPropertyVault> vault_;
   std::vector<std::unique_ptr<Item>> items_;
-  std::unordered_map<std::string, Item*> byName_;
-  std::unordered_map<std::string, Item*> byFoldedName_;  // names in lower case
-  std::unordered_map<ULONG, Item*> byId_;
+  // The items by name (letter case aside: two names never differ only in it) and by property ID, sized once.
+  detail::NameIndex byName_;
+  detail::IdIndex byId_;
   detail::PanelRules rules_;
   std::vector<ULONG> handles_;
   // The consequences of the edit under way, from its preview to its apply step, and what the apply step did.
