@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -67,6 +68,11 @@ void Free(void* block) noexcept {
 AllocationTotals CurrentAllocations() {
   return {gAllocations.load(std::memory_order_relaxed), gBytes.load(std::memory_order_relaxed),
           gLiveBytes.load(std::memory_order_relaxed)};
+}
+
+void GrowingSizes(benchmark::internal::Benchmark* benchmark) {
+  for (const std::int64_t size : {1000, 3000, 10000, 30000, 100000}) benchmark->Arg(size);
+  benchmark->Unit(benchmark::kMillisecond)->Complexity()->ComputeStatistics("min", Fastest);
 }
 
 double Fastest(const std::vector<double>& values) {

@@ -30,6 +30,10 @@ AllocationTotals CurrentAllocations();
 // the load, the fastest repetition much less.
 double Fastest(const std::vector<double>& values);
 
+// GrowingSizes runs a benchmark at 1,000 to 100,000 elements, in milliseconds, with its complexity fit: the
+// sizes over which costs must grow linearly.
+void GrowingSizes(benchmark::internal::Benchmark* benchmark);
+
 // AllocationMeter takes the totals when it is made; Report divides what happened since by the iterations.
 class AllocationMeter {
  public:

@@ -58,15 +58,7 @@ void BM_DocumentLoad(benchmark::State& state) {
     state.SkipWithError("the loaded vault saves another document");
   }
 }
-BENCHMARK(BM_DocumentLoad)
-    ->Arg(1000)
-    ->Arg(3000)
-    ->Arg(10000)
-    ->Arg(30000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity()
-    ->ComputeStatistics("min", qenbench::Fastest);
+BENCHMARK(BM_DocumentLoad)->Apply(qenbench::GrowingSizes);
 
 }  // namespace
 

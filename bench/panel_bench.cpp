@@ -45,15 +45,7 @@ void BM_PanelBuild(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
   if (!built) state.SkipWithError("the description did not build");
 }
-BENCHMARK(BM_PanelBuild)
-    ->Arg(1000)
-    ->Arg(3000)
-    ->Arg(10000)
-    ->Arg(30000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity()
-    ->ComputeStatistics("min", qenbench::Fastest);
+BENCHMARK(BM_PanelBuild)->Apply(qenbench::GrowingSizes);
 
 void BM_PanelSet(benchmark::State& state) {
   const long count = state.range(0);
