@@ -157,8 +157,7 @@ ULONG CQEnumLongProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   const ULONG result = GetCurSelLongValue(&value);
   if (length == nullptr) return kResultNullPointer;
   if (result != kResultOk) return result;
-  const detail::DecimalText decimal(static_cast<long long>(static_cast<std::int32_t>(value)));
-  detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
+  detail::PutDecimalText(static_cast<long long>(static_cast<std::int32_t>(value)), text, length);
   return kResultOk;
 }
 

@@ -388,14 +388,12 @@ ULONG CQEnumProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
     long long id = 0;
     const ULONG result = GetCurSelId64(&id);
     if (result != kResultOk) return result;
-    const detail::DecimalText decimal(id);
-    detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
+    detail::PutDecimalText(id, text, length);
   } else {
     ULONG id = 0;
     const ULONG result = GetCurSelId(&id);
     if (result != kResultOk) return result;
-    const detail::DecimalText decimal(static_cast<unsigned long long>(id));
-    detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
+    detail::PutDecimalText(static_cast<unsigned long long>(id), text, length);
   }
   return kResultOk;
 }

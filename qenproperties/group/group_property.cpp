@@ -1,5 +1,7 @@
 #include "qenproperties/group/group_property.h"
 
+#include <cstring>
+
 namespace Quenneth {
 namespace {
 
@@ -133,12 +135,14 @@ ULONG CQGroupProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG size) {
   if (!base_) return kResultNotAvailable;
   const ULONG result = base_->LoadDirectDataFromPreset(text, size);
   if (result != kResultOk) return result;
+  // The stored length and bytes are read together, in one entry of the base property's lock.
+  unsigned char bytes[8];
+  static_assert(sizeof(bytes) == sizeof(grPropData), "the record is read in one step");
   ULONG held = 0;
-  base_->GetPropertyData(nullptr, &held);
+  base_->ReadFirst8(bytes, &held);
   if (held != sizeof(grPropData)) return kResultNoSelection;
   grPropData record{0, 0};
-  const ULONG read = base_->GetPropertyData(&record, &held);
-  if (read != kResultOk) return read;
+  std::memcpy(&record, bytes, sizeof(record));
   attribute_.store(record.attribute);
   state_.store(record.state);
   return kResultOk;

@@ -5,8 +5,9 @@
 // give exactly the text that oUTF16StringStream gives for the same number in its default format (both use
 // std::to_chars).
 //
-//   const detail::DecimalText decimal(static_cast<long long>(value));
-//   detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
+//   detail::PutDecimalText(static_cast<long long>(value), text, length);
+//
+// The length query only counts the digits: the conversion is made once per property, for the text itself.
 #ifndef QENPROPERTIES_INTERNAL_PRESET_TEXT_H_
 #define QENPROPERTIES_INTERNAL_PRESET_TEXT_H_
 
@@ -40,6 +41,36 @@ inline void PutAsciiText(const char* first, const char* last, WCHAR* text, ULONG
   if (text == nullptr) return;
   for (; first != last; ++first) *text++ = static_cast<unsigned char>(*first);
   *text = 0;
+}
+
+// DecimalLength: the number of characters of DecimalText(value), found by comparisons rather than a conversion.
+inline ULONG DecimalLength(unsigned long long value) {
+  ULONG count = 1;
+  for (;;) {
+    if (value < 10u) return count;
+    if (value < 100u) return count + 1;
+    if (value < 1000u) return count + 2;
+    if (value < 10000u) return count + 3;
+    value /= 10000u;
+    count += 4;
+  }
+}
+
+inline ULONG DecimalLength(long long value) {
+  // The magnitude is taken in unsigned arithmetic, so the most negative number has one too.
+  return value < 0 ? 1 + DecimalLength(0ull - static_cast<unsigned long long>(value))
+                   : DecimalLength(static_cast<unsigned long long>(value));
+}
+
+// PutDecimalText answers a preset text request for an integer as PutAsciiText does with DecimalText(value).
+template <class Integer>
+void PutDecimalText(Integer value, WCHAR* text, ULONG* length) {
+  if (text == nullptr) {
+    *length = DecimalLength(value);
+    return;
+  }
+  const DecimalText decimal(value);
+  PutAsciiText(decimal.begin(), decimal.end(), text, length);
 }
 
 }  // namespace detail

@@ -3,12 +3,13 @@
 #include <vector>
 
 #include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
 namespace {
 
+// The one text that loads as on.
 const WCHAR kTrueText[] = {'T', 'R', 'U', 'E', 0};
-const WCHAR kFalseText[] = {'F', 'A', 'L', 'S', 'E', 0};
 
 }  // namespace
 
@@ -80,10 +81,15 @@ ULONG CQBoolProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   unsigned char value = 0;
   const ULONG result = GetCurValue(&value);
   if (result != kResultOk) return result;
-  const WCHAR* formatted = value != 0 ? kTrueText : kFalseText;
   if (length == nullptr) return kResultNullPointer;
-  *length = StringUtils::QWLen(formatted);
-  if (text != nullptr) StringUtils::QWCopy(text, formatted, 0);
+  // The words' lengths are known here, so neither call measures or copies a text of unknown length.
+  static const char kTrueWord[] = "TRUE";
+  static const char kFalseWord[] = "FALSE";
+  if (value != 0) {
+    detail::PutAsciiText(kTrueWord, kTrueWord + sizeof kTrueWord - 1, text, length);
+  } else {
+    detail::PutAsciiText(kFalseWord, kFalseWord + sizeof kFalseWord - 1, text, length);
+  }
   return kResultOk;
 }
 

@@ -174,8 +174,7 @@ ULONG CQLongProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   const ULONG result = GetCurValue(&value);
   if (length == nullptr) return kResultNullPointer;
   if (result != kResultOk) return result;
-  const detail::DecimalText decimal(static_cast<long long>(static_cast<std::int32_t>(value)));
-  detail::PutAsciiText(decimal.begin(), decimal.end(), text, length);
+  detail::PutDecimalText(static_cast<long long>(static_cast<std::int32_t>(value)), text, length);
   return kResultOk;
 }
 
