@@ -57,9 +57,9 @@ struct Limits {
   std::string text;                  // all of it in one line: "1 to 100", "MP4 | MKV | WebM", "16:9 | N:M"
 };
 
-// ChoiceSpec and PropertySpec: a property as a panel description declares it. The description reader checks
+// ChoiceDecl and PropertyDecl: a property as a panel description declares it. The description reader checks
 // the JSON types of the keys; what a kind makes of them (and whether it takes them) is its row's `build`.
-struct ChoiceSpec {
+struct ChoiceDecl {
   std::string pointer;              // "/properties/3/choices/1"
   std::optional<std::string> text;  // a choice given as text, or its "text"
   std::optional<double> number;     // a choice given as a number (an enum-long's values)
@@ -67,7 +67,7 @@ struct ChoiceSpec {
   std::optional<double> data;       // "data"
 };
 
-struct PropertySpec {
+struct PropertyDecl {
   std::string pointer;  // "/properties/3"
   std::string name;
   std::string kind;
@@ -80,13 +80,13 @@ struct PropertySpec {
   std::optional<double> max;
   std::optional<double> decimals;
   std::optional<bool> isSigned;
-  std::optional<std::vector<ChoiceSpec>> choices;
-  std::optional<ChoiceSpec> custom;
+  std::optional<std::vector<ChoiceDecl>> choices;
+  std::optional<ChoiceDecl> custom;
   std::optional<std::string> action;  // buttons: what a click does; the panel reads it
   std::optional<std::vector<std::string>> sum;
 };
 
-// Built: what a row makes of a PropertySpec: the property (holding its default value, bound to no mediator)
+// Built: what a row makes of a PropertyDecl: the property (holding its default value, bound to no mediator)
 // and the range the panel must hold for it, if any.
 struct Built {
   QRef<IQProperty> property;
@@ -133,7 +133,7 @@ struct PropertyKind {
   ULONG (*loadText)(IQProperty* property, std::string_view text, const DeclaredRange* declared, std::string* refusal);
   // build makes a property of this kind from a description; false with `error` (a JSON pointer and a
   // sentence) for a description the kind cannot honour. Null for the kinds no description declares.
-  bool (*build)(const PropertySpec& spec, Built* built, DocumentError* error);
+  bool (*build)(const PropertyDecl& decl, Built* built, DocumentError* error);
 };
 
 constexpr ULONG kNoDataType = 0xFFFFFFFFu;

@@ -39,25 +39,25 @@ Panel::Impl::~Impl() {
   if (vault_) vault_->ResetPropertyVault();
 }
 
-bool Panel::Impl::Build(detail::PanelSpec& spec, DocumentError* error) {
-  title_ = spec.title;
-  version_ = spec.version;
+bool Panel::Impl::Build(detail::PanelDecl& decl, DocumentError* error) {
+  title_ = decl.title;
+  version_ = decl.version;
   mediator_ = QRef<CQPropertyMediator>::Adopt(new CQPropertyMediator(nullptr));
   vault_ = QRef<CQPropertyVault>::Adopt(new CQPropertyVault(nullptr));
   std::vector<WCHAR> version;
   if (!ToUtf16(version_, &version)) return Fail(error, "/version", "the version is no UTF-8 text");
   vault_->SetVersion(version.data());
   const PropertyKind* groupKind = KindNamed("group");
-  std::vector<std::pair<Item*, PropertySpec>> buttons;
+  std::vector<std::pair<Item*, PropertyDecl>> buttons;
   // Sized once: growing the indexes would place every name again and again, touching all of them each time.
-  items_.reserve(spec.properties.size());
-  byName_.Reserve(spec.properties.size());
+  items_.reserve(decl.properties.size());
+  byName_.Reserve(decl.properties.size());
   std::vector<ULONG> ids;
-  ids.reserve(spec.properties.size());
-  for (std::size_t i = 0; i < spec.properties.size(); ++i) ids.push_back(spec.properties[i].id);
+  ids.reserve(decl.properties.size());
+  for (std::size_t i = 0; i < decl.properties.size(); ++i) ids.push_back(decl.properties[i].id);
   const std::size_t sameId = byId_.Build(ids);
-  for (std::size_t i = 0; i < spec.properties.size(); ++i) {
-    PropertySpec& property = spec.properties[i];
+  for (std::size_t i = 0; i < decl.properties.size(); ++i) {
+    PropertyDecl& property = decl.properties[i];
     const std::string& at = property.pointer;
     if (Item* same = Find(property.name)) {
       return Fail(error, at + "/name",
@@ -70,10 +70,10 @@ bool Panel::Impl::Build(detail::PanelSpec& spec, DocumentError* error) {
                   "the property ID " + std::to_string(property.id) + " is already the ID of /properties/" +
                       std::to_string(byId_.Find(property.id)));
     }
-    if (!spec.groupNames[i].empty()) {
-      const Item* group = Find(spec.groupNames[i]);
-      if (group == nullptr || group->name != spec.groupNames[i] || group->kind != groupKind) {
-        return Fail(error, at + "/group", Quoted(spec.groupNames[i]) + " is no group declared before this property");
+    if (!decl.groupNames[i].empty()) {
+      const Item* group = Find(decl.groupNames[i]);
+      if (group == nullptr || group->name != decl.groupNames[i] || group->kind != groupKind) {
+        return Fail(error, at + "/group", Quoted(decl.groupNames[i]) + " is no group declared before this property");
       }
       property.group = group->id;
     }
@@ -102,15 +102,15 @@ bool Panel::Impl::Build(detail::PanelSpec& spec, DocumentError* error) {
       buttons.emplace_back(item.get(), std::move(property));
     }
     items_.push_back(std::move(item));
-    // The specifications read are freed as the build goes, so the properties made next take their memory.
-    spec.properties.DropBefore(i + 1);
+    // The declarations read are freed as the build goes, so the properties made next take their memory.
+    decl.properties.DropBefore(i + 1);
   }
   // Registered after all are made, so the mediator's records of them lie together in memory rather than each
   // among its property's own blocks: finding them again, on every registration and at the end, then stays
   // within the caches far longer.
   for (const auto& item : items_) mediator_->RegisterProperty(item->property.get());
   for (const auto& [button, declared] : buttons) {
-    const PropertySpec* property = &declared;
+    const PropertyDecl* property = &declared;
     const std::string at = property->pointer;
     button->action = property->action.value_or("");
     if (button->action != "reset" && button->action != "estimate") {
@@ -128,7 +128,7 @@ bool Panel::Impl::Build(detail::PanelSpec& spec, DocumentError* error) {
     }
   }
   if (!rules_.Build(
-          spec.rules, [this](const std::string& name) { return Find(name); }, error)) {
+          decl.rules, [this](const std::string& name) { return Find(name); }, error)) {
     return false;
   }
   for (Item* driver : rules_.Drivers()) {
@@ -307,10 +307,10 @@ Panel::Panel(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Panel::~Panel() = default;
 
 std::unique_ptr<Panel> Panel::FromJson(const std::string& text, DocumentError* error) {
-  detail::PanelSpec spec;
-  if (!detail::ReadPanelDescription(text, detail::JsonBounds{}, &spec, error)) return nullptr;
+  detail::PanelDecl decl;
+  if (!detail::ReadPanelDescription(text, detail::JsonBounds{}, &decl, error)) return nullptr;
   auto impl = std::make_unique<Impl>();
-  if (!impl->Build(spec, error)) return nullptr;
+  if (!impl->Build(decl, error)) return nullptr;
   return std::unique_ptr<Panel>(new Panel(std::move(impl)));
 }
 

@@ -244,7 +244,7 @@ class Reader {
     return true;
   }
 
-  bool Choice(const Json& value, const std::string& pointer, ChoiceSpec* choice) {
+  bool Choice(const Json& value, const std::string& pointer, ChoiceDecl* choice) {
     choice->pointer = pointer;
     if (value.is_string()) {
       choice->text = value.get<std::string>();
@@ -273,60 +273,60 @@ class Reader {
   }
 
   // KindKey reads a key that belongs to some kinds: its JSON type is the same whichever kind takes it.
-  bool KindKey(const std::string& key, const Json& value, const std::string& at, PropertySpec* spec) {
-    if (key == "min") return Number(value, at, &spec->min);
-    if (key == "max") return Number(value, at, &spec->max);
-    if (key == "decimals") return Number(value, at, &spec->decimals);
+  bool KindKey(const std::string& key, const Json& value, const std::string& at, PropertyDecl* decl) {
+    if (key == "min") return Number(value, at, &decl->min);
+    if (key == "max") return Number(value, at, &decl->max);
+    if (key == "decimals") return Number(value, at, &decl->decimals);
     if (key == "signed") {
       if (!value.is_boolean()) return Fail(at, "expected true or false");
-      spec->isSigned = value.get<bool>();
+      decl->isSigned = value.get<bool>();
       return true;
     }
     if (key == "action") {
       std::string action;
       if (!Text(value, at, &action)) return false;
-      spec->action = std::move(action);
+      decl->action = std::move(action);
       return true;
     }
     if (key == "sum") {
       std::vector<std::string> names;
       if (!Texts(value, at, &names)) return false;
-      spec->sum = std::move(names);
+      decl->sum = std::move(names);
       return true;
     }
     if (key == "custom") {
-      ChoiceSpec custom;
+      ChoiceDecl custom;
       if (!value.is_object()) return Fail(at, "expected {\"text\", \"id\", ...}");
       if (!Choice(value, at, &custom)) return false;
-      spec->custom = std::move(custom);
+      decl->custom = std::move(custom);
       return true;
     }
     // "choices"
     if (!value.is_array()) return Fail(at, "expected a list of choices");
-    spec->choices.emplace();
+    decl->choices.emplace();
     for (std::size_t i = 0; i < value.size(); ++i) {
-      ChoiceSpec choice;
+      ChoiceDecl choice;
       if (!Choice(value[i], at + "/" + std::to_string(i), &choice)) return false;
-      spec->choices->push_back(std::move(choice));
+      decl->choices->push_back(std::move(choice));
     }
     return true;
   }
 
-  // Property reads the property at spec->pointer.
-  bool Property(const Json& value, PropertySpec* spec, std::string* groupName) {
-    const std::string& pointer = spec->pointer;
+  // Property reads the property at decl->pointer.
+  bool Property(const Json& value, PropertyDecl* decl, std::string* groupName) {
+    const std::string& pointer = decl->pointer;
     if (!value.is_object()) return Fail(pointer, "a property is a JSON object");
     const auto kind = value.find("kind");
     if (kind == value.end()) return Fail(pointer, "the property has no \"kind\"");
     std::string& at = at_;  // one buffer for the pointers of every property's keys
-    if (!Text(*kind, at.assign(pointer).append("/kind"), &spec->kind)) return false;
-    const PropertyKind* row = KindNamed(spec->kind);
+    if (!Text(*kind, at.assign(pointer).append("/kind"), &decl->kind)) return false;
+    const PropertyKind* row = KindNamed(decl->kind);
     if (row == nullptr || row->build == nullptr) {
       std::string kinds;
       for (const PropertyKind* k : Kinds()) {
         if (k->build != nullptr) kinds += std::string(kinds.empty() ? "" : ", ") + k->name;
       }
-      return Fail(pointer + "/kind", "there is no kind \"" + spec->kind + "\" (the kinds are " + kinds + ")");
+      return Fail(pointer + "/kind", "there is no kind \"" + decl->kind + "\" (the kinds are " + kinds + ")");
     }
     bool hasName = false;
     bool hasId = false;
@@ -334,7 +334,7 @@ class Reader {
       if (key == "kind") continue;
       at.assign(pointer).append("/").append(PointerToken(key));
       if (key == "name") {
-        if (!Text(item, at, &spec->name)) return false;
+        if (!Text(item, at, &decl->name)) return false;
         hasName = true;
       } else if (key == "id") {
         long long id = 0;
@@ -344,43 +344,43 @@ class Reader {
           return Fail(at, "a property ID is a whole number from 1 to 4294967295");
         }
         id = static_cast<long long>(*number);
-        spec->id = static_cast<ULONG>(id);
+        decl->id = static_cast<ULONG>(id);
         hasId = true;
       } else if (key == "group") {
         if (!Text(item, at, groupName)) return false;
       } else if (key == "description") {
-        if (!Text(item, at, &spec->description)) return false;
+        if (!Text(item, at, &decl->description)) return false;
       } else if (key == "default") {
-        if (!ValueText(item, at, &spec->defaultText)) return false;
+        if (!ValueText(item, at, &decl->defaultText)) return false;
       } else if (Takes(*row, key)) {
-        if (!KindKey(key, item, at, spec)) return false;
+        if (!KindKey(key, item, at, decl)) return false;
       } else {
-        return Fail(at, "a " + spec->kind + " property has no key \"" + key + "\"" + Keys(*row));
+        return Fail(at, "a " + decl->kind + " property has no key \"" + key + "\"" + Keys(*row));
       }
     }
     if (!hasName) return Fail(pointer, "the property has no \"name\"");
-    if (spec->name.empty() || spec->name.find('=') != std::string::npos) {
+    if (decl->name.empty() || decl->name.find('=') != std::string::npos) {
       return Fail(pointer + "/name", "a name is not empty and holds no \"=\"");
     }
     if (!hasId) return Fail(pointer, "the property has no \"id\"");
-    if (spec->description.empty()) spec->description = spec->name;
+    if (decl->description.empty()) decl->description = decl->name;
     return true;
   }
 
-  bool Rule(const Json& value, const std::string& pointer, RuleSpec* rule) {
+  bool Rule(const Json& value, const std::string& pointer, RuleDecl* rule) {
     rule->pointer = pointer;
     if (!value.is_object()) return Fail(pointer, "a rule is a JSON object");
     struct Shape {
       const char* key;
-      RuleSpec::Type type;
+      RuleDecl::Type type;
       std::vector<const char*> names;
       std::vector<const char*> lists;
     };
     static const Shape kShapes[] = {
-        {"cap", RuleSpec::Type::kCap, {"when", "cap"}, {}},
-        {"set", RuleSpec::Type::kSet, {"when", "set"}, {"is", "unless"}},
-        {"limit", RuleSpec::Type::kLimit, {"limit", "requires"}, {"is", "in"}},
-        {"keep", RuleSpec::Type::kKeep, {"keep", "width", "height"}, {}},
+        {"cap", RuleDecl::Type::kCap, {"when", "cap"}, {}},
+        {"set", RuleDecl::Type::kSet, {"when", "set"}, {"is", "unless"}},
+        {"limit", RuleDecl::Type::kLimit, {"limit", "requires"}, {"is", "in"}},
+        {"keep", RuleDecl::Type::kKeep, {"keep", "width", "height"}, {}},
     };
     const Shape* shape = nullptr;
     for (const Shape& s : kShapes) {
@@ -406,14 +406,14 @@ class Reader {
       for (const char* list : shape->lists) listed = listed || key == list;
       if (listed) {
         if (!Texts(item, at, key == "is" ? &rule->is : key == "unless" ? &rule->unless : &rule->in)) return false;
-      } else if (key == "to" && rule->type == RuleSpec::Type::kSet) {
+      } else if (key == "to" && rule->type == RuleDecl::Type::kSet) {
         if (!ValueText(item, at, &rule->to)) return false;
       } else {
         return Fail(at, std::string("a \"") + shape->key + "\" rule has no key \"" + key + "\"");
       }
     }
-    if (rule->type == RuleSpec::Type::kSet && !rule->to) return Fail(pointer, "the rule has no \"to\"");
-    if (rule->type == RuleSpec::Type::kLimit && (!value.contains("is") || !value.contains("in"))) {
+    if (rule->type == RuleDecl::Type::kSet && !rule->to) return Fail(pointer, "the rule has no \"to\"");
+    if (rule->type == RuleDecl::Type::kLimit && (!value.contains("is") || !value.contains("in"))) {
       return Fail(pointer, "a \"limit\" rule has \"is\" and \"in\"");
     }
     return true;
@@ -440,7 +440,7 @@ class Reader {
 
 }  // namespace
 
-const std::string& RuleSpec::Named(const char* key) const {
+const std::string& RuleDecl::Named(const char* key) const {
   static const std::string kNone;
   for (const auto& [name, value] : names) {
     if (name == key) return value;
@@ -448,8 +448,8 @@ const std::string& RuleSpec::Named(const char* key) const {
   return kNone;
 }
 
-bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, PanelSpec* spec, DocumentError* error) {
-  *spec = PanelSpec();
+bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, PanelDecl* decl, DocumentError* error) {
+  *decl = PanelDecl();
   if (!CheckJsonBounds(text, bounds, error)) return false;
   const TreeArena::Scope arena;
   Json root;
@@ -461,25 +461,25 @@ bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, Panel
   for (const auto& [key, value] : root.items()) {
     const std::string at = "/" + PointerToken(key);
     if (key == "title") {
-      if (!reader.Text(value, at, &spec->title)) return false;
+      if (!reader.Text(value, at, &decl->title)) return false;
     } else if (key == "version") {
-      if (!reader.Text(value, at, &spec->version)) return false;
+      if (!reader.Text(value, at, &decl->version)) return false;
     } else if (key == "properties") {
       if (!value.is_array() || value.empty()) return reader.Fail(at, "expected a non-empty list of properties");
       hasProperties = true;
-      spec->properties.resize(value.size());
-      spec->groupNames.resize(value.size());
+      decl->properties.resize(value.size());
+      decl->groupNames.resize(value.size());
       for (std::size_t i = 0; i < value.size(); ++i) {
-        PropertySpec& property = spec->properties[i];
+        PropertyDecl& property = decl->properties[i];
         property.pointer.assign(at).append("/").append(std::to_string(i));
-        if (!reader.Property(value[i], &property, &spec->groupNames[i])) return false;
+        if (!reader.Property(value[i], &property, &decl->groupNames[i])) return false;
       }
     } else if (key == "rules") {
       if (!value.is_array()) return reader.Fail(at, "expected a list of rules");
       for (std::size_t i = 0; i < value.size(); ++i) {
-        RuleSpec rule;
+        RuleDecl rule;
         if (!reader.Rule(value[i], at + "/" + std::to_string(i), &rule)) return false;
-        spec->rules.push_back(std::move(rule));
+        decl->rules.push_back(std::move(rule));
       }
     } else {
       return reader.Fail(

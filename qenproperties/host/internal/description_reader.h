@@ -1,8 +1,8 @@
-// description_reader.h: reading a panel description's text into property and rule specifications (internal).
+// description_reader.h: reading a panel description's text into property and rule declarations (internal).
 //
 // The description is a JSON object: {"title", "version", "properties": [...], "rules": [...]}; panel.h gives
 // its keys. The reader checks the JSON shape of every key (and that no key is unknown or given twice) and turns
-// each property into a PropertySpec for its kind's row to build; what the values mean (ranges, choices,
+// each property into a PropertyDecl for its kind's row to build; what the values mean (ranges, choices,
 // defaults, rule values) is checked by the rows and the rules. Every refusal carries the JSON pointer of the
 // offending value, or the line and column of a syntax error, and a sentence.
 #ifndef QENPROPERTIES_HOST_INTERNAL_DESCRIPTION_READER_H_
@@ -23,8 +23,8 @@ namespace Quenneth {
 namespace host {
 namespace detail {
 
-// RuleSpec: one rule as written; which keys it has depends on its type (see panel.h).
-struct RuleSpec {
+// RuleDecl: one rule as written; which keys it has depends on its type (see panel.h).
+struct RuleDecl {
   enum class Type { kCap, kSet, kLimit, kKeep };
   Type type = Type::kCap;
   std::string pointer;  // "/rules/2"
@@ -69,15 +69,15 @@ class Blocks {
   std::size_t dropped_ = 0;  // the blocks before this one are freed
 };
 
-struct PanelSpec {
+struct PanelDecl {
   std::string title = "Settings";
   std::string version = "1";
-  Blocks<PropertySpec> properties;
+  Blocks<PropertyDecl> properties;
   std::vector<std::string> groupNames;  // per property, the name its "group" gives ("" for none)
-  std::vector<RuleSpec> rules;
+  std::vector<RuleDecl> rules;
 };
 
-bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, PanelSpec* spec, DocumentError* error);
+bool ReadPanelDescription(std::string_view text, const JsonBounds& bounds, PanelDecl* decl, DocumentError* error);
 
 }  // namespace detail
 }  // namespace host

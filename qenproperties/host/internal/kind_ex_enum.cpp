@@ -310,7 +310,7 @@ bool ExEnumNumber(IQProperty* p, double* value) {
 }
 
 // A choice of a description: {"text", "id", "data"}, the data a whole number.
-bool DataChoice(const ChoiceSpec& c, long long position, Choice* choice, DocumentError* error) {
+bool DataChoice(const ChoiceDecl& c, long long position, Choice* choice, DocumentError* error) {
   if (!c.text || !c.data || c.number)
     return Fail(error, c.pointer, "an ex-enum choice is {\"text\", \"id\", \"data\"}");
   if (c.text->empty()) return Fail(error, c.pointer, "a choice's text is not empty");
@@ -324,14 +324,14 @@ bool DataChoice(const ChoiceSpec& c, long long position, Choice* choice, Documen
   return true;
 }
 
-bool ExEnumBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
-  if (!NeedChoices(spec, error)) return false;
+bool ExEnumBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
+  if (!NeedChoices(decl, error)) return false;
   std::vector<Choice> choices;
   std::vector<std::string> texts;
   std::vector<long long> ids;
   std::vector<std::string> pointers;
-  std::vector<ChoiceSpec> all = *spec.choices;
-  if (spec.custom) all.push_back(*spec.custom);
+  std::vector<ChoiceDecl> all = *decl.choices;
+  if (decl.custom) all.push_back(*decl.custom);
   for (std::size_t i = 0; i < all.size(); ++i) {
     Choice choice;
     if (!DataChoice(all[i], static_cast<long long>(i), &choice, error)) return false;
@@ -341,13 +341,13 @@ bool ExEnumBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
     choices.push_back(std::move(choice));
   }
   if (!DistinctChoices(texts, ids, pointers, error)) return false;
-  const ULONG customId = spec.custom ? choices.back().id : UnusedId(ids);
-  auto x = QRef<CQExEnumProperty>::Adopt(new CQExEnumProperty(spec.name.c_str(), spec.description.c_str(), spec.group,
-                                                              spec.id, customId, kDataTypeInt32, nullptr, nullptr));
+  const ULONG customId = decl.custom ? choices.back().id : UnusedId(ids);
+  auto x = QRef<CQExEnumProperty>::Adopt(new CQExEnumProperty(decl.name.c_str(), decl.description.c_str(), decl.group,
+                                                              decl.id, customId, kDataTypeInt32, nullptr, nullptr));
   for (Choice& c : choices) {
     x->AddEnumStringAndSubData(c.text.c_str(), c.id, c.data.data(), static_cast<ULONG>(c.data.size()));
   }
-  if (!ApplyDefault(kExEnumKind, x.get(), spec, texts.front(), nullptr, error)) return false;
+  if (!ApplyDefault(kExEnumKind, x.get(), decl, texts.front(), nullptr, error)) return false;
   built->property = x;
   return true;
 }

@@ -140,15 +140,15 @@ ULONG EnumLoadText(IQProperty* p, std::string_view text, const DeclaredRange* /*
   return Refuse(refusal, kResultInvalidArgument, p, text, "the ID of a choice: " + Joined(named, ", "));
 }
 
-bool EnumBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
+bool EnumBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
   std::vector<std::string> texts;
   std::vector<long long> ids;
   std::vector<std::string> pointers;
-  if (!TextChoices(spec, &texts, &ids, &pointers, error)) return false;
-  auto e = QRef<CQEnumProperty>::Adopt(new CQEnumProperty(spec.name.c_str(), spec.description.c_str(), spec.group,
-                                                          spec.id, nullptr, nullptr, kDataTypeUInt32));
+  if (!TextChoices(decl, &texts, &ids, &pointers, error)) return false;
+  auto e = QRef<CQEnumProperty>::Adopt(new CQEnumProperty(decl.name.c_str(), decl.description.c_str(), decl.group,
+                                                          decl.id, nullptr, nullptr, kDataTypeUInt32));
   for (std::size_t i = 0; i < texts.size(); ++i) e->AddEnumString(texts[i].c_str(), static_cast<ULONG>(ids[i]));
-  if (!ApplyDefault(kEnumKind, e.get(), spec, texts.front(), nullptr, error)) return false;
+  if (!ApplyDefault(kEnumKind, e.get(), decl, texts.front(), nullptr, error)) return false;
   ULONG index = 0;
   e->GetCurSel(&index);
   e->SetPropertyDefaultData(index);
@@ -225,12 +225,12 @@ bool EnumLongNumber(IQProperty* p, double* value) {
   return true;
 }
 
-bool EnumLongBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
-  if (!NeedChoices(spec, error)) return false;
+bool EnumLongBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
+  if (!NeedChoices(decl, error)) return false;
   std::vector<std::string> texts;
   std::vector<long long> values;
   std::vector<std::string> pointers;
-  for (const ChoiceSpec& c : *spec.choices) {
+  for (const ChoiceDecl& c : *decl.choices) {
     long long value = 0;
     if (!c.number) return Fail(error, c.pointer, "an enum-long choice is a whole number");
     if (!Whole(c.number, 0, 0xFFFFFFFFLL, c.pointer, "", "the choice", &value, error)) return false;
@@ -240,9 +240,9 @@ bool EnumLongBuild(const PropertySpec& spec, Built* built, DocumentError* error)
   }
   if (!DistinctChoices(texts, values, pointers, error)) return false;
   auto e = QRef<CQEnumLongProperty>::Adopt(
-      new CQEnumLongProperty(spec.name.c_str(), spec.description.c_str(), spec.group, spec.id, nullptr, nullptr));
+      new CQEnumLongProperty(decl.name.c_str(), decl.description.c_str(), decl.group, decl.id, nullptr, nullptr));
   for (long long value : values) e->AddEnumLongValue(static_cast<ULONG>(value));
-  if (!ApplyDefault(kEnumLongKind, e.get(), spec, texts.front(), nullptr, error)) return false;
+  if (!ApplyDefault(kEnumLongKind, e.get(), decl, texts.front(), nullptr, error)) return false;
   ULONG index = 0;
   e->GetCurSelIndex(&index);
   e->SetPropertyDefaultData(index);

@@ -120,28 +120,28 @@ bool LongNumber(IQProperty* p, double* value) {
   return true;
 }
 
-bool LongBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
-  const bool isSigned = spec.isSigned.value_or(false);
+bool LongBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
+  const bool isSigned = decl.isSigned.value_or(false);
   const ULONG type = isSigned ? kDataTypeInt32 : kDataTypeUInt32;
   const Bounds width = ValueWidth(type);
   Bounds b = width;
-  if (spec.min && !Whole(spec.min, width.lo, width.hi, spec.pointer, "/min", "the minimum", &b.lo, error)) {
+  if (decl.min && !Whole(decl.min, width.lo, width.hi, decl.pointer, "/min", "the minimum", &b.lo, error)) {
     return false;
   }
-  if (spec.max && !Whole(spec.max, width.lo, width.hi, spec.pointer, "/max", "the maximum", &b.hi, error)) {
+  if (decl.max && !Whole(decl.max, width.lo, width.hi, decl.pointer, "/max", "the maximum", &b.hi, error)) {
     return false;
   }
   if (b.lo > b.hi) {
-    return Fail(error, spec.pointer + "/min",
+    return Fail(error, decl.pointer + "/min",
                 "the minimum " + std::to_string(b.lo) + " is above the maximum " + std::to_string(b.hi));
   }
-  if (spec.min || spec.max) built->range = DeclaredRange{static_cast<double>(b.lo), static_cast<double>(b.hi)};
+  if (decl.min || decl.max) built->range = DeclaredRange{static_cast<double>(b.lo), static_cast<double>(b.hi)};
   const auto lo = static_cast<ULONG>(static_cast<std::uint32_t>(b.lo));
   const auto hi = static_cast<ULONG>(static_cast<std::uint32_t>(b.hi));
   auto l =
-      QRef<CQLongProperty>::Adopt(new CQLongProperty(spec.name.c_str(), spec.description.c_str(), spec.group, spec.id,
+      QRef<CQLongProperty>::Adopt(new CQLongProperty(decl.name.c_str(), decl.description.c_str(), decl.group, decl.id,
                                                      static_cast<QDataType>(type), lo, lo, lo, hi, nullptr, nullptr));
-  if (!ApplyDefault(kLongKind, l.get(), spec, std::to_string(b.lo), built->range ? &*built->range : nullptr, error)) {
+  if (!ApplyDefault(kLongKind, l.get(), decl, std::to_string(b.lo), built->range ? &*built->range : nullptr, error)) {
     return false;
   }
   ULONG value = 0;
@@ -245,33 +245,33 @@ bool FloatNumber(IQProperty* p, double* value) {
   return f != nullptr && HasValue(p) && f->GetCurValue(value) == kResultOk;
 }
 
-bool FloatBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
+bool FloatBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
   long long decimals = 2;
-  if (spec.decimals &&
-      !Whole(spec.decimals, 0, kRoundedDigits, spec.pointer, "/decimals", "\"decimals\"", &decimals, error)) {
+  if (decl.decimals &&
+      !Whole(decl.decimals, 0, kRoundedDigits, decl.pointer, "/decimals", "\"decimals\"", &decimals, error)) {
     return false;
   }
-  double lo = spec.min.value_or(-DBL_MAX);
-  double hi = spec.max.value_or(DBL_MAX);
+  double lo = decl.min.value_or(-DBL_MAX);
+  double hi = decl.max.value_or(DBL_MAX);
   // A bound the property's digits cannot write would shut out values that show as inside the range.
-  for (const auto& [bound, key] : {std::make_pair(spec.min, "min"), std::make_pair(spec.max, "max")}) {
+  for (const auto& [bound, key] : {std::make_pair(decl.min, "min"), std::make_pair(decl.max, "max")}) {
     if (bound && RoundToDigits(*bound, static_cast<ULONG>(decimals)) != *bound) {
-      return Fail(error, spec.pointer + "/" + key,
+      return Fail(error, decl.pointer + "/" + key,
                   FormatShortest(*bound) + " has more digits after the point than the " + std::to_string(decimals) +
                       " the property keeps (\"decimals\")");
     }
   }
   if (lo > hi) {
-    return Fail(error, spec.pointer + "/min",
+    return Fail(error, decl.pointer + "/min",
                 "the minimum " + FormatShortest(lo) + " is above the maximum " + FormatShortest(hi));
   }
-  if (spec.min || spec.max) built->range = DeclaredRange{lo, hi};
+  if (decl.min || decl.max) built->range = DeclaredRange{lo, hi};
   auto f =
-      QRef<CQFloatProperty>::Adopt(new CQFloatProperty(spec.name.c_str(), spec.description.c_str(), spec.group, spec.id,
+      QRef<CQFloatProperty>::Adopt(new CQFloatProperty(decl.name.c_str(), decl.description.c_str(), decl.group, decl.id,
                                                        kDataTypeDouble, 0.0, 0.0, lo, hi, nullptr, nullptr));
   f->SetSignificantDigitAfterPoint(static_cast<ULONG>(decimals));
-  const std::string fallback = spec.min ? FormatShortest(lo) : "0";
-  if (!ApplyDefault(kFloatKind, f.get(), spec, fallback, built->range ? &*built->range : nullptr, error)) {
+  const std::string fallback = decl.min ? FormatShortest(lo) : "0";
+  if (!ApplyDefault(kFloatKind, f.get(), decl, fallback, built->range ? &*built->range : nullptr, error)) {
     return false;
   }
   double value = 0;
@@ -321,10 +321,10 @@ bool BoolNumber(IQProperty* p, double* value) {
   return true;
 }
 
-bool BoolBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
+bool BoolBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
   auto b = QRef<CQBoolProperty>::Adopt(
-      new CQBoolProperty(spec.name.c_str(), spec.description.c_str(), spec.group, spec.id, 0, 0, nullptr, nullptr));
-  if (!ApplyDefault(kBoolKind, b.get(), spec, "false", nullptr, error)) return false;
+      new CQBoolProperty(decl.name.c_str(), decl.description.c_str(), decl.group, decl.id, 0, 0, nullptr, nullptr));
+  if (!ApplyDefault(kBoolKind, b.get(), decl, "false", nullptr, error)) return false;
   unsigned char value = 0;
   b->GetCurValue(&value);
   b->SetPropertyDefaultData(value);

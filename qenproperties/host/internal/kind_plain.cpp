@@ -66,11 +66,11 @@ ULONG TextLoadText(IQProperty* p, std::string_view text, const DeclaredRange* de
   return TextSetText(p, text, Store::kDirect, declared, refusal);
 }
 
-bool TextBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
+bool TextBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
   const WCHAR empty[] = {0};
-  auto w = QRef<CQWStringProperty>::Adopt(new CQWStringProperty(spec.name.c_str(), spec.description.c_str(), spec.group,
-                                                                spec.id, empty, empty, nullptr, nullptr));
-  if (!ApplyDefault(kTextKind, w.get(), spec, "", nullptr, error)) return false;
+  auto w = QRef<CQWStringProperty>::Adopt(new CQWStringProperty(decl.name.c_str(), decl.description.c_str(), decl.group,
+                                                                decl.id, empty, empty, nullptr, nullptr));
+  if (!ApplyDefault(kTextKind, w.get(), decl, "", nullptr, error)) return false;
   std::vector<WCHAR> wide;
   ToUtf16(TextValueText(w.get()), &wide);
   w->SetPropertyDefaultData(wide.data());
@@ -138,10 +138,10 @@ ULONG GroupLoadText(IQProperty* p, std::string_view text, const DeclaredRange* /
   return rc != kResultOk ? rc : g->SetDirectGroupState(record.state);
 }
 
-bool GroupBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
-  auto g = QRef<CQGroupProperty>::Adopt(new CQGroupProperty(spec.name.c_str(), spec.description.c_str(), spec.group,
-                                                            spec.id, 0, kExpanded, nullptr, nullptr));
-  if (!ApplyDefault(kGroupKind, g.get(), spec, "expanded", nullptr, error)) return false;
+bool GroupBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
+  auto g = QRef<CQGroupProperty>::Adopt(new CQGroupProperty(decl.name.c_str(), decl.description.c_str(), decl.group,
+                                                            decl.id, 0, kExpanded, nullptr, nullptr));
+  if (!ApplyDefault(kGroupKind, g.get(), decl, "expanded", nullptr, error)) return false;
   grPropData record{};
   GroupRecord(g.get(), &record);
   g->SetPropertyDefaultData(record);
@@ -162,10 +162,10 @@ ULONG ButtonLoadText(IQProperty* p, std::string_view text, const DeclaredRange* 
   return Refuse(refusal, kResultInvalidArgument, p, text, "no value: a button keeps none");
 }
 
-bool ButtonBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
-  if (spec.defaultText) return Fail(error, spec.pointer + "/default", "a button has no value, so no default");
+bool ButtonBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
+  if (decl.defaultText) return Fail(error, decl.pointer + "/default", "a button has no value, so no default");
   built->property = QRef<CQCmdButtonProperty>::Adopt(new CQCmdButtonProperty(
-      spec.name.c_str(), spec.description.c_str(), spec.group, spec.id, kDataTypeUInt32, nullptr, nullptr));
+      decl.name.c_str(), decl.description.c_str(), decl.group, decl.id, kDataTypeUInt32, nullptr, nullptr));
   return true;
 }
 

@@ -184,11 +184,11 @@ ULONG RatioLoadText(IQProperty* p, std::string_view text, const DeclaredRange* /
   return SelectCustom(r, ratios, numerator, denominator, Store::kDirect);
 }
 
-bool RatioBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
+bool RatioBuild(const PropertyDecl& decl, Built* built, DocumentError* error) {
   std::vector<std::string> texts;
   std::vector<long long> ids;
   std::vector<std::string> pointers;
-  if (!TextChoices(spec, &texts, &ids, &pointers, error)) return false;
+  if (!TextChoices(decl, &texts, &ids, &pointers, error)) return false;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     ULONG numerator = 0;
     ULONG denominator = 0;
@@ -200,8 +200,8 @@ bool RatioBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
       return Fail(error, pointers[i], "the ratio " + Quoted(texts[i]) + " has a part of 0 (or beyond 32 bits)");
     }
   }
-  if (spec.custom) {
-    const ChoiceSpec& c = *spec.custom;
+  if (decl.custom) {
+    const ChoiceDecl& c = *decl.custom;
     long long id = static_cast<long long>(texts.size()) + 1;
     if (!c.text || c.data || c.number || c.text->empty()) {
       return Fail(error, c.pointer, "the custom choice of a ratio is {\"text\", \"id\"} with a text");
@@ -213,10 +213,10 @@ bool RatioBuild(const PropertySpec& spec, Built* built, DocumentError* error) {
   }
   if (!DistinctChoices(texts, ids, pointers, error)) return false;
   auto r = QRef<CQRatioProperty>::Adopt(
-      new CQRatioProperty(spec.name.c_str(), spec.description.c_str(), spec.group, spec.id, nullptr, nullptr));
+      new CQRatioProperty(decl.name.c_str(), decl.description.c_str(), decl.group, decl.id, nullptr, nullptr));
   for (std::size_t i = 0; i < texts.size(); ++i) r->AddEnumString(texts[i].c_str(), static_cast<ULONG>(ids[i]));
-  r->SetCustomEnumId(spec.custom ? static_cast<ULONG>(ids.back()) : UnusedId(ids));
-  if (!ApplyDefault(kRatioKind, r.get(), spec, texts.front(), nullptr, error)) return false;
+  r->SetCustomEnumId(decl.custom ? static_cast<ULONG>(ids.back()) : UnusedId(ids));
+  if (!ApplyDefault(kRatioKind, r.get(), decl, texts.front(), nullptr, error)) return false;
   ULONG index = 0;
   r->GetCurSel(&index);
   r->SetPropertyDefaultData(index);

@@ -120,10 +120,10 @@ bool Whole(const std::optional<double>& number, long long lo, long long hi, cons
   return true;
 }
 
-bool NeedChoices(const PropertySpec& spec, DocumentError* error) {
-  if (!spec.choices || spec.choices->empty()) {
-    return Fail(error, spec.pointer + (spec.choices ? "/choices" : ""),
-                "a " + spec.kind + " property needs a non-empty list of \"choices\"");
+bool NeedChoices(const PropertyDecl& decl, DocumentError* error) {
+  if (!decl.choices || decl.choices->empty()) {
+    return Fail(error, decl.pointer + (decl.choices ? "/choices" : ""),
+                "a " + decl.kind + " property needs a non-empty list of \"choices\"");
   }
   return true;
 }
@@ -153,13 +153,13 @@ bool DistinctChoices(const std::vector<std::string>& texts, const std::vector<lo
 }
 
 // TextChoices reads an enum's or a ratio's choices: a text, or {"text", "id"}; IDs default to the position + 1.
-bool TextChoices(const PropertySpec& spec, std::vector<std::string>* texts, std::vector<long long>* ids,
+bool TextChoices(const PropertyDecl& decl, std::vector<std::string>* texts, std::vector<long long>* ids,
                  std::vector<std::string>* pointers, DocumentError* error) {
-  if (!NeedChoices(spec, error)) return false;
-  for (std::size_t i = 0; i < spec.choices->size(); ++i) {
-    const ChoiceSpec& c = (*spec.choices)[i];
+  if (!NeedChoices(decl, error)) return false;
+  for (std::size_t i = 0; i < decl.choices->size(); ++i) {
+    const ChoiceDecl& c = (*decl.choices)[i];
     if (!c.text || c.data || c.number) {
-      return Fail(error, c.pointer, "a " + spec.kind + " choice is a text or {\"text\", \"id\"}");
+      return Fail(error, c.pointer, "a " + decl.kind + " choice is a text or {\"text\", \"id\"}");
     }
     if (c.text->empty()) return Fail(error, c.pointer, "a choice's text is not empty");
     long long id = static_cast<long long>(i) + 1;
@@ -178,13 +178,13 @@ ULONG UnusedId(const std::vector<long long>& ids) {
   return static_cast<ULONG>(id);
 }
 
-bool ApplyDefault(const PropertyKind& kind, IQProperty* property, const PropertySpec& spec, const std::string& fallback,
+bool ApplyDefault(const PropertyKind& kind, IQProperty* property, const PropertyDecl& decl, const std::string& fallback,
                   const DeclaredRange* range, DocumentError* error) {
-  const std::string text = spec.defaultText ? *spec.defaultText : fallback;
+  const std::string text = decl.defaultText ? *decl.defaultText : fallback;
   std::string refusal;
   if (kind.setText(property, text, Store::kDirect, range, &refusal) == kResultOk) return true;
-  if (spec.defaultText) return Fail(error, spec.pointer + "/default", "the default " + refusal);
-  return Fail(error, spec.pointer, "no \"default\" is given, and the value it would start at, " + refusal);
+  if (decl.defaultText) return Fail(error, decl.pointer + "/default", "the default " + refusal);
+  return Fail(error, decl.pointer, "no \"default\" is given, and the value it would start at, " + refusal);
 }
 
 }  // namespace detail

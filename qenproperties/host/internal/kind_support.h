@@ -73,19 +73,19 @@ bool Fail(DocumentError* error, const std::string& pointer, const std::string& m
 bool Whole(const std::optional<double>& number, long long lo, long long hi, const std::string& pointer, const char* key,
            const char* what, long long* value, DocumentError* error);
 // NeedChoices checks that a description gives a non-empty list of choices.
-bool NeedChoices(const PropertySpec& spec, DocumentError* error);
+bool NeedChoices(const PropertyDecl& decl, DocumentError* error);
 // DistinctChoices refuses two choices whose texts differ at most in letter case, or that share an ID.
 bool DistinctChoices(const std::vector<std::string>& texts, const std::vector<long long>& ids,
                      const std::vector<std::string>& pointers, DocumentError* error);
 // TextChoices reads the choices of an enum or a ratio: a text, or {"text", "id"} (IDs default to the position
 // + 1), all distinct.
-bool TextChoices(const PropertySpec& spec, std::vector<std::string>* texts, std::vector<long long>* ids,
+bool TextChoices(const PropertyDecl& decl, std::vector<std::string>* texts, std::vector<long long>* ids,
                  std::vector<std::string>* pointers, DocumentError* error);
 // UnusedId gives an ID none of `ids` is, counting down from 4294967295.
 ULONG UnusedId(const std::vector<long long>& ids);
 // ApplyDefault stores the description's default (or `fallback` when it gives none) through the row's
 // setText, directly; a refusal is an error at "/default".
-bool ApplyDefault(const PropertyKind& kind, IQProperty* property, const PropertySpec& spec, const std::string& fallback,
+bool ApplyDefault(const PropertyKind& kind, IQProperty* property, const PropertyDecl& decl, const std::string& fallback,
                   const DeclaredRange* range, DocumentError* error);
 
 }  // namespace detail

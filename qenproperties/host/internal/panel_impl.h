@@ -27,8 +27,8 @@ class Panel::Impl {
 
   ~Impl();
 
-  // Build makes the properties of `spec` (and sets each one's group ID in it).
-  bool Build(detail::PanelSpec& spec, DocumentError* error);
+  // Build makes the properties of `decl` (and sets each one's group ID in it).
+  bool Build(detail::PanelDecl& decl, DocumentError* error);
   Item* Find(const std::string& name) const;
 
   // SetItem changes one value through the mediator and reports what changed.

@@ -30,21 +30,21 @@ bool PanelRules::Matches(const PanelItem* item, IQProperty* value, const std::ve
   return false;
 }
 
-bool PanelRules::Build(const std::vector<RuleSpec>& specs, const Lookup& lookup, DocumentError* error) {
+bool PanelRules::Build(const std::vector<RuleDecl>& decls, const Lookup& lookup, DocumentError* error) {
   rules_.clear();
-  for (const RuleSpec& spec : specs) {
+  for (const RuleDecl& decl : decls) {
     Rule rule;
-    rule.type = spec.type;
-    rule.pointer = spec.pointer;
+    rule.type = decl.type;
+    rule.pointer = decl.pointer;
     bool ok = true;
     auto item = [&](const char* key) -> PanelItem* {
       if (!ok) return nullptr;
-      const std::string& name = spec.Named(key);
+      const std::string& name = decl.Named(key);
       PanelItem* found = lookup(name);
       if (found == nullptr || found->name != name) {
-        ok = Fail(error, spec.pointer + "/" + key, "no property is named " + Quoted(name));
+        ok = Fail(error, decl.pointer + "/" + key, "no property is named " + Quoted(name));
       } else if (!found->kind->keepsPreset) {
-        ok = Fail(error, spec.pointer + "/" + key, Quoted(name) + " has no value for a rule to follow or set");
+        ok = Fail(error, decl.pointer + "/" + key, Quoted(name) + " has no value for a rule to follow or set");
       }
       return ok ? found : nullptr;
     };
@@ -65,43 +65,43 @@ bool PanelRules::Build(const std::vector<RuleSpec>& specs, const Lookup& lookup,
     auto list = [&](const PanelItem* owner, const std::vector<std::string>& texts, const char* key) {
       std::vector<std::string> out;
       for (std::size_t i = 0; i < texts.size(); ++i) {
-        out.push_back(canonical(owner, texts[i], spec.pointer + "/" + key + "/" + std::to_string(i), true));
+        out.push_back(canonical(owner, texts[i], decl.pointer + "/" + key + "/" + std::to_string(i), true));
       }
       return out;
     };
     auto number = [&](PanelItem* owner, const char* key, const char* what) {
       if (ok && owner->kind->number == nullptr) {
-        ok = Fail(error, spec.pointer + "/" + key, Quoted(owner->name) + " has no number " + what);
+        ok = Fail(error, decl.pointer + "/" + key, Quoted(owner->name) + " has no number " + what);
       }
     };
-    switch (spec.type) {
-      case RuleSpec::Type::kCap:
+    switch (decl.type) {
+      case RuleDecl::Type::kCap:
         rule.a = item("when");
         rule.b = item("cap");
         if (rule.a != nullptr) number(rule.a, "when", "to cap another with");
         if (rule.b != nullptr) number(rule.b, "cap", "to cap");
         break;
-      case RuleSpec::Type::kSet:
+      case RuleDecl::Type::kSet:
         rule.a = item("when");
         rule.b = item("set");
-        if (rule.a != nullptr) rule.is = list(rule.a, spec.is, "is");
+        if (rule.a != nullptr) rule.is = list(rule.a, decl.is, "is");
         if (rule.b != nullptr) {
-          rule.unless = list(rule.b, spec.unless, "unless");
-          rule.to = canonical(rule.b, *spec.to, spec.pointer + "/to", false);
+          rule.unless = list(rule.b, decl.unless, "unless");
+          rule.to = canonical(rule.b, *decl.to, decl.pointer + "/to", false);
         }
         break;
-      case RuleSpec::Type::kLimit:
+      case RuleDecl::Type::kLimit:
         rule.a = item("limit");
         rule.b = item("requires");
-        if (rule.a != nullptr) rule.is = list(rule.a, spec.is, "is");
-        if (rule.b != nullptr) rule.in = list(rule.b, spec.in, "in");
+        if (rule.a != nullptr) rule.is = list(rule.a, decl.is, "is");
+        if (rule.b != nullptr) rule.in = list(rule.b, decl.in, "in");
         break;
-      case RuleSpec::Type::kKeep:
+      case RuleDecl::Type::kKeep:
         rule.a = item("keep");
         rule.b = item("width");
         rule.c = item("height");
         if (ok && rule.a->kind->ratio == nullptr)
-          ok = Fail(error, spec.pointer + "/keep", Quoted(rule.a->name) + " is no ratio");
+          ok = Fail(error, decl.pointer + "/keep", Quoted(rule.a->name) + " is no ratio");
         if (rule.b != nullptr) number(rule.b, "width", "for a width");
         if (rule.c != nullptr) number(rule.c, "height", "for a height");
         break;
@@ -125,8 +125,8 @@ std::vector<PanelItem*> PanelRules::Drivers() const {
     drivers.push_back(item);
   };
   for (const Rule& rule : rules_) {
-    if (rule.type == RuleSpec::Type::kCap || rule.type == RuleSpec::Type::kSet) add(rule.a);
-    if (rule.type == RuleSpec::Type::kKeep) {
+    if (rule.type == RuleDecl::Type::kCap || rule.type == RuleDecl::Type::kSet) add(rule.a);
+    if (rule.type == RuleDecl::Type::kKeep) {
       add(rule.a);
       add(rule.b);
       add(rule.c);
@@ -151,21 +151,21 @@ void PanelRules::Plan(const PanelItem* item, IQProperty* proposed, std::vector<P
   bool other = false;
   for (const Rule& rule : rules_) {
     switch (rule.type) {
-      case RuleSpec::Type::kCap: {
+      case RuleDecl::Type::kCap: {
         if (rule.a != item) break;
         const double cap = Number(rule.a, proposed, &has);
         const double value = Number(rule.b, rule.b->property.get(), &other);
         if (has && other && value > cap) propose(rule.b, FormatShortest(cap));
         break;
       }
-      case RuleSpec::Type::kSet:
+      case RuleDecl::Type::kSet:
         if (rule.a == item && (rule.is.empty() || Matches(rule.a, proposed, rule.is)) &&
             !Matches(rule.b, rule.b->property.get(), rule.unless)) {
           propose(rule.b, rule.to);
         }
         break;
-      case RuleSpec::Type::kLimit: break;
-      case RuleSpec::Type::kKeep: {
+      case RuleDecl::Type::kLimit: break;
+      case RuleDecl::Type::kKeep: {
         ULONG n = 0;
         ULONG d = 0;
         IQProperty* ratio = item == rule.a ? proposed : rule.a->property.get();
@@ -188,7 +188,7 @@ std::string PanelRules::Why(const Rule& rule, const ValueOf& value) const {
   IQProperty* a = value(rule.a);
   IQProperty* b = value(rule.b);
   const std::string aText = rule.a->name + " " + rule.a->kind->valueText(a);
-  if (rule.type == RuleSpec::Type::kCap) {
+  if (rule.type == RuleDecl::Type::kCap) {
     bool has = false;
     const double cap = Number(rule.a, a, &has);
     return rule.b->name + " " + rule.b->kind->valueText(b) + " is above " + FormatShortest(cap) + ", the most " +
@@ -202,13 +202,13 @@ int PanelRules::Broken(const ValueOf& value, std::string* why) const {
   for (std::size_t i = 0; i < rules_.size(); ++i) {
     const Rule& rule = rules_[i];
     bool broken = false;
-    if (rule.type == RuleSpec::Type::kCap) {
+    if (rule.type == RuleDecl::Type::kCap) {
       bool has = false;
       bool other = false;
       const double cap = Number(rule.a, value(rule.a), &has);
       const double number = Number(rule.b, value(rule.b), &other);
       broken = has && other && number > cap;
-    } else if (rule.type == RuleSpec::Type::kLimit) {
+    } else if (rule.type == RuleDecl::Type::kLimit) {
       broken = Matches(rule.a, value(rule.a), rule.is) && !Matches(rule.b, value(rule.b), rule.in);
     }
     if (broken) {
@@ -221,7 +221,7 @@ int PanelRules::Broken(const ValueOf& value, std::string* why) const {
 
 bool PanelRules::Mend(int index, PanelItem** moved, std::string* how, std::vector<PanelItem*>* restore) const {
   const Rule& rule = rules_[static_cast<std::size_t>(index)];
-  if (rule.type == RuleSpec::Type::kCap) {
+  if (rule.type == RuleDecl::Type::kCap) {
     bool has = false;
     const std::string cap = FormatShortest(Number(rule.a, rule.a->property.get(), &has));
     std::string refusal;

@@ -35,7 +35,7 @@ class PanelRules {
 
   // Build reads and checks the rules; false with `error` at the rule's pointer. The items hold their defaults,
   // which must keep every limit.
-  bool Build(const std::vector<RuleSpec>& specs, const Lookup& lookup, DocumentError* error);
+  bool Build(const std::vector<RuleDecl>& decls, const Lookup& lookup, DocumentError* error);
 
   // Drivers gives the items whose edits a consequence or a cap follows.
   std::vector<PanelItem*> Drivers() const;
@@ -54,7 +54,7 @@ class PanelRules {
 
  private:
   struct Rule {
-    RuleSpec::Type type;
+    RuleDecl::Type type;
     std::string pointer;
     PanelItem* a = nullptr;  // when / limit / keep
     PanelItem* b = nullptr;  // cap / set / requires / width
