@@ -9,6 +9,7 @@
 #include "qenproperties/foundation/binary_stream.h"
 #include "qenproperties/foundation/port.h"
 #include "qenproperties/foundation/string_utils.h"
+#include "qenproperties/internal/sub_data_width.h"
 
 namespace Quenneth {
 namespace {
@@ -17,18 +18,7 @@ constexpr ULONG kRecordHead = 24;  // the six leading 32-bit fields
 constexpr ULONG kNoSelection = 0xFFFFFFFFu;
 
 // Width of a sub-data value in the record; 0 for a type the record cannot carry.
-ULONG WidthOf(ULONG type) {
-  switch (type) {
-    case kDataTypeUInt8: return 1;
-    case kDataTypeUInt16: return 2;
-    case kDataTypeUInt32:
-    case kDataTypeFloat:
-    case kDataTypeInt32: return 4;
-    case kDataTypeInt64:
-    case kDataTypeDouble: return 8;
-    default: return 0;
-  }
-}
+constexpr ULONG (&WidthOf)(ULONG) = detail::SubDataWidth;
 
 template <class T>
 T Load(const unsigned char* bytes) {

@@ -12,11 +12,14 @@
 #include "qenproperties/host/internal/kind_support.h"
 #include "qenproperties/host/internal/value_grammar.h"
 #include "qenproperties/host/text.h"
+#include "qenproperties/internal/sub_data_width.h"
 
 namespace Quenneth {
 namespace host {
 namespace detail {
 namespace {
+
+using Quenneth::detail::SubDataWidth;
 
 // The value is a record of six little-endian 32-bit fields, then the selected choice's sub data: total size,
 // sub data type, sub data size, custom choice ID, selected choice ID, selected index.
@@ -41,25 +44,11 @@ struct ExChoices {
   }
 };
 
-// Width: the bytes of sub data of each type; 0 for a type that carries none.
-ULONG Width(ULONG type) {
-  switch (type) {
-    case kDataTypeUInt8: return 1;
-    case kDataTypeUInt16: return 2;
-    case kDataTypeUInt32:
-    case kDataTypeFloat:
-    case kDataTypeInt32: return 4;
-    case kDataTypeInt64:
-    case kDataTypeDouble: return 8;
-    default: return 0;
-  }
-}
-
 ExChoices ListOf(CQExEnumProperty* x) {
   ExChoices list;
   x->GetCustomEnumID(&list.customId);
   x->GetEnumSubDataDataType(&list.subType);
-  list.width = Width(list.subType);
+  list.width = SubDataWidth(list.subType);
   ULONG count = 0;
   x->GetEnumCount(&count);
   for (ULONG i = 0; i < count; ++i) {
@@ -85,7 +74,7 @@ T Read(const unsigned char* bytes) {
 
 // DataNumber reads sub data as the number its type names; false when it is not of the type's width.
 bool DataNumber(ULONG type, const std::vector<unsigned char>& data, double* number) {
-  if (Width(type) == 0 || data.size() != Width(type)) return false;
+  if (SubDataWidth(type) == 0 || data.size() != SubDataWidth(type)) return false;
   switch (type) {
     case kDataTypeUInt8: *number = data[0]; return true;
     case kDataTypeUInt16: *number = Read<std::uint16_t>(data.data()); return true;
@@ -98,7 +87,7 @@ bool DataNumber(ULONG type, const std::vector<unsigned char>& data, double* numb
 }
 
 std::string DataText(ULONG type, const std::vector<unsigned char>& data) {
-  if (Width(type) == 0 || data.size() != Width(type)) return "";
+  if (SubDataWidth(type) == 0 || data.size() != SubDataWidth(type)) return "";
   if (type == kDataTypeInt64) return std::to_string(Read<std::int64_t>(data.data()));
   double number = 0;
   DataNumber(type, data, &number);
