@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "qenproperties/qenproperties.h"
+#include "qenproperties/testing/host_property.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -18,23 +19,7 @@ namespace {
 using testing::ByteText;
 using testing::ReadText;
 using testing::ReferenceBalanceTest;
-
-// Reports `ascii` under the code-unit length protocol of the name getters.
-ULONG ReportText(const std::string& ascii, WCHAR* buffer, ULONG* length) {
-  if (length != nullptr) *length = static_cast<ULONG>(ascii.size());
-  if (buffer != nullptr) {
-    for (char c : ascii) *buffer++ = static_cast<unsigned char>(c);
-    *buffer = 0;
-  }
-  return kResultOk;
-}
-
-// Reports `ascii` under the byte length protocol of the enumeration getters.
-ULONG ReportBytes(const std::string& ascii, WCHAR* buffer, ULONG* byteLength) {
-  ReportText(ascii, buffer, byteLength);
-  *byteLength *= 2;
-  return kResultOk;
-}
+using testing::ReportBytes;
 
 // A host's advanced attribute object whose word is fixed.
 class FixedAdvanced : public IQPropertyAdvanced {
@@ -58,10 +43,11 @@ class FixedAdvanced : public IQPropertyAdvanced {
 
 constexpr _QGUID kReportedId = {0x01020304, 0x0506, 0x0708, {9, 10, 11, 12, 13, 14, 15, 16}};
 
-// A base property whose getters report other attributes than it holds.
-class ReportingProperty : public CQProperty {
+// A base property whose getters report other attributes and value bytes than it holds.
+class ReportingProperty : public testing::Reporting<CQProperty> {
  public:
-  explicit ReportingProperty(FixedAdvanced* advanced) : advanced_(advanced) {
+  explicit ReportingProperty(FixedAdvanced* advanced)
+      : Reporting({"shown", "about", 77, 5, kDataTypeUInt32, 0x21, kReportedId}), advanced_(advanced) {
     SetPropertyName("held name");
     SetPropertyID(1);
     const unsigned char held[] = {1};
@@ -74,28 +60,6 @@ class ReportingProperty : public CQProperty {
       return kResultOk;
     }
     return CQProperty::QueryInterface(iid, out);
-  }
-  ULONG GetPropertyName(WCHAR* buffer, ULONG* length) override { return ReportText("shown", buffer, length); }
-  ULONG GetPropertyDescription(WCHAR* buffer, ULONG* length) override { return ReportText("about", buffer, length); }
-  ULONG GetPropertyID(ULONG* id) override {
-    *id = 77;
-    return kResultOk;
-  }
-  ULONG GetPropertyGroupID(ULONG* id) override {
-    *id = 5;
-    return kResultOk;
-  }
-  ULONG GetPropertyDataType(QDataType* type) override {
-    *type = kDataTypeUInt32;
-    return kResultOk;
-  }
-  ULONG GetPropertyFlags(ULONG* flags) override {
-    *flags = 0x21;
-    return kResultOk;
-  }
-  ULONG GetObjectId(_QGUID* id) override {
-    *id = kReportedId;
-    return kResultOk;
   }
   ULONG GetPropertyData(void* buffer, ULONG* length) override {
     const unsigned char shown[] = {4, 3, 2, 1};
