@@ -83,10 +83,13 @@ INSTANTIATE_TEST_SUITE_P(
     Subparts, MalformedUtf8,
     ::testing::Values(Malformed{"OverlongNul", "\xC0\x80", Units({0xFFFD, 0xFFFD})},
                       Malformed{"OverlongThreeByteNul", "x\xE0\x80\x80", Units({'x', 0xFFFD, 0xFFFD, 0xFFFD})},
+                      Malformed{"OverlongFourByte", "\xF0\x8F\xBF\xBF", Units({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD})},
                       Malformed{"EncodedSurrogate", "\xED\xA0\x80", Units({0xFFFD, 0xFFFD, 0xFFFD})},
+                      Malformed{"EncodedLowSurrogate", "\xED\xBF\xBF", Units({0xFFFD, 0xFFFD, 0xFFFD})},
                       Malformed{"AboveTheLastCodePoint", "\xF4\x90\x80\x80", Units({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD})},
                       Malformed{"LoneContinuation", "a\x80z", Units({'a', 0xFFFD, 'z'})},
                       Malformed{"NeverALead", "\xFF\xFE", Units({0xFFFD, 0xFFFD})},
+                      Malformed{"LeadBeyondTheLastCodePoint", "\xF5\x80\x80", Units({0xFFFD, 0xFFFD, 0xFFFD})},
                       Malformed{"TruncatedAtTheEnd", "ab\xE2\x82", Units({'a', 'b', 0xFFFD})},
                       Malformed{"CutByAnAsciiByte",
                                 "\xF0\x9F\x8E"
@@ -98,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Malformed>& param) { return std::string(param.param.name); });
 
 TEST(UtfCodec, UnpairedSurrogatesAreRefusedOrReplaced) {
-  const QWString cases[] = {Units({0xD800}), Units({'a', 0xDC00, 'b'}), Units({0xDC00, 0xD800}), Units({0xD83C, 'x'})};
+  const QWString cases[] = {Units({0xD800}), Units({'a', 0xDC00, 'b'}), Units({0xDC00, 0xD800}), Units({0xD83C, 'x'}),
+                            Units({0xD83D, 0xD83D, 0xDE00})};
   for (const QWString& units : cases) {
     std::string out = "left over";
     EXPECT_EQ(kResultInvalidArgument, QUTF16ToUTF8(units, out));
@@ -111,6 +115,7 @@ TEST(UtfCodec, UnpairedSurrogatesAreRefusedOrReplaced) {
       Replaced(cases[1]));
   EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD", Replaced(cases[2]));
   EXPECT_EQ("\xEF\xBF\xBDx", Replaced(cases[3]));
+  EXPECT_EQ("\xEF\xBF\xBD\xF0\x9F\x98\x80", Replaced(cases[4])) << "a high surrogate before a whole pair";
 }
 
 TEST(UtfCodec, PointerFormsReadOnlyTheGivenUnits) {
