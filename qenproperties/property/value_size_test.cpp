@@ -6,42 +6,20 @@
 #include <gtest/gtest.h>
 
 #include "qenproperties/qenproperties.h"
+#include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
+using testing::PresetOf;
+using testing::ValueOf;
+using testing::Wide;
+
 std::vector<unsigned char> Pattern(std::size_t size, unsigned seed) {
   std::vector<unsigned char> bytes(size);
   for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(seed + 37 * i);
   return bytes;
-}
-
-std::vector<unsigned char> ValueBytes(IQProperty* property) {
-  ULONG length = 0;
-  property->GetPropertyData(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  if (length != 0) property->GetPropertyData(bytes.data(), &length);
-  return bytes;
-}
-
-std::vector<WCHAR> Wide(const std::string& text) { return std::vector<WCHAR>(text.begin(), text.end()); }
-
-std::vector<WCHAR> Terminated(const std::string& text) {
-  std::vector<WCHAR> wide = Wide(text);
-  wide.push_back(0);
-  return wide;
-}
-
-// SavedText reads a preset text by the length protocol and checks the terminator after the reported length.
-std::string SavedText(IQPropertySerializer* serializer) {
-  ULONG length = 0;
-  EXPECT_RESULT(kResultOk, serializer->GetPropertyDataToSave(nullptr, &length));
-  std::vector<WCHAR> text(length + 2, 0xFFFF);
-  EXPECT_RESULT(kResultOk, serializer->GetPropertyDataToSave(text.data(), &length));
-  EXPECT_EQ(0, text[length]) << "the text ends at the reported length";
-  EXPECT_EQ(0xFFFF, text[length + 1]) << "nothing is written past the terminator";
-  return std::string(text.begin(), text.begin() + length);
 }
 
 TEST(ValueSizeTest, BasePresetTextRoundTripsSmallAndLargeValues) {
@@ -51,7 +29,7 @@ TEST(ValueSizeTest, BasePresetTextRoundTripsSmallAndLargeValues) {
     const std::vector<unsigned char> bytes = Pattern(size, static_cast<unsigned>(size));
     source->SetDirectData(bytes.data(), static_cast<ULONG>(bytes.size()));
 
-    const std::string text = SavedText(source.get());
+    const std::string text = PresetOf(source.get());
     ASSERT_EQ(2 * size, text.size());
     static const char kHex[] = "0123456789ABCDEF";
     for (std::size_t i = 0; i < size; ++i) {
@@ -60,16 +38,16 @@ TEST(ValueSizeTest, BasePresetTextRoundTripsSmallAndLargeValues) {
     }
 
     auto target = QRef<CQProperty>::Adopt(new CQProperty());
-    std::vector<WCHAR> wide = Terminated(text);
+    std::vector<WCHAR> wide = Wide(text);
     EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(wide.data(), 0));
-    EXPECT_EQ(bytes, ValueBytes(target.get()));
+    EXPECT_EQ(bytes, ValueOf(target.get()));
 
     // Text that is no encoding (odd length, a character that is no digit) leaves the value as it is.
-    std::vector<WCHAR> odd = Terminated(text.substr(1));
+    std::vector<WCHAR> odd = Wide(text.substr(1));
     EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(odd.data(), 0));
-    std::vector<WCHAR> bad = Terminated(text.substr(0, text.size() - 1) + "G");
+    std::vector<WCHAR> bad = Wide(text.substr(0, text.size() - 1) + "G");
     EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(bad.data(), 0));
-    EXPECT_EQ(bytes, ValueBytes(target.get()));
+    EXPECT_EQ(bytes, ValueOf(target.get()));
   }
 }
 
@@ -80,7 +58,7 @@ TEST(ValueSizeTest, FloatPresetTextKeepsEveryAskedDigit) {
     auto property = QRef<CQFloatProperty>::Adopt(
         new CQFloatProperty("Gain", "Gain", 1, 7, kDataTypeDouble, 0.0, -2.5, -10.0, 10.0, nullptr, nullptr));
     property->SetSignificantDigitAfterPoint(digits);
-    EXPECT_EQ("-2.5" + std::string(digits - 1, '0'), SavedText(property.get()));
+    EXPECT_EQ("-2.5" + std::string(digits - 1, '0'), PresetOf(property.get()));
   }
 }
 
@@ -99,8 +77,8 @@ ULONG Remember(IQProperty* previous, IQProperty* current, CModifiedPropIterator*
                enumPropChangeStatus status) {
   auto* record = static_cast<Record*>(user);
   if (status == ePropChangePreview) {
-    record->seen->previous.push_back(ValueBytes(previous));
-    record->seen->current.push_back(ValueBytes(current));
+    record->seen->previous.push_back(ValueOf(previous));
+    record->seen->current.push_back(ValueOf(current));
   }
   if (status == ePropChangeApply) record->seen->order.push_back(record->number);
   return kResultOk;
@@ -158,7 +136,7 @@ TEST(ValueSizeTest, VaultFindsShortAndLongNames) {
     std::string name(length, 'n');
     name.back() = static_cast<char>('a' + names.size());
     names.push_back(name);
-    std::vector<WCHAR> wide = Terminated(name);
+    std::vector<WCHAR> wide = Wide(name);
     auto property = QRef<CQProperty>::Adopt(new CQProperty());
     property->SetPropertyName(wide.data());
     property->SetPropertyID(static_cast<ULONG>(names.size()));
@@ -166,7 +144,7 @@ TEST(ValueSizeTest, VaultFindsShortAndLongNames) {
   }
   for (std::size_t i = 0; i < names.size(); ++i) {
     SCOPED_TRACE(names[i].size());
-    std::vector<WCHAR> wide = Terminated(names[i]);
+    std::vector<WCHAR> wide = Wide(names[i]);
     QRef<IQProperty> found;
     ASSERT_RESULT(kResultOk, vault->GetPropertyInfoByName(wide.data(), found.Put()));
     ULONG id = 0;
@@ -174,7 +152,7 @@ TEST(ValueSizeTest, VaultFindsShortAndLongNames) {
     EXPECT_EQ(i + 1, id);
   }
   // A name that matches a long one in all but its last unit is a miss, after a walk over every element.
-  std::vector<WCHAR> miss = Terminated(std::string(400, 'n'));
+  std::vector<WCHAR> miss = Wide(std::string(400, 'n'));
   QRef<IQProperty> found;
   EXPECT_RESULT(kResultInvalidArgument, vault->GetPropertyInfoByName(miss.data(), found.Put()));
   EXPECT_FALSE(found);
