@@ -57,17 +57,6 @@ TEST(JsonBodyTest, StopsNestingBeyondTheCapBeforeParsing) {
   EXPECT_TRUE(ParseJsonBody(quoted, &body, &error)) << error.message;
 }
 
-TEST(JsonBodyTest, LineAndColumnCountFromOne) {
-  std::size_t line = 0;
-  std::size_t column = 0;
-  LineAndColumn("ab\ncd", 0, &line, &column);
-  EXPECT_EQ(1u, line);
-  EXPECT_EQ(1u, column);
-  LineAndColumn("ab\ncd", 4, &line, &column);
-  EXPECT_EQ(2u, line);
-  EXPECT_EQ(2u, column);
-}
-
 }  // namespace
 }  // namespace detail
 }  // namespace server
