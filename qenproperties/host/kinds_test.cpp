@@ -352,30 +352,6 @@ TEST(Kinds, TheSuiteCoversEveryRowButTheForeignOne) {
   EXPECT_EQ(nullptr, KindNamed("dial"));
 }
 
-TEST(Kinds, ADeclaredRangeHoldsWhereThePropertyChecksNone) {
-  // The library's long property checks no range with a bound of 0; the panel's declared range still holds.
-  auto quality = QRef<CQLongProperty>::Adopt(
-      new CQLongProperty("Quality", "Quality", 1, 203, kDataTypeUInt32, 5, 5, 0, 100, nullptr, nullptr));
-  const PropertyKind& kind = KindOf(quality.get());
-  const DeclaredRange range{0, 100};
-  std::string refusal;
-  EXPECT_RESULT(kResultOk, kind.setText(quality.get(), "4000000000", Store::kDirect, nullptr, &refusal));
-  EXPECT_RESULT(kResultOutOfRange, kind.setText(quality.get(), "4000000000", Store::kDirect, &range, &refusal));
-  EXPECT_NE(std::string::npos, refusal.find("from 0 to 100")) << refusal;
-  EXPECT_RESULT(kResultOutOfRange, kind.loadText(quality.get(), "101", &range, &refusal));
-  EXPECT_RESULT(kResultOk, kind.setText(quality.get(), "0", Store::kDirect, &range, &refusal));
-  EXPECT_EQ("0", kind.valueText(quality.get()));
-  const Limits limits = kind.limits(quality.get(), &range);
-  EXPECT_TRUE(limits.ranged);
-  EXPECT_EQ("0 to 100", limits.text);
-
-  auto gain = QRef<CQFloatProperty>::Adopt(
-      new CQFloatProperty("Gain", "Gain", 1, 9, kDataTypeDouble, 0, 0, 0.0, 2.0, nullptr, nullptr));
-  const DeclaredRange gainRange{0.0, 2.0};
-  EXPECT_RESULT(kResultOutOfRange, KindOf(gain.get()).setText(gain.get(), "50", Store::kDirect, &gainRange, &refusal));
-  EXPECT_RESULT(kResultOk, KindOf(gain.get()).setText(gain.get(), "0", Store::kDirect, &gainRange, &refusal));
-}
-
 TEST(Kinds, PresetTextsOfTheLibraryLoadWhereTheyDifferFromValueTexts) {
   // An unsigned long above 2147483647 is written as a negative number; an enum-long's 4294967295 as -1.
   auto big = QRef<CQLongProperty>::Adopt(
