@@ -53,31 +53,28 @@ class ModifiedPropIteratorTest : public ::testing::Test {
 };
 
 TEST_F(ModifiedPropIteratorTest, PlainListReadsInInsertionOrderThenEnds) {
-  EXPECT_RESULT(kResultOk, it_.AddToList(P(0), P(1), 10));
-  EXPECT_RESULT(kResultOk, it_.AddToList(P(1), P(2), 11));
-  EXPECT_RESULT(kResultOk, it_.AddToList(P(2), P(0), 12));
+  const int pairs[3][2] = {{0, 1}, {1, 2}, {2, 0}};
+  for (ULONG n = 0; n < 3; ++n) EXPECT_RESULT(kResultOk, it_.AddToList(P(pairs[n][0]), P(pairs[n][1]), 10 + n));
 
-  Item a, b, c, d;
-  ASSERT_RESULT(kResultOk, it_.GetFirstModifiedProperty(&a.first, &a.second, &a.status));
-  ASSERT_RESULT(kResultOk, it_.GetNextModifiedProperty(&b.first, &b.second, &b.status));
-  ASSERT_RESULT(kResultOk, it_.GetNextModifiedProperty(&c.first, &c.second, &c.status));
-  EXPECT_RESULT(kResultNotAvailable, it_.GetNextModifiedProperty(&d.first, &d.second, &d.status));
-  EXPECT_EQ(P(0), a.first);
-  EXPECT_EQ(P(1), a.second);
-  EXPECT_EQ(10u, a.status);
-  EXPECT_EQ(P(1), b.first);
-  EXPECT_EQ(11u, b.status);
-  EXPECT_EQ(P(2), c.first);
-  EXPECT_EQ(P(0), c.second);
-  EXPECT_EQ(12u, c.status);
-  EXPECT_EQ(nullptr, d.first);
-  EXPECT_EQ(0xDEADBEEFu, d.status);
+  for (ULONG n = 0; n < 3; ++n) {
+    Item item;
+    ASSERT_RESULT(kResultOk, n == 0 ? it_.GetFirstModifiedProperty(&item.first, &item.second, &item.status)
+                                    : it_.GetNextModifiedProperty(&item.first, &item.second, &item.status));
+    EXPECT_EQ(P(pairs[n][0]), item.first) << n;
+    EXPECT_EQ(P(pairs[n][1]), item.second) << n;
+    EXPECT_EQ(10 + n, item.status) << n;
+    item.Drop();
+  }
+  Item end;
+  EXPECT_RESULT(kResultNotAvailable, it_.GetNextModifiedProperty(&end.first, &end.second, &end.status));
+  EXPECT_EQ(nullptr, end.first);
+  EXPECT_EQ(0xDEADBEEFu, end.status);
 
   // A new first read starts from the head again.
   Item again;
   ASSERT_RESULT(kResultOk, it_.GetFirstModifiedProperty(&again.first, &again.second, &again.status));
   EXPECT_EQ(10u, again.status);
-  for (Item* item : {&a, &b, &c, &again}) item->Drop();
+  again.Drop();
 }
 
 TEST_F(ModifiedPropIteratorTest, MissingOutParametersAreRefusedWithoutMovingTheCursor) {
