@@ -198,10 +198,7 @@ TEST_F(BasePropertyTest, PresetTextRoundTripsTheValueBytesAndNeverReadsPastThem)
 
   const unsigned char value[] = {0, 0xFF, 0x10, 0x7F, 0x80};
   source->SetDirectData(value, sizeof(value));
-  ASSERT_RESULT(kResultOk, source->GetPropertyDataToSave(nullptr, &length));
-  std::vector<WCHAR> text(length + 1, 0xFFFF);
-  ASSERT_RESULT(kResultOk, source->GetPropertyDataToSave(text.data(), &length));
-  EXPECT_EQ(0, text[length]);
+  std::vector<WCHAR> text = testing::PresetTextOf(source.get());
 
   auto target = Make(&mediator_);
   EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), 0));
