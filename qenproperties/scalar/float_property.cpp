@@ -146,9 +146,7 @@ ULONG CQFloatProperty::GetCurValue(double* value) {
 }
 
 ULONG CQFloatProperty::Store(double value, bool notify) {
-  QDataType type = kDataTypeBool;
-  const ULONG result = base_->GetPropertyDataType(&type);
-  if (result != kResultOk) return result;
+  const QDataType type = base_->DataType();
   if (type == kDataTypeFloat) {
     const float single = ToSingle(value);
     return StoreValue(&single, sizeof(single), notify);
@@ -175,8 +173,9 @@ ULONG CQFloatProperty::SetPropertyData(double value) {
   return Store(value, true);
 }
 
+// Only the value changes, so the attributes' stamp stays.
 ULONG CQFloatProperty::SetDirectCurValue(double value) {
-  SetterGuard guard(*this);
+  ValueGuard guard(*this);
   if (RangeActive() && (value < minimum_.load() || value > maximum_.load())) return kResultOutOfRange;
   return Store(value, false);
 }
@@ -228,7 +227,8 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (precision <= kStackPrecision) {
     // A preset save asks for the length, then for the text: the text formatted for the first call is kept (per
     // thread, with the value and precision it shows) and copied by the second.
-    thread_local RecentText recent;
+    thread_local RecentText perThread;
+    RecentText& recent = perThread;  // the thread's block is looked up once
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof(bits));
     if (recent.size == 0 || recent.bits != bits || recent.precision != precision) {
@@ -255,7 +255,7 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
 
 ULONG CQFloatProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
   if (text == nullptr) return kResultNullPointer;
-  SetterGuard guard(*this);
+  // The text is the caller's: it is read with no lock held, and the store takes this object's locks.
   double value = 0.0;
   iUTF16StringStream stream(text);
   stream >> value;
