@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <locale>
@@ -167,27 +168,25 @@ bool iUTF16StringStream::ExtractInteger(unsigned long long positiveLimit, unsign
   const WCHAR* p = next_;
   const bool negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
-  const unsigned long long limit = negative ? negativeLimit : positiveLimit;
-  // magnitude * 10 + digit exceeds the limit exactly when magnitude exceeds limit / 10, or equals it and the
-  // digit exceeds limit % 10; dividing once here keeps a division out of the loop.
-  const unsigned long long tenthOfLimit = limit / 10;
-  const auto lastDigitOfLimit = static_cast<unsigned>(limit % 10);
-  unsigned long long magnitude = 0;
-  bool digits = false;
-  bool overflow = false;
   // An out-of-range number is still consumed to its last digit, as the standard stream does.
-  for (; IsDigit(*p); ++p) {
-    digits = true;
-    const unsigned digit = static_cast<unsigned>(*p - '0');
-    if (overflow) continue;
-    if (magnitude > tenthOfLimit || (magnitude == tenthOfLimit && digit > lastDigitOfLimit)) {
-      overflow = true;
-    } else {
-      magnitude = magnitude * 10 + digit;
-    }
-  }
+  const WCHAR* first = p;
+  while (IsDigit(*p)) ++p;
   next_ = p;
-  if (!digits || overflow) {
+  if (first == p) {
+    failed_ = true;
+    return false;
+  }
+  while (first != p && *first == '0') ++first;
+  // Up to 19 significant digits fit an unsigned 64-bit magnitude, so they are summed without a check per digit
+  // and the sum compared with the limit once; a 20th digit puts the number beyond every limit (at most 2^63).
+  constexpr std::ptrdiff_t kMaxDigits = 19;
+  const unsigned long long limit = negative ? negativeLimit : positiveLimit;
+  unsigned long long magnitude = 0;
+  const bool fits = p - first <= kMaxDigits;
+  if (fits) {
+    for (; first != p; ++first) magnitude = magnitude * 10 + static_cast<unsigned>(*first - '0');
+  }
+  if (!fits || magnitude > limit) {
     failed_ = true;
     return false;
   }
