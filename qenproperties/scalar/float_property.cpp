@@ -31,6 +31,14 @@ struct RecentText {
   char text[kStackTextSize];
 };
 
+// ThreadRecentText gives the calling thread's RecentText. A thread-local in a shared library is found through a
+// call into the loader; kept out of line, that call is made once per request, where inlined it was made again
+// at each use.
+[[gnu::noinline]] RecentText& ThreadRecentText() {
+  thread_local RecentText recent;
+  return recent;
+}
+
 // ToSingle rounds to the nearest single as the IEEE conversion does, but spells out the overflow, which the
 // language leaves undefined: beyond the largest single by half a unit or more the result is an infinity.
 float ToSingle(double value) {
@@ -227,8 +235,7 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (precision <= kStackPrecision) {
     // A preset save asks for the length, then for the text: the text formatted for the first call is kept (per
     // thread, with the value and precision it shows) and copied by the second.
-    thread_local RecentText perThread;
-    RecentText& recent = perThread;  // the thread's block is looked up once
+    RecentText& recent = ThreadRecentText();
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof(bits));
     if (recent.size == 0 || recent.bits != bits || recent.precision != precision) {
