@@ -269,14 +269,15 @@ ULONG CQEnumProperty::ChangeCurSelString(const WCHAR* text) {
 
 // ---- selection ------------------------------------------------------------------------------------------
 
+// Only the value changes, so the attributes' stamp stays (the list is read under the lock).
 ULONG CQEnumProperty::StoreIndex(ULONG index, bool notify) {
-  SetterGuard guard(*this);
+  ValueGuard guard(*this);
   if (index >= entries_.size()) return kResultIndexOutOfRange;
   return StoreWord(index, notify);
 }
 
 ULONG CQEnumProperty::StoreIndex64(long long value, bool notify) {
-  SetterGuard guard(*this);
+  ValueGuard guard(*this);
   if (value < 0 || static_cast<unsigned long long>(value) >= entries_.size()) return kResultIndexOutOfRange;
   const auto bytes = detail::StoreLE64(static_cast<std::uint64_t>(value));
   return StoreValue(bytes.data(), 8, notify);
@@ -399,12 +400,14 @@ ULONG CQEnumProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
 }
 
 ULONG CQEnumProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*length*/) {
-  SetterGuard guard(*this);
   if (text == nullptr || text[0] == 0) return kResultInvalidArgument;
+  // The text is the caller's, read before the locks are taken; the list grows and the selection is stored
+  // under them.
   long long id = 0;
   iUTF16StringStream stream(text);
   stream >> id;
   if (stream.fail()) return kResultUnreadablePreset;
+  SetterGuard guard(*this);
   // The entry a load adds always has the same text, so every load shares one immutable copy of it instead of
   // converting and allocating it again (AddEnumString64 with the narrow text would store the same units).
   // As the add it stands for, a failed append is not examined: the selection below still runs.

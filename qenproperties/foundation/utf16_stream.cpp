@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <locale>
@@ -12,6 +13,9 @@
 namespace Quenneth {
 namespace {
 
+// A number's field is narrowed into a buffer of this many characters on the stack; a longer one (hundreds of
+// digits, which no saved value has) goes to the heap.
+constexpr std::size_t kStackFieldSize = 128;
 // Beyond this precision the direct conversion is not worth a large stack buffer; the stream route takes over.
 constexpr std::streamsize kMaxDirectPrecision = 100;
 // Sign, the 309 integer digits of the largest double, point, digits after it, and slack.
@@ -31,9 +35,8 @@ bool IsSpace(WCHAR c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 // Whether a decimal field that converted out of range was too large (rather than too small). Only called for
 // fields the double conversion rejected as out of range, so the value is far from 1 and the position of its
 // first significant digit decides.
-bool IsOverflow(const std::string& field) {
+bool IsOverflow(const char* field, std::size_t n) {
   std::size_t i = 0;
-  const std::size_t n = field.size();
   if (i < n && (field[i] == '-' || field[i] == '+')) ++i;
   bool significant = false;
   long long integerDigits = 0;
@@ -57,7 +60,7 @@ bool IsOverflow(const std::string& field) {
   }
   if (!significant) return false;
   long long exponent = 0;
-  if (i < n && field[i] == 'e') {
+  if (i < n && (field[i] == 'e' || field[i] == 'E')) {
     ++i;
     bool negative = false;
     if (i < n && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
@@ -165,22 +168,25 @@ bool iUTF16StringStream::ExtractInteger(unsigned long long positiveLimit, unsign
   const WCHAR* p = next_;
   const bool negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
+  // An out-of-range number is still consumed to its last digit, as the standard stream does.
+  const WCHAR* first = p;
+  while (IsDigit(*p)) ++p;
+  next_ = p;
+  if (first == p) {
+    failed_ = true;
+    return false;
+  }
+  while (first != p && *first == '0') ++first;
+  // Up to 19 significant digits fit an unsigned 64-bit magnitude, so they are summed without a check per digit
+  // and the sum compared with the limit once; a 20th digit puts the number beyond every limit (at most 2^63).
+  constexpr std::ptrdiff_t kMaxDigits = 19;
   const unsigned long long limit = negative ? negativeLimit : positiveLimit;
   unsigned long long magnitude = 0;
-  bool digits = false;
-  bool overflow = false;
-  // An out-of-range number is still consumed to its last digit, as the standard stream does.
-  for (; IsDigit(*p); ++p) {
-    digits = true;
-    const unsigned digit = static_cast<unsigned>(*p - '0');
-    if (magnitude > (limit - digit) / 10) {
-      overflow = true;
-    } else if (!overflow) {
-      magnitude = magnitude * 10 + digit;
-    }
+  const bool fits = p - first <= kMaxDigits;
+  if (fits) {
+    for (; first != p; ++first) magnitude = magnitude * 10 + static_cast<unsigned>(*first - '0');
   }
-  next_ = p;
-  if (!digits || overflow) {
+  if (!fits || magnitude > limit) {
     failed_ = true;
     return false;
   }
@@ -209,14 +215,15 @@ iUTF16StringStream& iUTF16StringStream::operator>>(long long& v) {
   return *this;
 }
 
-// The field is gathered by the standard stream's rules: an exponent marker is taken only after a mantissa digit
-// and a point only before the exponent; a sign right after the marker is taken even when no digit follows, and
-// the field is then incomplete, so the extraction fails.
+// The field is taken by the standard stream's rules: an exponent marker is taken only after a mantissa digit and
+// a point only before the exponent; a sign right after the marker is taken even when no digit follows, and the
+// field is then incomplete, so the extraction fails. Every code unit taken is ASCII, so the field narrows one
+// unit to one character.
 iUTF16StringStream& iUTF16StringStream::operator>>(double& v) {
   if (failed_ || !SkipSpace()) return *this;
-  const WCHAR* p = next_;
-  std::string field;
-  if (*p == '-' || *p == '+') field.push_back(static_cast<char>(*p++));
+  const WCHAR* const start = next_;
+  const WCHAR* p = start;
+  if (*p == '-' || *p == '+') ++p;
   bool mantissa = false;
   bool point = false;
   bool exponent = false;
@@ -224,15 +231,12 @@ iUTF16StringStream& iUTF16StringStream::operator>>(double& v) {
   for (;; ++p) {
     const WCHAR c = *p;
     if (IsDigit(c)) {
-      field.push_back(static_cast<char>(c));
       (exponent ? exponentDigits : mantissa) = true;
     } else if (c == '.' && !point && !exponent) {
-      field.push_back('.');
       point = true;
     } else if ((c == 'e' || c == 'E') && mantissa && !exponent) {
-      field.push_back('e');
       exponent = true;
-      if (p[1] == '-' || p[1] == '+') field.push_back(static_cast<char>(*++p));
+      if (p[1] == '-' || p[1] == '+') ++p;
     } else {
       break;
     }
@@ -242,12 +246,21 @@ iUTF16StringStream& iUTF16StringStream::operator>>(double& v) {
     failed_ = true;
     return *this;
   }
+  const auto size = static_cast<std::size_t>(p - start);
+  char onStack[kStackFieldSize];
+  std::string onHeap;
+  char* field = onStack;
+  if (size > sizeof onStack) {
+    onHeap.resize(size);
+    field = &onHeap[0];
+  }
+  for (std::size_t i = 0; i < size; ++i) field[i] = static_cast<char>(start[i]);
   // from_chars refuses a leading plus, which changes nothing about the value.
-  const char* first = field.data() + (field[0] == '+' ? 1 : 0);
-  const char* last = field.data() + field.size();
+  const char* first = field + (field[0] == '+' ? 1 : 0);
+  const char* last = field + size;
   double value = 0;
   const std::from_chars_result result = std::from_chars(first, last, value);
-  if (result.ec == std::errc::result_out_of_range && !IsOverflow(field)) {
+  if (result.ec == std::errc::result_out_of_range && !IsOverflow(field, size)) {
     // Too small for a double: the standard stream reads it as zero of the field's sign.
     v = field[0] == '-' ? -0.0 : 0.0;
   } else if (result.ec != std::errc() || result.ptr != last) {

@@ -155,11 +155,14 @@ void ExpectReadsLikeStandard(const std::string& text, T sentinel) {
 TEST(NumberReading, NumbersReadLikeTheStandardStream) {
   for (const char* text : {"17", "  17abc", "+5", "-0", "-2147483648", "2147483647", "2147483648", "-2147483649",
                            "99999999999999999999", "abc", "", "   ", "-", "+-5", "0x10", "\t\n\v\f\r 42", "007",
-                           "3.9", "1e3"}) {
+                           "3.9", "1e3", "3000000000", "-2147483650", "00000000000000002147483647", "4294967295",
+                           "-000000000000000000000000000000001", "12345678901234567890123"}) {
     ExpectReadsLikeStandard<std::int32_t>(text, 12345);
   }
   for (const char* text : {"9223372036854775807", "-9223372036854775808", "9223372036854775808",
-                           "-9223372036854775809", "18446744073709551616", " -42 "}) {
+                           "-9223372036854775809", "18446744073709551616", " -42 ",
+                           "-00000000000000000000009223372036854775808", "9999999999999999999",
+                           "18446744073709551615", "+0000", "-000"}) {
     ExpectReadsLikeStandard<long long>(text, 12345);
   }
 
@@ -168,8 +171,18 @@ TEST(NumberReading, NumbersReadLikeTheStandardStream) {
         "1e5e3", "0x1p3", "1e400", "-1e400", "1e-400", "-1e-400", "1.7976931348623159e308",
         "2.4703282292062327e-324", "2.4703282292062328e-324", "0.000000000000000000000000000001e-300",
         "100000000000000000000000000000000e300", "1e99999999999999999999", "1e-99999999999999999999", ".e1",
-        "inf", "nan", "-infinity", "0.1000000000000000055511151231257827021181583404541015625", "0e99999"}) {
+        "inf", "nan", "-infinity", "0.1000000000000000055511151231257827021181583404541015625", "0e99999",
+        "1E400", "-1E-400", "1E+2x"}) {
     ExpectReadsLikeStandard<double>(text, 12345.0);
+  }
+  // Fields longer than any number's usual text, around the length where they stop fitting a small buffer.
+  for (std::size_t digits : {100, 126, 127, 128, 129, 400}) {
+    const std::string zeros(digits, '0');
+    for (const std::string& text : {"1." + zeros + "1x", "-0." + zeros + "25e" + std::to_string(digits),
+                                    "0." + zeros + "1E-330", "1" + zeros + "E-" + std::to_string(digits),
+                                    std::string(digits, '9'), "." + zeros + "1e+"}) {
+      ExpectReadsLikeStandard<double>(text, 12345.0);
+    }
   }
 }
 // clang-format on

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "qenproperties/foundation/encoding.h"
+
 namespace Quenneth {
 namespace {
 
@@ -121,9 +123,21 @@ ULONG CQGroupProperty::SetDataSize(ULONG size) {
   return size == sizeof(grPropData) ? kResultOk : kResultInvalidArgument;
 }
 
+// The text is the base property's: two hexadecimal digits per value byte, nothing for an empty value. A value
+// of up to 8 bytes (the record, unless a raw store gave another length) is read with its length in one step of
+// the lock and encoded here; a longer one takes the base property's route.
 ULONG CQGroupProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (length == nullptr) return kResultNullPointer;
   if (!base_) return kResultNotAvailable;
+  unsigned char bytes[8];
+  ULONG held = 0;
+  base_->ReadFirst8(bytes, &held);
+  if (held == 0) return kResultOk;
+  if (held <= sizeof bytes) {
+    *length = 2 * held;
+    if (text != nullptr) EncodeTo(bytes, held, text);
+    return kResultOk;
+  }
   return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
     base_->GetPropertyDataToSave(text, length);
     return kResultOk;

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -137,6 +138,34 @@ TEST_F(GroupPropertyTest, SizeWordIsTheRecordSizeAndNullOutputsAreRefused) {
   EXPECT_RESULT(kResultNullPointer, group->GetGroupAttribute(nullptr));
   WCHAR text[64] = {};
   EXPECT_RESULT(kResultNullPointer, group->GetPropertyDataToSave(text, nullptr));
+}
+
+// The group writes its record's text itself; whatever length a raw store gave the value, the text is the one a
+// base property holding the same bytes writes, and an empty value writes nothing.
+TEST_F(GroupPropertyTest, PresetTextIsTheBasePropertysTextForEveryValueLength) {
+  auto group = Make(0x0A0B0C0D, 0xF00DCAFE);
+  auto plain = QRef<CQProperty>::Adopt(new CQProperty());
+  const grPropData record{0x0A0B0C0D, 0xF00DCAFE};
+  ASSERT_RESULT(kResultOk, plain->SetDirectData(&record, sizeof(record)));
+  EXPECT_EQ(PresetTextOf(plain.get()), PresetTextOf(group.get()));
+
+  const unsigned char bytes[12] = {0x00, 0xFF, 0x10, 0x9A, 0x7E, 0x01, 0xC3, 0x5D, 0x80, 0x22, 0xEF, 0x44};
+  for (ULONG size : {1u, 7u, 8u, 9u, 12u}) {
+    SCOPED_TRACE("value of " + std::to_string(size) + " bytes");
+    ASSERT_RESULT(kResultOk, group->SetPropertyData(bytes, size));
+    ASSERT_RESULT(kResultOk, plain->SetDirectData(bytes, size));
+    const std::vector<WCHAR> text = PresetTextOf(group.get());
+    EXPECT_EQ(PresetTextOf(plain.get()), text);
+    EXPECT_EQ(2 * size + 1, text.size());
+  }
+
+  ASSERT_RESULT(kResultOk, group->SetPropertyData(bytes, 0));
+  ULONG length = 77;
+  WCHAR text[4] = {'x', 'x', 'x', 0};
+  EXPECT_RESULT(kResultOk, group->GetPropertyDataToSave(nullptr, &length));
+  EXPECT_RESULT(kResultOk, group->GetPropertyDataToSave(text, &length));
+  EXPECT_EQ(77u, length) << "an empty value reports no length";
+  EXPECT_EQ('x', text[0]) << "an empty value writes no text";
 }
 
 TEST_F(GroupPropertyTest, FailedPresetLoadsLeaveTheOwnCopy) {

@@ -230,7 +230,10 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
     ULONG held = 0;
     base_->ReadFirst8(bytes, &held);
     if (held == 0) return false;
-    value = LoadLE(bytes, held < width ? held : width);
+    // ReadFirst8 clears every byte past those held, so the word read whole and cut to the width is the value
+    // zero-extended; reading all 8 bytes at once takes one load where a count known only now took a loop.
+    const std::uint64_t word = LoadLE(bytes, 8);
+    value = width >= 8 ? word : word & ((std::uint64_t{1} << (8 * width)) - 1);
     return true;
   }
 

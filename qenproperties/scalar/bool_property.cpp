@@ -95,7 +95,7 @@ ULONG CQBoolProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
 
 ULONG CQBoolProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
   if (text == nullptr) return kResultInvalidArgument;
-  SetterGuard guard(*this);
+  // The text is the caller's, compared with no lock held; the raw store takes this object's locks.
   // Exact code units: "true", "TRUE " and "1" all load as off.
   const unsigned char value = StringUtils::QWIsEqual(text, kTrueText, 0) != 0 ? 1 : 0;
   return SetPropertyData(&value, 1);

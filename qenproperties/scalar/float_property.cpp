@@ -31,6 +31,14 @@ struct RecentText {
   char text[kStackTextSize];
 };
 
+// ThreadRecentText gives the calling thread's RecentText. A thread-local in a shared library is found through a
+// call into the loader; kept out of line, that call is made once per request, where inlined it was made again
+// at each use.
+[[gnu::noinline]] RecentText& ThreadRecentText() {
+  thread_local RecentText recent;
+  return recent;
+}
+
 // ToSingle rounds to the nearest single as the IEEE conversion does, but spells out the overflow, which the
 // language leaves undefined: beyond the largest single by half a unit or more the result is an infinity.
 float ToSingle(double value) {
@@ -146,9 +154,7 @@ ULONG CQFloatProperty::GetCurValue(double* value) {
 }
 
 ULONG CQFloatProperty::Store(double value, bool notify) {
-  QDataType type = kDataTypeBool;
-  const ULONG result = base_->GetPropertyDataType(&type);
-  if (result != kResultOk) return result;
+  const QDataType type = base_->DataType();
   if (type == kDataTypeFloat) {
     const float single = ToSingle(value);
     return StoreValue(&single, sizeof(single), notify);
@@ -175,8 +181,9 @@ ULONG CQFloatProperty::SetPropertyData(double value) {
   return Store(value, true);
 }
 
+// Only the value changes, so the attributes' stamp stays.
 ULONG CQFloatProperty::SetDirectCurValue(double value) {
-  SetterGuard guard(*this);
+  ValueGuard guard(*this);
   if (RangeActive() && (value < minimum_.load() || value > maximum_.load())) return kResultOutOfRange;
   return Store(value, false);
 }
@@ -228,7 +235,7 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (precision <= kStackPrecision) {
     // A preset save asks for the length, then for the text: the text formatted for the first call is kept (per
     // thread, with the value and precision it shows) and copied by the second.
-    thread_local RecentText recent;
+    RecentText& recent = ThreadRecentText();
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof(bits));
     if (recent.size == 0 || recent.bits != bits || recent.precision != precision) {
@@ -255,7 +262,7 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
 
 ULONG CQFloatProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
   if (text == nullptr) return kResultNullPointer;
-  SetterGuard guard(*this);
+  // The text is the caller's: it is read with no lock held, and the store takes this object's locks.
   double value = 0.0;
   iUTF16StringStream stream(text);
   stream >> value;

@@ -98,10 +98,7 @@ ULONG CQLongProperty::GetMaxRange(ULONG* maximum) {
 
 ULONG CQLongProperty::GetCurValue(ULONG* value) {
   if (value == nullptr) return kResultInvalidArgument;
-  QDataType type = kDataTypeBool;
-  const ULONG result = base_->GetPropertyDataType(&type);
-  if (result != kResultOk) return result;
-  const ULONG width = WidthOf(type);
+  const ULONG width = WidthOf(base_->DataType());
   if (width == 0) return kResultOk;
   // At most the width is taken: a shorter value reads as zero-extended, a longer one is cut, and nothing is
   // written past the caller's variable.

@@ -52,9 +52,10 @@ ULONG CQWStringProperty::QueryInterface(const _QGUID& iid, void** out) {
   return QueryTyped(kInterfaces, iid, out);
 }
 
+// Only the value changes, so the attributes' stamp stays.
 ULONG CQWStringProperty::Store(const WCHAR* text, bool notify) {
   if (text == nullptr) return kResultNullPointer;
-  SetterGuard guard(*this);
+  ValueGuard guard(*this);
   const ULONG bytes = ByteLength(text);
   if (bytes == 0) return kResultInvalidArgument;
   return StoreValue(text, bytes, notify);
@@ -89,8 +90,7 @@ ULONG CQWStringProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) { ret
 
 ULONG CQWStringProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*length*/) {
   if (text == nullptr) return kResultNullPointer;
-  SetterGuard guard(*this);
-  return SetCurString(text);
+  return SetCurString(text);  // which takes this object's locks
 }
 
 ULONG CQWStringProperty::SetDataSize(ULONG /*size*/) { return kResultOk; }
