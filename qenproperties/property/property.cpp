@@ -363,6 +363,12 @@ ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
 ULONG CQProperty::StoreHeld(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
   valueLength_ = length;
+  // A value held inside the object needs no allocation, and the library's own flag store none either.
+  if (length <= detail::ByteBuffer::kInlineCapacity && typeid(*this) == typeid(CQProperty)) {
+    value_.Assign(data, length);
+    flags_.store(flags_.load(std::memory_order_relaxed) | kFlagValueSet, std::memory_order_relaxed);
+    return kResultOk;
+  }
   // A failed allocation leaves no value bytes and the new length recorded.
   return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
     value_.Assign(data, length);
