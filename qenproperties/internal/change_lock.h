@@ -6,8 +6,6 @@
 // operation of a bound property that may notify takes the mediator's lock first, before its own: all changes
 // of one mediator are serialised and the order is always mediator, property, base property. Mediators of the
 // host (which do not derive from this) give no lock, and the property takes only its own.
-//
-// The same owner keeps the spare snapshots of its changes (SnapshotPool), used only under the change lock.
 #ifndef QENPROPERTIES_INTERNAL_CHANGE_LOCK_H_
 #define QENPROPERTIES_INTERNAL_CHANGE_LOCK_H_
 
@@ -16,12 +14,9 @@
 namespace Quenneth {
 namespace detail {
 
-class SnapshotPool;
-
 class ChangeLockOwner {
  public:
   virtual QLock& ChangeLock() = 0;
-  virtual SnapshotPool& Snapshots() = 0;
 
  protected:
   ~ChangeLockOwner() = default;

@@ -348,6 +348,57 @@ TEST_F(ChangeSnapshotTest, TheIteratorOfEveryChangeStartsEmptyAndLetsGo) {
   EXPECT_EQ(itemsSeen, (std::vector<int>{1, 1, 1}));
 }
 
+// The snapshots a change keeps go back to its registry entry. A callback that takes the property out of the
+// registry and puts it back, or registers enough others to move the entries, leaves what it was handed whole
+// and the changes after it right.
+TEST_F(ChangeSnapshotTest, ChangesOutliveTheRegistryMovingUnderThem) {
+  std::vector<QRef<CQLongProperty>> more;
+  std::vector<Seen> seen;
+  int step = 0;
+  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
+    if (status != ePropChangePreview) return kResultOk;
+    const Seen mine{previous, current, LongOf(previous), LongOf(current)};
+    if (step == 0) {
+      EXPECT_RESULT(kResultOk, mediator_->UnRegisterProperty(level_.get()));
+      EXPECT_RESULT(kResultOk, mediator_->RegisterProperty(level_.get()));
+    } else if (step == 1) {
+      for (ULONG i = 0; i < 64; ++i) more.push_back(MakeLong("More", 100 + i));
+    }
+    ++step;
+    EXPECT_EQ(LongOf(previous), mine.previousValue);
+    EXPECT_EQ(LongOf(current), mine.currentValue);
+    seen.push_back(mine);
+    return kResultOk;
+  };
+  const ULONG values[] = {80, 81, 82, 83};
+  for (ULONG value : values) ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
+
+  ASSERT_EQ(seen.size(), 4u);
+  ULONG before = 5;
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    EXPECT_EQ(seen[i].previousValue, before) << "change " << i;
+    EXPECT_EQ(seen[i].currentValue, values[i]) << "change " << i;
+    before = values[i];
+  }
+  for (const QRef<CQLongProperty>& property : more) mediator_->UnRegisterProperty(property.get());
+}
+
+// A change is matched to its registry entry without a look-up while the property's identity is the one found
+// before; a new object ID is looked up again (and is not registered), the old one found again.
+TEST_F(ChangeSnapshotTest, AChangedIdentityIsLookedUpAgain) {
+  ASSERT_RESULT(kResultOk, level_->SetCurValue(90));
+  _QGUID original{};
+  ASSERT_RESULT(kResultOk, level_->GetObjectId(&original));
+  _QGUID moved = original;
+  moved.Data1 ^= 0x5A5A5A5Au;
+  level_->BaseProperty()->SetObjectId(moved);
+  EXPECT_RESULT(kResultNotRegistered, level_->SetCurValue(91));
+  EXPECT_EQ(LongOf(level_.get()), 90u);
+  level_->BaseProperty()->SetObjectId(original);
+  EXPECT_RESULT(kResultOk, level_->SetCurValue(92));
+  EXPECT_EQ(LongOf(level_.get()), 92u);
+}
+
 // A host class derived from the library's long property, which counts its clones.
 class CountingLong : public CQLongProperty {
  public:

@@ -41,30 +41,37 @@ void SnapshotValue(IQProperty* snapshot, IQProperty* source) {
 }
 
 // A snapshot shows the registered property (its own class and attributes) holding the value bytes of
-// `source`. A registered property of exactly a library class gets one from the pool (`pooled`, read once for
-// both snapshots of a change, and `base`, its base property); any other is cloned. `snapshot` stays empty when
-// no memory was left: the change cannot be shown, so it is refused.
-void MakeSnapshot(detail::SnapshotPool& pool, IQProperty* registered, const detail::SnapshotSource& pooled,
-                  const CQProperty* base, IQProperty* source, detail::PooledSnapshot& snapshot) {
-  // No memory for the value: the change cannot be shown, so it is refused (no snapshot).
-  const ULONG made = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
-    if (pooled.face == nullptr) {
-      registered->CloneProperty(snapshot.object.Put());
-      if (snapshot.object) SnapshotValue(snapshot.object.get(), source);
-      return kResultOk;
-    }
-    // Only a class whose value is nothing but its bytes is pooled (see RegisterProperty): a change reported by
+// `source`. A registered property of exactly a library class (with `face`, whose `stamp` is read once for both
+// snapshots of a change, and `base`, its base property) refreshes the spare `snapshot` holds, if any; any other
+// is cloned. `snapshot` stays empty when no memory was left: the change cannot be shown, so it is refused.
+void MakeSnapshot(IQProperty* registered, detail::SnapshotFace* face, std::uint64_t stamp, const CQProperty* base,
+                  IQProperty* source, detail::SpareSnapshot& snapshot) {
+  bool made = true;
+  if (face != nullptr) {
+    // Only a class whose value is nothing but its bytes is kept (see RegisterProperty): a change reported by
     // the registered property's own base property needs nothing more (a copy holds that value already), and
     // the base property's copy of itself with the old value (of exactly the library's class) hands over its
     // bytes directly. Any other source gives its value through the snapshot's SetPropertyData.
     const bool own = source == base;
     const CQProperty* value = nullptr;
     if (!own && typeid(*source) == typeid(CQProperty)) value = static_cast<CQProperty*>(source);
-    pool.Take(pooled, value, snapshot);
-    if (snapshot.object && !own && value == nullptr) SnapshotValue(snapshot.object.get(), source);
-    return kResultOk;
-  });
-  if (made != kResultOk) snapshot.TakeFrom(detail::PooledSnapshot{});
+    if (!detail::ShowSnapshot(*face, stamp, value, snapshot)) return;  // left empty: no memory
+    if (own || value != nullptr) return;
+    made = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+             SnapshotValue(snapshot.object.get(), source);
+             return kResultOk;
+           }) == kResultOk;
+  } else {
+    made = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+             registered->CloneProperty(snapshot.object.Put());
+             if (snapshot.object) SnapshotValue(snapshot.object.get(), source);
+             return kResultOk;
+           }) == kResultOk;
+  }
+  if (!made) {
+    detail::SpareSnapshot empty;
+    snapshot.TakeFrom(empty);
+  }
 }
 
 // RecordSpan is the run of dependency records one change calls, wherever they were copied.
@@ -97,8 +104,7 @@ std::size_t CQPropertyMediator::IdentifierHash::operator()(const IdentifierKey& 
 }
 
 CQPropertyMediator::CQPropertyMediator(IQServicesManager* servicesManager)
-    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)),
-      snapshots_(std::make_unique<detail::SnapshotPool>()) {}
+    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {}
 
 CQPropertyMediator::~CQPropertyMediator() {
   {
@@ -118,8 +124,6 @@ CQPropertyMediator::~CQPropertyMediator() {
 }
 
 detail::QLock& CQPropertyMediator::ChangeLock() { return ObjectLock(); }
-
-detail::SnapshotPool& CQPropertyMediator::Snapshots() { return *snapshots_; }
 
 ULONG CQPropertyMediator::QueryInterface(const _QGUID& iid, void** out) {
   if (out == nullptr) return kResultNullPointer;
@@ -151,6 +155,20 @@ CQPropertyMediator::Registered* CQPropertyMediator::FindRegistered(const _QGUID&
   return nullptr;
 }
 
+// RememberStamp records the stamp of an entry's base property that reported a change, once its identity is
+// read again after the stamp: an identity that changed in between shows a newer stamp, so the next change
+// looks it up again.
+void CQPropertyMediator::RememberStamp(const Registered& entry, IQProperty* reporter, const _QGUID& objectId,
+                                       ULONG propertyId) {
+  lastFoundStamp_ = 0;  // no stamp is 0
+  if (entry.base == nullptr || entry.base != reporter || &entry != lastFound_) return;
+  const std::uint64_t stamp = entry.base->Stamp();
+  _QGUID again{};
+  if (entry.base->GetObjectId(&again) != kResultOk || std::memcmp(&again, &objectId, sizeof(again)) != 0) return;
+  if (entry.base->GetPropertyID() != propertyId) return;
+  lastFoundStamp_ = stamp;
+}
+
 const CQPropertyMediator::DependencyRange& CQPropertyMediator::DependenciesOf(ULONG propertyId) {
   DependencyRange& cached = lastDependencies_;
   if (!cached.valid || cached.propertyId != propertyId) {
@@ -177,22 +195,33 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
   ULONG currentId = 0;
   ULONG result = previous->GetPropertyID(&previousId);
   if (result != kResultOk) return result;
-  result = current->GetPropertyID(&currentId);
-  if (result != kResultOk) return result;
-  if (previousId != currentId) return kResultPropertyMismatch;
+  Registered* registered = nullptr;
+  if (lastFound_ != nullptr && lastFound_->base == current && lastFound_->base->Stamp() == lastFoundStamp_) {
+    // The base property of the entry found last, with the identity it had then.
+    registered = lastFound_;
+    currentId = registered->base->GetPropertyID();
+    if (previousId != currentId) return kResultPropertyMismatch;
+  } else {
+    result = current->GetPropertyID(&currentId);
+    if (result != kResultOk) return result;
+    if (previousId != currentId) return kResultPropertyMismatch;
+    _QGUID objectId{};
+    result = current->GetObjectId(&objectId);
+    if (result != kResultOk) return result;
+    registered = FindRegistered(objectId, currentId);
+    if (registered == nullptr) return kResultNotRegistered;
+    RememberStamp(*registered, current, objectId, currentId);
+  }
 
-  _QGUID objectId{};
-  result = current->GetObjectId(&objectId);
-  if (result != kResultOk) return result;
-  Registered* registered = FindRegistered(objectId, currentId);
-  if (registered == nullptr) return kResultNotRegistered;
-
-  // The snapshots and the iterator go back to the mediator on every way out, the iterator first, emptied, then
-  // the snapshots, all before the lock is left.
+  // The iterator goes back to the mediator on every way out, emptied, then the snapshots to the entry they
+  // came from (while it is where it was), all before the lock is left. A callback that dropped the entry or
+  // added another meanwhile makes the snapshots go.
   struct Leftovers {
     CQPropertyMediator& mediator;
-    detail::PooledSnapshot newSnapshot;
-    detail::PooledSnapshot oldSnapshot;
+    Registered* entry;
+    std::uint64_t registryVersion;
+    detail::SpareSnapshot newSnapshot;
+    detail::SpareSnapshot oldSnapshot;
     std::unique_ptr<CQModifiedPropIterator> iterator;
     ~Leftovers() {
       if (iterator) {
@@ -200,14 +229,20 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
         if (!mediator.spareIterator_) mediator.spareIterator_ = std::move(iterator);
         iterator.reset();
       }
-      mediator.snapshots_->Give(newSnapshot);
-      mediator.snapshots_->Give(oldSnapshot);
+      if (mediator.registryVersion_ != registryVersion) return;
+      detail::KeepSnapshot(newSnapshot, entry->next);
+      detail::KeepSnapshot(oldSnapshot, entry->previous);
     }
-  } change{*this, {}, {}, nullptr};
-  const detail::SnapshotSource pooled = detail::SnapshotSource::Of(registered->face);
+  } change{*this, registered, registryVersion_, {}, {}, nullptr};
+  // The spares leave the entry while the change runs: a nested change of the same property makes its own.
+  change.newSnapshot.TakeFrom(registered->next);
+  change.oldSnapshot.TakeFrom(registered->previous);
+  detail::SnapshotFace* const face = registered->face;
+  // The face's stamp is its base property's.
+  const std::uint64_t stamp = registered->base != nullptr ? registered->base->Stamp() : 0;
   IQProperty* const entry = registered->property.get();
-  MakeSnapshot(*snapshots_, entry, pooled, registered->base, current, change.newSnapshot);
-  MakeSnapshot(*snapshots_, entry, pooled, registered->base, previous, change.oldSnapshot);
+  MakeSnapshot(entry, face, stamp, registered->base, current, change.newSnapshot);
+  MakeSnapshot(entry, face, stamp, registered->base, previous, change.oldSnapshot);
   if (!change.newSnapshot.object || !change.oldSnapshot.object) return kResultNotRegistered;
   IQProperty* newSnapshot = change.newSnapshot.object.get();
   IQProperty* oldSnapshot = change.oldSnapshot.object.get();
@@ -221,9 +256,9 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
     iterator = spareIterator_ ? std::move(spareIterator_) : std::make_unique<CQModifiedPropIterator>();
     const DependencyRange& range = DependenciesOf(currentId);
     if (range.count <= DependencyRange::kCopied) {
-      // All the copies, used or not: a copy of a fixed size is a few moves, one of a varying size a slow start.
+      // Record by record: a change has a few, and a loop copies those without a call.
       records = RecordSpan{stackRecords, range.count};
-      std::memcpy(stackRecords, range.copies, sizeof(range.copies));
+      for (std::size_t i = 0; i < range.count; ++i) stackRecords[i] = range.copies[i];
       return kResultOk;
     }
     heapRecords.resize(range.count);
@@ -303,13 +338,16 @@ ULONG CQPropertyMediator::RegisterProperty(IQProperty* property) {
   if (face != nullptr && !face->SnapshotExact()) face = nullptr;
   CQProperty* base = face != nullptr ? face->SnapshotBase() : nullptr;
   lastFound_ = nullptr;  // the entries may move
-  properties_[IdentifierKey(objectId)].push_back(Registered{QRef<IQProperty>::Retain(property), face, base});
+  ++registryVersion_;
+  properties_[IdentifierKey(objectId)].push_back(Registered{QRef<IQProperty>::Retain(property), face, base, {}, {}});
   return kResultOk;
 }
 
 ULONG CQPropertyMediator::UnRegisterProperty(IQProperty* property) {
   if (property == nullptr) return kResultNullPointer;
-  QRef<IQProperty> stored;  // released after the lock is left
+  QRef<IQProperty> stored;  // released after the lock is left, with the snapshots the entry kept
+  detail::SpareSnapshot keptPrevious;
+  detail::SpareSnapshot keptNext;
   {
     detail::QLockGuard guard(ObjectLock());
     _QGUID objectId{};
@@ -321,7 +359,10 @@ ULONG CQPropertyMediator::UnRegisterProperty(IQProperty* property) {
     Registered* found = FindRegistered(objectId, propertyId);
     if (found == nullptr) return kResultNotRegistered;
     stored = std::move(found->property);
+    keptPrevious.TakeFrom(found->previous);
+    keptNext.TakeFrom(found->next);
     lastFound_ = nullptr;
+    ++registryVersion_;
     auto list = properties_.find(IdentifierKey(objectId));
     list->second.erase(list->second.begin() + (found - list->second.data()));
     if (list->second.empty()) properties_.erase(list);

@@ -13,14 +13,16 @@
 // Registered properties keep one reference each until UnRegisterProperty; the destructor does not give those
 // references back, so the host unregisters every property before letting the mediator go.
 //
-// A change in steady state allocates nothing: the snapshots and the iterator of a change are kept when it
-// ends and refreshed in place by the next one (internal/snapshot_pool.h says when that is safe). Snapshots of
-// a host's own property, or of a class derived from a library class, are made by its CloneProperty every time.
+// A change in steady state allocates nothing: the snapshots of a change are kept with the registered entry (and
+// the iterator with the mediator) when it ends and refreshed in place by the next change of the same property
+// (internal/snapshot_pool.h says when that is safe). Snapshots of a host's own property, or of a class derived
+// from a library class, are made by its CloneProperty every time.
 #ifndef QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 #define QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -45,9 +47,6 @@ struct DependencyRecord {
 };
 
 class CQModifiedPropIterator;
-namespace detail {
-class SnapshotPool;
-}
 
 class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediator, IQPropertyMediator>,
                                          public detail::ChangeLockOwner {
@@ -76,7 +75,6 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
 
  protected:
   detail::QLock& ChangeLock() override;
-  detail::SnapshotPool& Snapshots() override;
 
  private:
   // IdentifierKey: the first twelve bytes of an object identifier, the registry's key; identifiers that differ
@@ -90,11 +88,14 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
     std::size_t operator()(const IdentifierKey& key) const;
   };
   // Registered: a registered property, and its snapshot face and base property when it is exactly a library
-  // class (whose base property answers its identity and is never replaced).
+  // class (whose base property answers its identity and is never replaced), with the old and new snapshots its
+  // last change kept.
   struct QEN_LOCAL Registered {
     QRef<IQProperty> property;
     detail::SnapshotFace* face;
     CQProperty* base;
+    detail::SpareSnapshot previous;
+    detail::SpareSnapshot next;
   };
   // The entries of one key in registration order. Only the order within a key is kept: nothing reads the
   // registry across keys in order, so a hash table finds a key in constant time however many are registered.
@@ -103,10 +104,18 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   // FindRegistered gives the first entry of the identity (object identifier, property ID), or null. The
   // pointer holds until the registry changes.
   Registered* FindRegistered(const _QGUID& id, ULONG propertyId);
+  // RememberStamp records the stamp of the entry's base property when it is the reporter of a change.
+  void RememberStamp(const Registered& entry, IQProperty* reporter, const _QGUID& objectId, ULONG propertyId);
 
-  // The entry the last look-up found, and its key; forgotten whenever the registry changes.
+  // The entry the last look-up found, and its key; forgotten whenever the registry changes. With a base
+  // property, also the stamp that base property showed then: while it shows it still, its identity is the one
+  // found (a new object or property ID gives a new stamp), so a change it reports needs no look-up.
   Registered* lastFound_ = nullptr;
   unsigned char lastFoundKey_[12] = {};
+  std::uint64_t lastFoundStamp_ = 0;
+  // Moves whenever an entry is added or removed: a change gives its snapshots back to the entry it took them
+  // from only while the registry is as it was (entries may have moved).
+  std::uint64_t registryVersion_ = 0;
 
   using DependencyRegistry = std::multimap<ULONG, DependencyRecord>;
   // DependencyRange: the records of one property ID, as the last change looked them up (with a copy of them
@@ -132,7 +141,6 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   std::atomic<unsigned char> enableNotifier_{1};
   QRef<IQServicesManager> servicesManager_;
   // Kept between changes and used under the change lock only.
-  std::unique_ptr<detail::SnapshotPool> snapshots_;
   std::unique_ptr<CQModifiedPropIterator> spareIterator_;
 };
 

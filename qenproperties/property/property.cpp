@@ -1,6 +1,7 @@
 #include "qenproperties/property/property.h"
 
 #include <cstring>
+#include <new>
 #include <typeinfo>
 #include <vector>
 
@@ -34,10 +35,11 @@ void WriteBytes(const detail::ByteBuffer& bytes, ULONG length, void* buffer, ULO
 
 }  // namespace
 
-// Snapshot: the copy of itself with the old value that a change hands the mediator, from the mediator's pool
-// or a clone; back to the pool when it goes. Null when it could not be made. The library's own class is copied
-// through the pool of a library mediator, where one is bound; a class that derives from it, or a change told
-// to a host's mediator, is cloned through CloneProperty as always.
+// Snapshot: the copy of itself with the old value that a change hands the mediator: the spare copy this
+// property kept from its last change, refreshed, or a new one; kept again when it goes. Null when it could not
+// be made. Only the library's own class bound to a library mediator keeps a spare (internal/snapshot_pool.h
+// says why that is safe); a class that derives from it, or a change told to a host's mediator, is cloned
+// through CloneProperty as always. Made and dropped under the source's lock.
 class QEN_LOCAL CQProperty::Snapshot {
  public:
   explicit Snapshot(CQProperty& source);
@@ -46,27 +48,61 @@ class QEN_LOCAL CQProperty::Snapshot {
   ~Snapshot();
   IQProperty* get() const;
 
+  // CopyValue is ShowValueOf for a caller that holds the lock of `source` or knows that nobody else sees it:
+  // it copies the value, its length and the flags into `copy` and gives the attribute word, which
+  // ShowAttribute then shows (the advanced object is replaced rather than changed when another holds it).
+  static ULONG CopyValue(CQProperty& copy, const CQProperty& source, ULONG extraFlags) {
+    copy.value_ = source.value_;
+    copy.valueLength_ = source.valueLength_;
+    copy.flags_.store(source.flags_.load(std::memory_order_relaxed) | extraFlags, std::memory_order_relaxed);
+    return source.advanced_ ? source.advanced_->Attribute() : 0;
+  }
+  static void ShowAttribute(CQProperty& copy, ULONG attribute) {
+    // The host may have taken this snapshot's advanced object in an earlier change: that one stays as it was.
+    if (copy.advanced_->Attribute() == attribute) return;
+    if (copy.advanced_->Unshared()) {
+      copy.advanced_->SetAttribute(attribute);
+    } else {
+      copy.advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(copy.servicesManager_.get(), attribute));
+    }
+  }
+
  private:
-  detail::SnapshotPool* pool_;
-  detail::BaseSnapshot pooled_;
+  CQProperty& source_;
+  QRef<CQProperty> kept_;
+  std::uint64_t stamp_ = 0;
   QRef<IQProperty> cloned_;
 };
 
-CQProperty::Snapshot::Snapshot(CQProperty& source) : pool_(source.mediatorSnapshots_.load(std::memory_order_acquire)) {
-  if (pool_ != nullptr && typeid(source) == typeid(CQProperty)) {
-    pool_->TakeBase(source, pooled_);
-  } else {
+CQProperty::Snapshot::Snapshot(CQProperty& source) : source_(source) {
+  if (source.MediatorChangeLock() == nullptr || typeid(source) != typeid(CQProperty)) {
     source.CloneProperty(cloned_.Put());
+    return;
+  }
+  stamp_ = source.Stamp();
+  kept_.swap(source.spare_);
+  try {
+    if (kept_ && kept_->Unshared()) {
+      if (source.spareStamp_ != stamp_) kept_->ShowAllOf(source);
+      // NotifyHeld, the only maker, holds the source's lock.
+      ShowAttribute(*kept_, CopyValue(*kept_, source, 0));
+    } else {
+      kept_ = QRef<CQProperty>::Adopt(MakePooled(source));
+    }
+  } catch (const std::bad_alloc&) {
+    kept_.reset();
   }
 }
 
 CQProperty::Snapshot::~Snapshot() {
-  if (pooled_.object) pool_->GiveBase(pooled_);
+  // A nested change of the same property may have kept its own meanwhile: then this one goes.
+  if (kept_ && kept_->Unshared() && !source_.spare_) {
+    source_.spare_.swap(kept_);
+    source_.spareStamp_ = stamp_;
+  }
 }
 
-IQProperty* CQProperty::Snapshot::get() const {
-  return pooled_.object ? static_cast<IQProperty*>(pooled_.object.get()) : cloned_.get();
-}
+IQProperty* CQProperty::Snapshot::get() const { return kept_ ? static_cast<IQProperty*>(kept_.get()) : cloned_.get(); }
 
 CQProperty::CQProperty() : CQProperty(nullptr, nullptr) {}
 
@@ -224,18 +260,9 @@ void CQProperty::ShowValueOf(const CQProperty& source, ULONG extraFlags) {
     // A pooled copy that only the caller holds is seen by no other thread (the callbacks of its change have
     // not run yet when a snapshot is made from it), so it is read without its lock.
     detail::QLockGuard guard(source.pooled_ && source.Unshared() ? nullptr : &source.ObjectLock());
-    value_ = source.value_;
-    valueLength_ = source.valueLength_;
-    flags_.store(source.flags_.load(std::memory_order_relaxed) | extraFlags, std::memory_order_relaxed);
-    if (source.advanced_) attribute = source.advanced_->Attribute();
+    attribute = Snapshot::CopyValue(*this, source, extraFlags);
   }
-  // The host may have taken this snapshot's advanced object in an earlier change: that one stays as it was.
-  if (advanced_->Attribute() == attribute) return;
-  if (advanced_->Unshared()) {
-    advanced_->SetAttribute(attribute);
-  } else {
-    advanced_ = QRef<CQPropertyAdvanced>::Adopt(new CQPropertyAdvanced(servicesManager_.get(), attribute));
-  }
+  Snapshot::ShowAttribute(*this, attribute);
 }
 
 void CQProperty::CopyFrom(const CQProperty& source) { InstallCopy(source.StageCopy()); }
@@ -247,7 +274,6 @@ QRef<IQPropertyMediator> CQProperty::BindMediator(QRef<IQPropertyMediator> media
   auto* owner = dynamic_cast<detail::ChangeLockOwner*>(mediator.get());
   mediator_.swap(mediator);
   mediatorLock_.store(owner != nullptr ? &owner->ChangeLock() : nullptr, std::memory_order_release);
-  mediatorSnapshots_.store(owner != nullptr ? &owner->Snapshots() : nullptr, std::memory_order_release);
   return mediator;
 }
 
@@ -337,6 +363,12 @@ ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
 ULONG CQProperty::StoreHeld(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
   valueLength_ = length;
+  // A value held inside the object needs no allocation, and the library's own flag store none either.
+  if (length <= detail::ByteBuffer::kInlineCapacity && typeid(*this) == typeid(CQProperty)) {
+    value_.Assign(data, length);
+    flags_.store(flags_.load(std::memory_order_relaxed) | kFlagValueSet, std::memory_order_relaxed);
+    return kResultOk;
+  }
   // A failed allocation leaves no value bytes and the new length recorded.
   return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
     value_.Assign(data, length);
@@ -360,8 +392,8 @@ ULONG CQProperty::NotifyHeld(detail::QLock* changeLock, const void* data, ULONG 
   if (data == nullptr && length != 0) return kResultInvalidArgument;
   if (!mediator_) return StoreHeld(data, length);
 
-  // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone. The
-  // mediator's pool gets it back on every way out, while the change lock is still held.
+  // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone. It is
+  // kept again on every way out, while this property's lock is still held.
   Snapshot snapshot(*this);
   // The previous bytes are put back on every way out but the mediator's acceptance: a refusal, or an
   // exception from a callback, which passes to the caller.

@@ -30,10 +30,6 @@
 
 namespace Quenneth {
 
-namespace detail {
-class SnapshotPool;
-}
-
 class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQPropertySerializer> {
  public:
   // No services manager, no mediator. Flags 1, a fresh object ID, data type 0 until set.
@@ -139,7 +135,7 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   void Touch();
   void ShowValueOf(const CQProperty& source, ULONG extraFlags);
   void ShowAllOf(const CQProperty& source);
-  // MakePooled makes the copy of `source` a snapshot pool keeps (see ShowValueOf).
+  // MakePooled makes the copy of `source` that is kept as a snapshot (see ShowValueOf).
   static CQProperty* MakePooled(CQProperty& source);
 
   // Internal, for the typed skeleton. SharedLock is the lock this property guards itself with; the typed
@@ -200,10 +196,13 @@ class QEN_API CQProperty : public detail::Counted<CQProperty, IQProperty, IQProp
   QRef<CQPropertyAdvanced> advanced_;
   QRef<IQPropertyMediator> mediator_;
   std::atomic<detail::QLock*> mediatorLock_{nullptr};
-  std::atomic<detail::SnapshotPool*> mediatorSnapshots_{nullptr};
   std::atomic<std::uint64_t> stamp_;  // set by every constructor
-  // Made by a snapshot pool: a copy handed only to the callbacks of changes, never owned by a typed property.
+  // Made as a snapshot: a copy handed only to the callbacks of changes, never owned by a typed property.
   bool pooled_ = false;
+  // The copy of itself the last change handed the mediator, and the stamp it shows; kept for the next change
+  // and used under this property's lock only (see Snapshot).
+  QRef<CQProperty> spare_;
+  std::uint64_t spareStamp_ = 0;
 };
 
 }  // namespace Quenneth

@@ -103,25 +103,23 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
   // Each class assigns through its own operator=, which runs CopyFrom.
   PropertyShell& operator=(const PropertyShell&) = delete;
 
-  // SnapshotFace (internal/snapshot_face.h): how a mediator's pool reuses snapshots of this class. Only a class
+  // SnapshotFace (internal/snapshot_face.h): how a mediator reuses snapshots of this class. Only a class
   // whose value is nothing but its base property's bytes has its snapshots reused: a class with fields that
   // follow the value is cloned for every change, as a host's class is.
   bool SnapshotExact() const override { return Derived::kPlainValue && typeid(*this) == typeid(Derived); }
-  const void* SnapshotKind() const override {
-    static const char kind = 0;
-    return &kind;
-  }
   IQProperty* SnapshotObject() override { return static_cast<IPrimary*>(static_cast<Derived*>(this)); }
   std::uint64_t SnapshotStamp() const override { return base_->Stamp(); }
   bool SnapshotUnshared() const override { return this->Unshared(); }
   SnapshotFace* CopyForSnapshot() override { return new Derived(static_cast<Derived&>(*this)); }
-  void ShowValue(SnapshotFace& source, const CQProperty* value) override {
+  bool ShowValue(SnapshotFace& source, const CQProperty* value) override {
+    if (!this->Unshared()) return false;
     // A store sets kFlagValueSet.
     if (value != nullptr) {
       base_->ShowValueOf(*value, kFlagValueSet);
     } else {
       base_->ShowValueOf(*static_cast<Derived&>(source).base_, 0);
     }
+    return true;
   }
   CQProperty* SnapshotBase() override { return base_.get(); }
 
