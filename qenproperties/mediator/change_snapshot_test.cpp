@@ -13,6 +13,7 @@
 #include "qenproperties/testing/allocation_failure.h"
 #include "qenproperties/testing/counting_optional.h"
 #include "qenproperties/testing/counting_services_manager.h"
+#include "qenproperties/testing/host_property.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/result_matchers.h"
 
@@ -438,93 +439,12 @@ TEST_F(ChangeSnapshotTest, HostDerivedClassesAreClonedOnEveryChange) {
   mediator_->UnRegisterProperty(counted.get());
 }
 
-// A host's own property: a plain value word that tells its mediator of each change with a clone of itself.
-class HostLevel final : public IQProperty {
- public:
-  HostLevel(IQPropertyMediator* mediator, int* clones) : mediator_(mediator), clones_(clones) {}
-
-  ULONG QueryInterface(const _QGUID& iid, void** out) override {
-    *out = iid == IID_IQProperty || iid == IID_IQUnknown ? this : nullptr;
-    if (*out == nullptr) return kResultNoInterface;
-    AddRef();
-    return kResultOk;
-  }
-  ULONG AddRef() override { return ++count_; }
-  ULONG Release() override {
-    const ULONG left = --count_;
-    if (left == 0) delete this;
-    return left;
-  }
-  ULONG GetPropertyName(WCHAR*, ULONG* length) override {
-    if (length != nullptr) *length = 0;
-    return kResultOk;
-  }
-  ULONG GetPropertyDescription(WCHAR* buffer, ULONG* length) override { return GetPropertyName(buffer, length); }
-  ULONG GetPropertyID(ULONG* id) override {
-    *id = kHostId;
-    return kResultOk;
-  }
-  ULONG GetPropertyGroupID(ULONG* id) override {
-    *id = 0;
-    return kResultOk;
-  }
-  ULONG GetPropertyDataType(QDataType* type) override {
-    *type = kDataTypeUInt32;
-    return kResultOk;
-  }
-  ULONG GetPropertyDefaultData(void* buffer, ULONG* length) override { return GetPropertyData(buffer, length); }
-  ULONG GetPropertyData(void* buffer, ULONG* length) override {
-    *length = 4;
-    if (buffer != nullptr) std::memcpy(buffer, &value_, 4);
-    return kResultOk;
-  }
-  ULONG SetPropertyData(const void* data, ULONG length) override {
-    if (length != 4) return kResultInvalidArgument;
-    QRef<IQProperty> before;
-    if (mediator_ != nullptr) CloneProperty(before.Put());
-    const ULONG previous = value_;
-    std::memcpy(&value_, data, 4);
-    const ULONG result = mediator_ != nullptr ? mediator_->PropertyChanged(before.get(), this) : kResultOk;
-    if (result != kResultOk) value_ = previous;
-    return result;
-  }
-  ULONG GetPropertyFlags(ULONG* flags) override {
-    *flags = 1;
-    return kResultOk;
-  }
-  ULONG GetCapabilities(ULONG, void*, void*, ULONG*) override { return kResultCapabilityUnknown; }
-  ULONG CloneProperty(IQProperty** out) override {
-    ++*clones_;
-    auto* copy = new HostLevel(nullptr, clones_);
-    copy->value_ = value_;
-    *out = copy;
-    return kResultOk;
-  }
-  ULONG SetProperyMediator(IQPropertyMediator* mediator) override {
-    mediator_ = mediator;
-    return kResultOk;
-  }
-  ULONG GetObjectId(_QGUID* id) override {
-    *id = kHostObject;
-    return kResultOk;
-  }
-  ULONG Reset() override { return kResultOk; }
-
-  static constexpr ULONG kHostId = 60;
-  static constexpr _QGUID kHostObject = {0x600D, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
-
- private:
-  virtual ~HostLevel() = default;
-
-  IQPropertyMediator* mediator_;  // not held: the test keeps the mediator alive
-  int* clones_;
-  ULONG count_ = 1;
-  ULONG value_ = 5;
-};
-
 TEST_F(ChangeSnapshotTest, HostPropertiesAreClonedOnEveryChange) {
+  constexpr ULONG kHostId = 60;
+  constexpr _QGUID kHostObject = {0x600D, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
   int clones = 0;
-  auto hosted = QRef<HostLevel>::Adopt(new HostLevel(mediator_.get(), &clones));
+  auto hosted = QRef<testing::HostProperty>::Adopt(
+      new testing::HostProperty({"", "", kHostId, 0, kDataTypeUInt32, 1, kHostObject}, 5, mediator_.get(), &clones));
   ASSERT_EQ(kResultOk, mediator_->RegisterProperty(hosted.get()));
   std::vector<ULONG> seen;
   Hook hook = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
@@ -535,7 +455,7 @@ TEST_F(ChangeSnapshotTest, HostPropertiesAreClonedOnEveryChange) {
     return kResultOk;
   };
   ULONG handle = 0;
-  ASSERT_EQ(kResultOk, mediator_->RegisterDependency(HostLevel::kHostId, &RunHook, &hook, &handle));
+  ASSERT_EQ(kResultOk, mediator_->RegisterDependency(kHostId, &RunHook, &hook, &handle));
   for (ULONG value : {90u, 91u}) {
     ASSERT_RESULT(kResultOk, hosted->SetPropertyData(&value, 4));
   }
