@@ -22,10 +22,10 @@ bool Seen(unsigned bit, unsigned* seen) {
   return true;
 }
 
-// Text reads a string (NULs were refused for the whole text before parsing).
+// Text reads a string (a text holding a NUL never reaches the parser).
 bool Text(element value, std::string_view* text) { return value.get_string().get(*text) == simdjson::SUCCESS; }
 
-// Whole reads a whole number from 0 to 4294967295 (not -0: see WritesMinusZero).
+// Whole reads a whole number from 0 to 4294967295 (not -0: see MinusZeroAt).
 bool Whole(element value, ULONG* word) {
   std::uint64_t number = 0;
   if (value.get_uint64().get(number) != simdjson::SUCCESS || number > 0xFFFFFFFFull) return false;
@@ -61,34 +61,48 @@ bool Entry(element item, PresetEntry* entry) {
   return (seen & kId) != 0 && (seen & kValue) != 0;
 }
 
-// EscapesNulOrSurrogate: the text writes a NUL ("\u0000") or a UTF-16 surrogate ("\ud83d") as an escape,
+// EscapeJudgedApart: the backslash at `at` writes a NUL ("\u0000") or a UTF-16 surrogate ("\ud83d") as an escape,
 // which only the event reader judges (the first is placed by its line and column, the second read alone or
-// paired). An escaped backslash before "u" may match too; such a document only takes the slower road.
-bool EscapesNulOrSurrogate(std::string_view text) {
-  for (std::size_t at = text.find("\\u"); at != std::string_view::npos; at = text.find("\\u", at + 2)) {
-    const std::string_view code = text.substr(at + 2, 4);
-    if (code == "0000") return true;
-    if (code.size() >= 2 && (code[0] == 'd' || code[0] == 'D')) {
-      const char next = code[1];
-      if ((next >= '8' && next <= '9') || (next >= 'a' && next <= 'f') || (next >= 'A' && next <= 'F')) return true;
-    }
-  }
-  return false;
+// paired). The second backslash of an escaped one may match too; such a document only takes the slower road.
+bool EscapeJudgedApart(std::string_view text, std::size_t at) {
+  if (at + 1 >= text.size() || text[at + 1] != 'u') return false;
+  const std::string_view code = text.substr(at + 2, 4);
+  if (code == "0000") return true;
+  if (code.size() < 2 || (code[0] != 'd' && code[0] != 'D')) return false;
+  const char next = code[1];
+  return (next >= '8' && next <= '9') || (next >= 'a' && next <= 'f') || (next >= 'A' && next <= 'F');
 }
 
-// WritesMinusZero: the text may hold the number -0 (after a colon, comma or bracket, with no digit, point or
+// MinusZeroAt: the "-" at `at` may begin the number -0 (after a colon, comma or bracket, with no digit, point or
 // exponent after it), which the SIMD parser reads as the whole number 0 and the event reader as a signed one.
 // A "-0" inside a string may match too; such a document only takes the slower road.
-bool WritesMinusZero(std::string_view text) {
-  for (std::size_t at = text.find("-0"); at != std::string_view::npos; at = text.find("-0", at + 2)) {
-    const char after = at + 2 < text.size() ? text[at + 2] : ' ';
-    if ((after >= '0' && after <= '9') || after == '.' || after == 'e' || after == 'E') continue;
-    std::size_t before = at;
-    while (before > 0 && (text[before - 1] == ' ' || text[before - 1] == '\t' || text[before - 1] == '\n' ||
-                          text[before - 1] == '\r')) {
-      --before;
+bool MinusZeroAt(std::string_view text, std::size_t at) {
+  if (at + 1 >= text.size() || text[at + 1] != '0') return false;
+  const char after = at + 2 < text.size() ? text[at + 2] : ' ';
+  if ((after >= '0' && after <= '9') || after == '.' || after == 'e' || after == 'E') return false;
+  std::size_t before = at;
+  while (before > 0 && (text[before - 1] == ' ' || text[before - 1] == '\t' || text[before - 1] == '\n' ||
+                        text[before - 1] == '\r')) {
+    --before;
+  }
+  return before > 0 && (text[before - 1] == ':' || text[before - 1] == ',' || text[before - 1] == '[');
+}
+
+// LeftToEventReader: the text holds what the two parsers judge apart: a NUL byte, an escape as above, or -0.
+// It is looked over once, in blocks small enough to stay in the cache while each is searched for all three: a
+// document larger than the caches is then read from memory once rather than three times, and no string needs a
+// look of its own after parsing.
+bool LeftToEventReader(std::string_view text) {
+  constexpr std::size_t kBlock = std::size_t{1} << 15;
+  for (std::size_t start = 0; start < text.size(); start += kBlock) {
+    const std::string_view block = text.substr(start, kBlock);
+    if (block.find('\0') != std::string_view::npos) return true;
+    for (std::size_t at = block.find('\\'); at != std::string_view::npos; at = block.find('\\', at + 1)) {
+      if (EscapeJudgedApart(text, start + at)) return true;
     }
-    if (before > 0 && (text[before - 1] == ':' || text[before - 1] == ',' || text[before - 1] == '[')) return true;
+    for (std::size_t at = block.find('-'); at != std::string_view::npos; at = block.find('-', at + 1)) {
+      if (MinusZeroAt(text, start + at)) return true;
+    }
   }
   return false;
 }
@@ -110,8 +124,7 @@ void GiveBack(void* memory) {
 bool FastReaderBuiltIn() { return true; }
 
 bool ReadPresetFast(std::string_view text, PresetContent* content) {
-  // A NUL byte is looked for once in the whole text rather than in every string after parsing.
-  if (text.find('\0') != std::string_view::npos || EscapesNulOrSurrogate(text) || WritesMinusZero(text)) return false;
+  if (LeftToEventReader(text)) return false;
   std::unique_ptr<simdjson::dom::parser> parser = std::move(idleParser);
   if (!parser) parser = std::make_unique<simdjson::dom::parser>();
   simdjson::dom::parser& reader = *parser;
