@@ -52,8 +52,10 @@ bool Panel::Impl::Build(detail::PanelDecl& decl, DocumentError* error) {
   // Sized once: growing the indexes would place every name again and again, touching all of them each time.
   items_.reserve(decl.properties.size());
   byName_.Reserve(decl.properties.size());
-  const auto& listed = decl.properties;
-  const std::size_t sameId = byId_.Build(listed.size(), [&listed](std::size_t i) { return listed[i].id; });
+  std::vector<ULONG> ids;
+  ids.reserve(decl.properties.size());
+  for (std::size_t i = 0; i < decl.properties.size(); ++i) ids.push_back(decl.properties[i].id);
+  const std::size_t sameId = byId_.Build(ids);
   for (std::size_t i = 0; i < decl.properties.size(); ++i) {
     PropertyDecl& property = decl.properties[i];
     const std::string& at = property.pointer;
