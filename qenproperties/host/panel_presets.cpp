@@ -62,8 +62,8 @@ bool Panel::LoadPreset(const std::string& text, PresetLoadReport* report, Docume
     if (!putBack) break;
   }
 
-  impl_->carried_.clear();
-  for (std::size_t at : unknown) impl_->carried_.push_back(std::move(content.entries[at]));
+  impl_->carried_ = detail::PresetContent();
+  for (std::size_t at : unknown) impl_->carried_.Adopt(content.entries[at]);
   impl_->Remember(Outcome{kResultOk, impl_->Diff(before), ""});
   return true;
 }

@@ -51,13 +51,13 @@ bool PresetLoadReport::Complete() const {
 std::string PresetDocument::Save(IQPropertyVault* vault, const std::string& earlier) {
   std::vector<QRef<IQProperty>> held;
   const std::vector<detail::Target> targets = Targets(vault, &held);
-  std::vector<detail::PresetEntry> carried;
+  detail::PresetContent carried;
   detail::PresetContent previous;
   DocumentError ignored;
   if (!earlier.empty() && detail::ReadPresetDocument(earlier, detail::JsonBounds{}, &previous, &ignored)) {
-    for (detail::PresetEntry& entry : previous.entries) {
+    for (const detail::PresetEntry& entry : previous.entries) {
       QRef<IQProperty> known;
-      if (vault->GetPropertyInfoByID(entry.id, known.Put()) != kResultOk) carried.push_back(std::move(entry));
+      if (vault->GetPropertyInfoByID(entry.id, known.Put()) != kResultOk) carried.Adopt(entry);
     }
   }
   return detail::WriteDocument(detail::VersionOf(vault), targets, carried);

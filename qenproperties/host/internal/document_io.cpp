@@ -16,19 +16,27 @@ namespace host {
 namespace detail {
 namespace {
 
+// Units makes `buffer` hold at least `length` + 1 code units and ends it at `length`, for a getter that writes
+// up to `length` units and a terminator (some count bytes: the text then ends earlier, at its own zero).
+WCHAR* Units(std::vector<WCHAR>* buffer, ULONG length) {
+  if (buffer->size() < static_cast<std::size_t>(length) + 1) buffer->resize(static_cast<std::size_t>(length) + 1);
+  (*buffer)[length] = 0;
+  return buffer->data();
+}
+
 // NameInto reads the property's name into `name`, keeping the storage of both buffers from call to call.
 void NameInto(IQProperty* property, std::vector<WCHAR>* wide, std::string* name) {
   ULONG length = 0;
   property->GetPropertyName(nullptr, &length);
-  wide->assign(static_cast<std::size_t>(length) + 1, 0);
-  if (length != 0) property->GetPropertyName(wide->data(), &length);
-  StringUtils::QUTF16ToUTF8(wide->data(), StringUtils::QWLen(wide->data()), *name, QUtfErrors::kReplace);
+  WCHAR* units = Units(wide, length);
+  if (length != 0) property->GetPropertyName(units, &length);
+  StringUtils::QUTF16ToUTF8(units, StringUtils::QWLen(units), *name, QUtfErrors::kReplace);
 }
 
 // LoadEntry loads one entry into its target, whose data type is `type`; the code, and the reason of a refusal.
 ULONG LoadEntry(const Target& target, ULONG type, const PresetEntry& entry, std::string* reason) {
-  if (entry.type && *entry.type != type) {
-    *reason = "the entry holds a value of data type " + std::to_string(*entry.type) + ", the property is of type " +
+  if (entry.Has(preset_keys::kType) && entry.type != type) {
+    *reason = "the entry holds a value of data type " + std::to_string(entry.type) + ", the property is of type " +
               std::to_string(type);
     return kResultInvalidArgument;
   }
@@ -37,11 +45,11 @@ ULONG LoadEntry(const Target& target, ULONG type, const PresetEntry& entry, std:
     if (reason->empty()) *reason = "the property refused the value";
     return rc;
   }
-  if (entry.flags) {
+  if (entry.Has(preset_keys::kFlags)) {
     // Whether the value counts as set (by the user) travels with it; the other flags are the property's own.
     QRef<IQPropertySerializer> serializer = QueryAs<IQPropertySerializer>(target.property, IID_IQPropertySerializer);
     if (serializer) {
-      serializer->SetPropertyFlag((FlagsOf(target.property) & ~kFlagValueSet) | (*entry.flags & kFlagValueSet));
+      serializer->SetPropertyFlag((FlagsOf(target.property) & ~kFlagValueSet) | (entry.flags & kFlagValueSet));
     }
   }
   return kResultOk;
@@ -58,7 +66,7 @@ void EntryLoader::Load(Target target) {
   const ULONG type = DataTypeOf(target.property);
   if (target.kind == nullptr) target.kind = &KindFor(target.property, type);
   if (!target.kind->keepsPreset) return;
-  PresetEntryReport line;
+  PresetEntryReport& line = report_->entries.emplace_back();
   NameInto(target.property, &wide_, &name_);
   line.name = name_;  // a copy of just its length, which a short name keeps without allocating
   line.id = PropertyIdOf(target.property);
@@ -70,17 +78,15 @@ void EntryLoader::Load(Target target) {
     line.code = LoadEntry(target, type, content_.entries[at], &line.reason);
     line.outcome = line.code == kResultOk ? PresetOutcome::kLoaded : PresetOutcome::kRefused;
   }
-  report_->entries.push_back(std::move(line));
 }
 
 void EntryLoader::Finish(std::vector<std::size_t>* unknown) {
   for (std::size_t i = 0; i < content_.entries.size(); ++i) {
     if (used_[i]) continue;
-    PresetEntryReport line;
+    PresetEntryReport& line = report_->entries.emplace_back();
     line.outcome = PresetOutcome::kUnknownId;
-    line.name = content_.entries[i].name.value_or("");
+    line.name = content_.entries[i].name;
     line.id = content_.entries[i].id;
-    report_->entries.push_back(std::move(line));
     unknown->push_back(i);
   }
 }
@@ -92,17 +98,8 @@ void LoadEntries(const PresetContent& content, const std::vector<Target>& target
   loader.Finish(unknown);
 }
 
-// Units makes `buffer` hold at least `length` + 1 code units and ends it at `length`, for a getter that writes
-// up to `length` units and a terminator (some count bytes: the text then ends earlier, at its own zero).
-WCHAR* Units(std::vector<WCHAR>* buffer, ULONG length) {
-  if (buffer->size() < static_cast<std::size_t>(length) + 1) buffer->resize(static_cast<std::size_t>(length) + 1);
-  (*buffer)[length] = 0;
-  return buffer->data();
-}
-
-std::string WriteDocument(std::string_view version, const std::vector<Target>& targets,
-                          const std::vector<PresetEntry>& carried) {
-  PresetWriter writer(version, targets.size() + carried.size());
+std::string WriteDocument(std::string_view version, const std::vector<Target>& targets, const PresetContent& carried) {
+  PresetWriter writer(version, targets.size() + carried.entries.size());
   std::vector<WCHAR> name;
   std::vector<WCHAR> value;
   for (Target target : targets) {
@@ -130,7 +127,7 @@ std::string WriteDocument(std::string_view version, const std::vector<Target>& t
     if (nameLength != 0) p->GetPropertyName(nameUnits, &nameLength);
     writer.Add(nameUnits, id, group, flags, type, size, value.data());
   }
-  for (const PresetEntry& entry : carried) writer.Add(entry);
+  for (const PresetEntry& entry : carried.entries) writer.Add(entry);
   return writer.Finish();
 }
 

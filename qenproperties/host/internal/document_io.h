@@ -46,9 +46,8 @@ class EntryLoader {
 void LoadEntries(const PresetContent& content, const std::vector<Target>& targets, PresetLoadReport* report,
                  std::vector<std::size_t>* unknown);
 
-// WriteDocument writes the targets that keep a preset text, then the `carried` entries.
-std::string WriteDocument(std::string_view version, const std::vector<Target>& targets,
-                          const std::vector<PresetEntry>& carried);
+// WriteDocument writes the targets that keep a preset text, then the entries of `carried`.
+std::string WriteDocument(std::string_view version, const std::vector<Target>& targets, const PresetContent& carried);
 
 // VersionOf reads a vault's version text.
 std::string VersionOf(IQPropertyVault* vault);

@@ -1,48 +1,40 @@
 #include "qenproperties/host/internal/id_index.h"
 
-#include <algorithm>
-
 namespace Quenneth {
 namespace host {
 namespace detail {
 
-std::size_t IdIndex::Build(const std::vector<ULONG>& ids) {
+void IdIndex::Prepare(ULONG lowest, ULONG highest, std::size_t count) {
   direct_.clear();
   slots_.clear();
-  if (ids.empty()) return kNone;
-  const auto [lowest, highest] = std::minmax_element(ids.begin(), ids.end());
-  std::size_t twice = kNone;
-  if (static_cast<std::size_t>(*highest - *lowest) < ids.size() * 4 + 64) {
-    low_ = *lowest;
-    direct_.assign(static_cast<std::size_t>(*highest - *lowest) + 1, kEmpty);
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-      std::uint32_t& at = direct_[ids[i] - low_];
-      if (at != kEmpty) {
-        if (twice == kNone) twice = i;
-        continue;
-      }
-      at = static_cast<std::uint32_t>(i);
-    }
-    return twice;
+  if (count == 0) return;
+  if (static_cast<std::size_t>(highest - lowest) < count * 4 + 64) {
+    low_ = lowest;
+    direct_.assign(static_cast<std::size_t>(highest - lowest) + 1, kEmpty);
+    return;
   }
   std::size_t capacity = 16;
   shift_ = 60;
-  while (capacity < ids.size() * 2) {
+  while (capacity < count * 2) {
     capacity *= 2;
     --shift_;
   }
   slots_.assign(capacity, Slot{});
   mask_ = capacity - 1;
-  for (std::size_t i = 0; i < ids.size(); ++i) {
-    Slot& slot = slots_[Probe(ids[i])];
-    if (slot.at != kEmpty) {
-      if (twice == kNone) twice = i;
-      continue;
-    }
-    slot.id = ids[i];
-    slot.at = static_cast<std::uint32_t>(i);
+}
+
+bool IdIndex::Place(ULONG id, std::size_t at) {
+  if (!direct_.empty()) {
+    std::uint32_t& position = direct_[id - low_];
+    if (position != kEmpty) return false;
+    position = static_cast<std::uint32_t>(at);
+    return true;
   }
-  return twice;
+  Slot& slot = slots_[Probe(id)];
+  if (slot.at != kEmpty) return false;
+  slot.id = id;
+  slot.at = static_cast<std::uint32_t>(at);
+  return true;
 }
 
 std::size_t IdIndex::Find(ULONG id) const {

@@ -102,20 +102,6 @@ ULONG EnumSetText(IQProperty* p, std::string_view text, Store store, const Decla
   return SelectEntry(e, entries, at, store);
 }
 
-// IdsOf reads the entries' IDs alone (a load needs no texts).
-std::vector<long long> IdsOf(CQEnumProperty* e) {
-  std::vector<long long> ids;
-  ULONG count = 0;
-  e->GetEnumCount(&count);
-  ids.reserve(count);
-  for (ULONG i = 0; i < count; ++i) {
-    ULONG bytes = 0;
-    long long id = 0;
-    if (e->GetEnumString64(i, nullptr, &bytes, &id) == kResultOk) ids.push_back(id);
-  }
-  return ids;
-}
-
 // The preset text is the selected entry's ID: its low 32 bits as an unsigned number in the index form, the
 // whole signed 64-bit ID in the ID form.
 ULONG EnumLoadText(IQProperty* p, std::string_view text, const DeclaredRange* /*declared*/, std::string* refusal) {
@@ -124,13 +110,17 @@ ULONG EnumLoadText(IQProperty* p, std::string_view text, const DeclaredRange* /*
   QDataType subType = kDataTypeUInt32;
   e->GetPropertySubDataType(&subType);
   const bool byId = subType == kDataTypeEnum64;
-  const std::vector<long long> ids = IdsOf(e);
   long long id = 0;
   const Parsed parsed = byId ? ParseWhole(text, INT64_MIN, INT64_MAX, &id) : ParseWhole(text, 0, 0xFFFFFFFFLL, &id);
-  for (std::size_t i = 0; parsed == Parsed::kOk && i < ids.size(); ++i) {
-    if ((byId ? ids[i] : (ids[i] & 0xFFFFFFFFLL)) != id) continue;
-    const auto index = static_cast<ULONG>(i);
-    return byId ? e->SetDirectCurSelById64(ids[i]) : e->SetDirectCurSel(index);
+  ULONG count = 0;
+  e->GetEnumCount(&count);
+  // The entries' IDs are read one by one (a load needs no texts, and no list of them).
+  for (ULONG i = 0; parsed == Parsed::kOk && i < count; ++i) {
+    ULONG bytes = 0;
+    long long entryId = 0;
+    if (e->GetEnumString64(i, nullptr, &bytes, &entryId) != kResultOk) continue;
+    if ((byId ? entryId : (entryId & 0xFFFFFFFFLL)) != id) continue;
+    return byId ? e->SetDirectCurSelById64(entryId) : e->SetDirectCurSel(i);
   }
   const EnumEntries entries = EntriesOf(e);
   std::vector<std::string> named;

@@ -69,7 +69,7 @@ class Panel::Impl {
   // Why the edit under way was refused, or what a button did.
   std::string message_;
   // The entries of the last loaded document whose property IDs the panel lacks, for every save.
-  std::vector<detail::PresetEntry> carried_;
+  detail::PresetContent carried_;
 
   // Remember keeps an action's changes as one step to undo (panel_history.cpp) and passes its outcome on.
   Outcome Remember(Outcome outcome);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace Quenneth {
 namespace host {
@@ -21,12 +22,10 @@ bool Seen(unsigned bit, unsigned* seen) {
   return true;
 }
 
-// Text reads a string without a NUL.
-bool Text(element value, std::string_view* text) {
-  return value.get_string().get(*text) == simdjson::SUCCESS && text->find('\0') == std::string_view::npos;
-}
+// Text reads a string (a text holding a NUL never reaches the parser).
+bool Text(element value, std::string_view* text) { return value.get_string().get(*text) == simdjson::SUCCESS; }
 
-// Whole reads a whole number from 0 to 4294967295 (not -0: see WritesMinusZero).
+// Whole reads a whole number from 0 to 4294967295 (not -0: see MinusZeroAt).
 bool Whole(element value, ULONG* word) {
   std::uint64_t number = 0;
   if (value.get_uint64().get(number) != simdjson::SUCCESS || number > 0xFFFFFFFFull) return false;
@@ -41,16 +40,13 @@ bool Entry(element item, PresetEntry* entry) {
   for (simdjson::dom::key_value_pair field : object) {
     const unsigned bit = EntryBit(field.key);
     if (!Seen(bit, &seen)) return false;
-    std::string_view text;
     ULONG word = 0;
     switch (bit) {
       case kName:
-        if (!Text(field.value, &text)) return false;
-        entry->name.emplace(text);
+        if (!Text(field.value, &entry->name)) return false;
         break;
       case kValue:
-        if (!Text(field.value, &text)) return false;
-        entry->value.assign(text);
+        if (!Text(field.value, &entry->value)) return false;
         break;
       default:
         if (!Whole(field.value, &word)) return false;
@@ -61,36 +57,66 @@ bool Entry(element item, PresetEntry* entry) {
         if (bit == kSize) entry->size = word;
     }
   }
+  entry->given = seen;
   return (seen & kId) != 0 && (seen & kValue) != 0;
 }
 
-// EscapesSurrogate: the text writes a UTF-16 surrogate as an escape ("\ud83d"), which only the event reader
-// judges (alone or paired).
-bool EscapesSurrogate(std::string_view text) {
-  for (std::size_t at = text.find("\\u"); at != std::string_view::npos; at = text.find("\\u", at + 2)) {
-    if (at + 3 < text.size() && (text[at + 2] == 'd' || text[at + 2] == 'D')) {
-      const char next = text[at + 3];
-      if ((next >= '8' && next <= '9') || (next >= 'a' && next <= 'f') || (next >= 'A' && next <= 'F')) return true;
+// EscapeJudgedApart: the backslash at `at` writes a NUL ("\u0000") or a UTF-16 surrogate ("\ud83d") as an escape,
+// which only the event reader judges (the first is placed by its line and column, the second read alone or
+// paired). The second backslash of an escaped one may match too; such a document only takes the slower road.
+bool EscapeJudgedApart(std::string_view text, std::size_t at) {
+  if (at + 1 >= text.size() || text[at + 1] != 'u') return false;
+  const std::string_view code = text.substr(at + 2, 4);
+  if (code == "0000") return true;
+  if (code.size() < 2 || (code[0] != 'd' && code[0] != 'D')) return false;
+  const char next = code[1];
+  return (next >= '8' && next <= '9') || (next >= 'a' && next <= 'f') || (next >= 'A' && next <= 'F');
+}
+
+// MinusZeroAt: the "-" at `at` may begin the number -0 (after a colon, comma or bracket, with no digit, point or
+// exponent after it), which the SIMD parser reads as the whole number 0 and the event reader as a signed one.
+// A "-0" inside a string may match too; such a document only takes the slower road.
+bool MinusZeroAt(std::string_view text, std::size_t at) {
+  if (at + 1 >= text.size() || text[at + 1] != '0') return false;
+  const char after = at + 2 < text.size() ? text[at + 2] : ' ';
+  if ((after >= '0' && after <= '9') || after == '.' || after == 'e' || after == 'E') return false;
+  std::size_t before = at;
+  while (before > 0 && (text[before - 1] == ' ' || text[before - 1] == '\t' || text[before - 1] == '\n' ||
+                        text[before - 1] == '\r')) {
+    --before;
+  }
+  return before > 0 && (text[before - 1] == ':' || text[before - 1] == ',' || text[before - 1] == '[');
+}
+
+// LeftToEventReader: the text holds what the two parsers judge apart: a NUL byte, an escape as above, or -0.
+// It is looked over once, in blocks small enough to stay in the cache while each is searched for all three: a
+// document larger than the caches is then read from memory once rather than three times, and no string needs a
+// look of its own after parsing.
+bool LeftToEventReader(std::string_view text) {
+  constexpr std::size_t kBlock = std::size_t{1} << 15;
+  for (std::size_t start = 0; start < text.size(); start += kBlock) {
+    const std::string_view block = text.substr(start, kBlock);
+    if (block.find('\0') != std::string_view::npos) return true;
+    for (std::size_t at = block.find('\\'); at != std::string_view::npos; at = block.find('\\', at + 1)) {
+      if (EscapeJudgedApart(text, start + at)) return true;
+    }
+    for (std::size_t at = block.find('-'); at != std::string_view::npos; at = block.find('-', at + 1)) {
+      if (MinusZeroAt(text, start + at)) return true;
     }
   }
   return false;
 }
 
-// WritesMinusZero: the text may hold the number -0 (after a colon, comma or bracket, with no digit, point or
-// exponent after it), which the SIMD parser reads as the whole number 0 and the event reader as a signed one.
-// A "-0" inside a string may match too; such a document only takes the slower road.
-bool WritesMinusZero(std::string_view text) {
-  for (std::size_t at = text.find("-0"); at != std::string_view::npos; at = text.find("-0", at + 2)) {
-    const char after = at + 2 < text.size() ? text[at + 2] : ' ';
-    if ((after >= '0' && after <= '9') || after == '.' || after == 'e' || after == 'E') continue;
-    std::size_t before = at;
-    while (before > 0 && (text[before - 1] == ' ' || text[before - 1] == '\t' || text[before - 1] == '\n' ||
-                          text[before - 1] == '\r')) {
-      --before;
-    }
-    if (before > 0 && (text[before - 1] == ':' || text[before - 1] == ',' || text[before - 1] == '[')) return true;
-  }
-  return false;
+// The parser of this thread that no content holds. A content holds the parser that read it, whose buffers its
+// entries' texts view, until it is destroyed, and the parser then comes back here for the thread's next
+// document: its buffers (several times the largest document read) are allocated once rather than for every
+// document, which would touch fresh pages each time. A document read while another's content lives takes a
+// parser of its own.
+thread_local std::unique_ptr<simdjson::dom::parser> idleParser;
+
+void GiveBack(void* memory) {
+  std::unique_ptr<simdjson::dom::parser> parser(static_cast<simdjson::dom::parser*>(memory));
+  if (!idleParser) idleParser = std::move(parser);
 }
 
 }  // namespace
@@ -98,13 +124,14 @@ bool WritesMinusZero(std::string_view text) {
 bool FastReaderBuiltIn() { return true; }
 
 bool ReadPresetFast(std::string_view text, PresetContent* content) {
-  if (EscapesSurrogate(text) || WritesMinusZero(text)) return false;
-  // One parser per thread, kept: its buffers (several times the largest document the thread has read) are
-  // allocated once instead of for every document, which would touch fresh pages each time. The parser reads
-  // past the end of its input, so the text is copied into its padded buffer.
-  thread_local simdjson::dom::parser parser;
+  if (LeftToEventReader(text)) return false;
+  std::unique_ptr<simdjson::dom::parser> parser = std::move(idleParser);
+  if (!parser) parser = std::make_unique<simdjson::dom::parser>();
+  simdjson::dom::parser& reader = *parser;
+  content->Hold(PresetContent::Storage{parser.release(), &GiveBack});
+  // The parser reads past the end of its input, so the text is copied into its padded buffer.
   element root;
-  if (parser.parse(text.data(), text.size(), true).get(root) != simdjson::SUCCESS) return false;
+  if (reader.parse(text.data(), text.size(), true).get(root) != simdjson::SUCCESS) return false;
   simdjson::dom::object object;
   if (root.get_object().get(object) != simdjson::SUCCESS) return false;
   unsigned seen = 0;

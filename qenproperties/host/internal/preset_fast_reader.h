@@ -20,7 +20,8 @@ namespace host {
 namespace detail {
 
 // ReadPresetFast fills `content` (all but its index) from a well-formed preset document and answers true; for
-// any other text it answers false, with `content` in no defined state.
+// any other text it answers false, with `content` in no defined state. The entries' texts view the parser's
+// buffers, which `content` holds until it is destroyed.
 bool ReadPresetFast(std::string_view text, PresetContent* content);
 
 // FastReaderBuiltIn tells whether this build has the SIMD parser (ReadPresetFast takes documents at all).

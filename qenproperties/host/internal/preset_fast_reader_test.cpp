@@ -29,6 +29,7 @@ void ExpectSame(const PresetContent& fast, const PresetContent& events) {
     EXPECT_EQ(a.type, b.type) << i;
     EXPECT_EQ(a.size, b.size) << i;
     EXPECT_EQ(a.value, b.value) << i;
+    EXPECT_EQ(a.given, b.given) << i;
   }
 }
 

@@ -57,11 +57,11 @@ class Collector {
       return true;
     }
     if (level_ == kInEntry && bit_ == kName) {
-      entry_.name = std::move(value);
+      entry_.name = content_->Keep(std::move(value));
       return true;
     }
     if (level_ == kInEntry && bit_ == kValue) {
-      entry_.value = std::move(value);
+      entry_.value = content_->Keep(std::move(value));
       return true;
     }
     return Wrong();
@@ -89,7 +89,8 @@ class Collector {
     if (level_ == kInEntry) {
       if ((entrySeen_ & kId) == 0) return Fail(EntryPointer(), "the entry has no \"id\"");
       if ((entrySeen_ & kValue) == 0) return Fail(EntryPointer(), "the entry has no \"value\"");
-      content_->entries.push_back(std::move(entry_));
+      entry_.given = entrySeen_;
+      content_->entries.push_back(entry_);
       level_ = kInEntries;
       return true;
     }
@@ -166,20 +167,64 @@ class Collector {
 
 }  // namespace
 
+PresetContent::PresetContent(PresetContent&& other) noexcept
+    : version(std::move(other.version)),
+      entries(std::move(other.entries)),
+      index(std::move(other.index)),
+      texts_(std::move(other.texts_)),
+      storage_(other.storage_) {
+  other.storage_ = Storage{};
+}
+
+PresetContent& PresetContent::operator=(PresetContent&& other) noexcept {
+  if (this == &other) return *this;
+  Release();
+  version = std::move(other.version);
+  entries = std::move(other.entries);
+  index = std::move(other.index);
+  texts_ = std::move(other.texts_);
+  storage_ = other.storage_;
+  other.storage_ = Storage{};
+  return *this;
+}
+
+PresetContent::~PresetContent() { Release(); }
+
+std::string_view PresetContent::Keep(std::string text) {
+  texts_.push_front(std::move(text));
+  return texts_.front();
+}
+
+void PresetContent::Adopt(const PresetEntry& entry) {
+  PresetEntry copy = entry;
+  copy.name = Keep(std::string(entry.name));
+  copy.value = Keep(std::string(entry.value));
+  entries.push_back(copy);
+}
+
+void PresetContent::Hold(Storage storage) {
+  Release();
+  storage_ = storage;
+}
+
+void PresetContent::Release() {
+  if (storage_.release != nullptr) storage_.release(storage_.memory);
+  storage_ = Storage{};
+}
+
 namespace {
 
 // IndexEntries builds the index of the entries by ID; false with the error at the second of two entries with
 // one ID.
 bool IndexEntries(PresetContent* content, DocumentError* error) {
-  std::vector<ULONG> ids;
-  ids.reserve(content->entries.size());
-  for (const PresetEntry& entry : content->entries) ids.push_back(entry.id);
-  const std::size_t twice = content->index.Build(ids);
+  const std::vector<PresetEntry>& entries = content->entries;
+  const std::size_t twice = content->index.Build(entries.size(), [&entries](std::size_t i) { return entries[i].id; });
   if (twice == IdIndex::kNone) return true;
-  const std::size_t first = content->index.Find(ids[twice]);
+  const ULONG id = entries[twice].id;
+  const std::size_t first = content->index.Find(id);
   *error = DocumentError{};
   error->pointer = "/entries/" + std::to_string(twice) + "/id";
-  error->message = "the property ID " + std::to_string(ids[twice]) + " is the ID of /entries/" + std::to_string(first) +
+  error->message = "the property ID " + std::to_string(id) + " is the ID of /entries/" + std::to_string(first) +
                    " too: a document holds one entry per property";
   return false;
 }

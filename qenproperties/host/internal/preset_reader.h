@@ -15,6 +15,7 @@
 #ifndef QENPROPERTIES_HOST_INTERNAL_PRESET_READER_H_
 #define QENPROPERTIES_HOST_INTERNAL_PRESET_READER_H_
 
+#include <forward_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,22 +31,6 @@ namespace host {
 namespace detail {
 
 constexpr const char* kPresetFormat = "qenprops-preset";
-
-struct PresetEntry {
-  std::optional<std::string> name;
-  ULONG id = 0;
-  std::optional<ULONG> group;
-  std::optional<ULONG> flags;
-  std::optional<ULONG> type;
-  std::optional<ULONG> size;
-  std::string value;
-};
-
-struct PresetContent {
-  std::optional<std::string> version;
-  std::vector<PresetEntry> entries;
-  IdIndex index;  // the entries by ID
-};
 
 // The keys of the document and of an entry, each with its bit in a mask of the keys seen; RootBit and EntryBit
 // give a key's bit, 0 for a key that is none of them. Both readers take them from here.
@@ -71,6 +56,59 @@ inline unsigned EntryBit(std::string_view key) {
 }
 
 }  // namespace preset_keys
+
+// PresetEntry: one entry of a document. `given` holds the preset_keys::EntryKey bits of the keys it gives; a
+// number it does not give reads 0, a text "". Its texts are views into what the PresetContent that holds it
+// keeps, so an entry is only good while that content lives.
+struct PresetEntry {
+  ULONG id = 0;
+  ULONG group = 0;
+  ULONG flags = 0;
+  ULONG type = 0;
+  ULONG size = 0;
+  unsigned given = 0;
+  std::string_view name;
+  std::string_view value;
+
+  bool Has(unsigned key) const { return (given & key) != 0; }
+};
+
+// PresetContent: a document's entries, and the texts they view. A document of many entries takes a few
+// allocations, not one or two per entry: the fast road's texts stay where its parser put them (the content
+// holds that parser until it is destroyed), and the event reader's are kept one by one. It moves but cannot be
+// copied (the copies' entries would view the first one's texts).
+class PresetContent {
+ public:
+  // Storage: memory the content holds for its texts, and how to give it back.
+  struct Storage {
+    void* memory = nullptr;
+    void (*release)(void* memory) = nullptr;
+  };
+
+  PresetContent() = default;
+  PresetContent(PresetContent&& other) noexcept;
+  PresetContent& operator=(PresetContent&& other) noexcept;
+  PresetContent(const PresetContent&) = delete;
+  PresetContent& operator=(const PresetContent&) = delete;
+  ~PresetContent();
+
+  // Keep moves `text` into the content and gives its view there, good for the content's life.
+  std::string_view Keep(std::string text);
+  // Adopt appends a copy of `entry` (of another content) with its texts.
+  void Adopt(const PresetEntry& entry);
+  // Hold keeps `storage` until the content is destroyed or assigned, then releases it.
+  void Hold(Storage storage);
+
+  std::optional<std::string> version;
+  std::vector<PresetEntry> entries;
+  IdIndex index;  // the entries by ID
+
+ private:
+  void Release();
+
+  std::forward_list<std::string> texts_;  // its nodes never move, so views into their strings stay good
+  Storage storage_;
+};
 
 // ReadPresetDocument reads `text`; false with `error` for a text that is no preset document (and `content`
 // then holds nothing of use).

@@ -20,14 +20,51 @@ TEST(PresetReader, ReadsEveryFieldAndLeavesOutWhatIsNotGiven) {
   ASSERT_EQ(2u, content.entries.size());
   EXPECT_EQ("2", content.version.value_or(""));
   const PresetEntry& first = content.entries[0];
-  EXPECT_EQ("Seven", first.name.value_or(""));
+  EXPECT_EQ("Seven", first.name);
   EXPECT_EQ(7u, first.id);
   EXPECT_EQ("a\tb", first.value);
-  EXPECT_EQ(9u, first.flags.value_or(0));
+  EXPECT_EQ(9u, first.flags);
+  EXPECT_EQ(127u, first.given);
   const PresetEntry& second = content.entries[1];
-  EXPECT_FALSE(second.name || second.group || second.flags || second.type || second.size);
+  EXPECT_EQ(unsigned{preset_keys::kId | preset_keys::kValue}, second.given);
   EXPECT_EQ(1u, content.index.Find(4294967295u));
   EXPECT_EQ(IdIndex::kNone, content.index.Find(8));
+}
+
+// An entry's texts view what its content holds: reading other documents on the same thread, while it lives and
+// after another content is gone, leaves them as they were; a copy adopted by another content outlives it.
+TEST(PresetReader, AContentsTextsStayAsReadWhileOtherDocumentsAreRead) {
+  const auto document = [](const std::string& name, const std::string& value) {
+    return R"({"format": "qenprops-preset", "entries": [{"id": 1, "name": ")" + name + R"(", "value": ")" + value +
+           R"("}]})";
+  };
+  DocumentError error;
+  PresetContent first;
+  ASSERT_TRUE(ReadPresetDocument(document("First name", "first value"), JsonBounds{}, &first, &error));
+  PresetContent adopted;
+  {
+    PresetContent second;
+    ASSERT_TRUE(ReadPresetDocument(document("Second", "second value, longer"), JsonBounds{}, &second, &error));
+    EXPECT_EQ("Second", second.entries[0].name);
+    adopted.Adopt(second.entries[0]);
+  }
+  // An escaped surrogate pair takes the event reader, whose texts the content keeps itself; moved, the content
+  // keeps them where they were.
+  PresetContent third;
+  ASSERT_TRUE(
+      ReadPresetDocument(document(R"(Third \ud83d\ude00, longer than the first)", "3"), JsonBounds{}, &third, &error));
+  PresetContent moved = std::move(third);
+  third = std::move(moved);
+  for (int round = 0; round < 2; ++round) {
+    PresetContent again;
+    ASSERT_TRUE(ReadPresetDocument(document("Again", "again"), JsonBounds{}, &again, &error));
+  }
+  EXPECT_EQ("First name", first.entries[0].name);
+  EXPECT_EQ("first value", first.entries[0].value);
+  EXPECT_EQ("Second", adopted.entries[0].name);
+  EXPECT_EQ("second value, longer", adopted.entries[0].value);
+  EXPECT_EQ("Third \xF0\x9F\x98\x80, longer than the first", third.entries[0].name);
+  EXPECT_EQ("3", third.entries[0].value);
 }
 
 // The caps come before anything else a document gets wrong, and the size cap before any reading.

@@ -135,12 +135,12 @@ void PresetWriter::Add(const WCHAR* name, ULONG id, ULONG group, ULONG flags, UL
 
 void PresetWriter::Add(const PresetEntry& entry) {
   Open();
-  if (entry.name) Field(kName, *entry.name);
+  if (entry.Has(preset_keys::kName)) Field(kName, entry.name);
   Field(kId, entry.id);
-  if (entry.group) Field(kGroup, *entry.group);
-  if (entry.flags) Field(kFlags, *entry.flags);
-  if (entry.type) Field(kType, *entry.type);
-  if (entry.size) Field(kSize, *entry.size);
+  if (entry.Has(preset_keys::kGroup)) Field(kGroup, entry.group);
+  if (entry.Has(preset_keys::kFlags)) Field(kFlags, entry.flags);
+  if (entry.Has(preset_keys::kType)) Field(kType, entry.type);
+  if (entry.Has(preset_keys::kSize)) Field(kSize, entry.size);
   Field(kValue, entry.value);
   Close();
 }

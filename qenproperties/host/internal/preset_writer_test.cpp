@@ -54,20 +54,25 @@ TEST(PresetWriter, WritesWhatTheJsonLibraryWrites) {
                                        {"size", 4},
                                        {"value", Utf8Of(wideValue)}});
       } else {
+        const std::string nameText = Utf8Of(wideName);
+        const std::string valueText = Utf8Of(wideValue);
         PresetEntry carried;
         carried.id = id;
-        carried.value = Utf8Of(wideValue);
+        carried.value = valueText;
+        carried.given = preset_keys::kId | preset_keys::kValue;
         Json entry;
         if (random() % 2 == 0) {
-          carried.name = Utf8Of(wideName);
-          entry["name"] = *carried.name;
+          carried.name = nameText;
+          carried.given |= preset_keys::kName;
+          entry["name"] = nameText;
         }
         entry["id"] = id;
         if (random() % 2 == 0) {
           carried.size = 8;
+          carried.given |= preset_keys::kSize;
           entry["size"] = 8;
         }
-        entry["value"] = carried.value;
+        entry["value"] = valueText;
         writer.Add(carried);
         expected["entries"].push_back(entry);
       }
