@@ -40,7 +40,7 @@ inline ULONG DecimalLength(unsigned long long value) {
 // WriteDigitsBefore writes the DecimalLength(magnitude) digits of `magnitude` so that the last one ends just
 // before `end`, two at a time from a table.
 inline void WriteDigitsBefore(unsigned long long magnitude, WCHAR* end) {
-  static constexpr char kPairs[] =
+  static constexpr unsigned char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
