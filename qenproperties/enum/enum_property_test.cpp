@@ -276,9 +276,7 @@ TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntriesAndSharesTheOptionalPr
   auto target = Make(kDataTypeUInt32, {{"c", 3}});
   *target = *source;
   EXPECT_EQ((Entries{{"c", 3}, {"a", 1}, {"b", 2}}), EntriesOf(*target)) << "empty texts are not carried over";
-  QDataType subType = kDataTypeBool;
-  target->GetPropertySubDataType(&subType);
-  EXPECT_EQ(kDataTypeEnum64, subType);
+  EXPECT_EQ(kDataTypeEnum64, testing::Out<QDataType>(target.get(), &CQEnumProperty::GetPropertySubDataType));
   EXPECT_EQ("2", PresetOf(target.get()));
   EXPECT_EQ(2u, optional_.count);
 
