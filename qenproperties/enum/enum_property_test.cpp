@@ -280,9 +280,8 @@ TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntriesAndSharesTheOptionalPr
   EXPECT_EQ("2", PresetOf(target.get()));
   EXPECT_EQ(2u, optional_.count);
 
-  IQProperty* clone = nullptr;
-  EXPECT_RESULT(kResultOk, source->CloneProperty(&clone));
-  auto owned = QRef<IQProperty>::Adopt(clone);
+  QRef<IQProperty> owned;
+  EXPECT_RESULT(kResultOk, source->CloneProperty(owned.Put()));
   EXPECT_EQ((Entries{{"a", 1}, {"b", 2}}), EntriesOf(*static_cast<CQEnumProperty*>(owned.get())));
   owned.reset();
   source->SetOptionalProperty(nullptr);
