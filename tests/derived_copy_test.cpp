@@ -17,6 +17,7 @@ namespace Quenneth {
 namespace {
 
 using testing::ByteText;
+using testing::Out;
 using testing::ReadText;
 using testing::ReferenceBalanceTest;
 using testing::ReportBytes;
@@ -88,20 +89,16 @@ TEST_F(DerivedCopyTest, BasePropertyCopiesWhatItsGettersReport) {
        {clone.get(), static_cast<IQProperty*>(copied.get()), static_cast<IQProperty*>(assigned.get())}) {
     EXPECT_EQ("shown", ReadText([&](WCHAR* b, ULONG* l) { return copy->GetPropertyName(b, l); }));
     EXPECT_EQ("about", ReadText([&](WCHAR* b, ULONG* l) { return copy->GetPropertyDescription(b, l); }));
-    ULONG id = 0;
-    copy->GetPropertyID(&id);
-    EXPECT_EQ(77u, id);
-    copy->GetPropertyGroupID(&id);
-    EXPECT_EQ(5u, id);
+    EXPECT_EQ(77u, Out<ULONG>(copy, &IQProperty::GetPropertyID));
+    EXPECT_EQ(5u, Out<ULONG>(copy, &IQProperty::GetPropertyGroupID));
     EXPECT_EQ(kDataTypeUInt32, testing::TypeOf(copy));
     EXPECT_EQ(0x21u, testing::FlagsOf(copy));
     EXPECT_TRUE(testing::ObjectIdOf(copy) == kReportedId);
     EXPECT_EQ((std::vector<unsigned char>{4, 3, 2, 1}), testing::ValueOf(copy));
     QRef<IQPropertyAdvanced> copyAdvanced;
     ASSERT_RESULT(kResultOk, copy->QueryInterface(IID_IQPropertyAdvanced, copyAdvanced.PutVoid()));
-    ULONG attribute = 0;
-    copyAdvanced->GetAttribute(&attribute);
-    EXPECT_EQ(0x55u, attribute) << "the attribute word comes from the source's advanced object";
+    EXPECT_EQ(0x55u, Out<ULONG>(copyAdvanced.get(), &IQPropertyAdvanced::GetAttribute))
+        << "the attribute word comes from the source's advanced object";
   }
   source.reset();
   EXPECT_EQ(0u, advanced.count) << "the source's advanced object is not kept by the copies";
@@ -128,19 +125,15 @@ TEST_F(DerivedCopyTest, LongPropertyCopiesTheReportedRange) {
   auto source = QRef<ReportedRangeLong>::Adopt(new ReportedRangeLong(&host_, &optional_));
   EXPECT_RESULT(kResultOk, source->SetCurValue(500)) << "the source's own range is off";
   auto copy = QRef<CQLongProperty>::Adopt(new CQLongProperty(*source));
-  ULONG bound = 0;
-  copy->GetMinRange(&bound);
-  EXPECT_EQ(10u, bound);
-  copy->GetMaxRange(&bound);
-  EXPECT_EQ(20u, bound);
+  EXPECT_EQ(10u, Out<ULONG>(copy.get(), &CQLongProperty::GetMinRange));
+  EXPECT_EQ(20u, Out<ULONG>(copy.get(), &CQLongProperty::GetMaxRange));
   EXPECT_RESULT(kResultOutOfRange, copy->SetCurValue(21)) << "the copied range is in force";
   EXPECT_RESULT(kResultOk, copy->SetCurValue(15));
   EXPECT_EQ(2u, optional_.count) << "the optional property is shared";
 
   auto assigned = QRef<CQLongProperty>::Adopt(new CQLongProperty(&host_, nullptr));
   *assigned = *source;
-  assigned->GetMaxRange(&bound);
-  EXPECT_EQ(20u, bound);
+  EXPECT_EQ(20u, Out<ULONG>(assigned.get(), &CQLongProperty::GetMaxRange));
 }
 
 // A float property whose getters report a range and a digit count of their own.
@@ -165,14 +158,9 @@ TEST_F(DerivedCopyTest, FloatPropertyCopiesTheReportedRangeAndDigits) {
   auto source = QRef<ReportedFloat>::Adopt(new ReportedFloat(&host_));
   auto copy = testing::CloneAs<IQFloatProperty>(source.get(), IID_IQFloatProperty);
   ASSERT_TRUE(copy);
-  double bound = 0;
-  copy->GetMinRange(&bound);
-  EXPECT_EQ(-1.5, bound);
-  copy->GetMaxRange(&bound);
-  EXPECT_EQ(2.5, bound);
-  ULONG digits = 0;
-  copy->GetSignificantDigitAfterPoint(&digits);
-  EXPECT_EQ(4u, digits);
+  EXPECT_EQ(-1.5, Out<double>(copy.get(), &IQFloatProperty::GetMinRange));
+  EXPECT_EQ(2.5, Out<double>(copy.get(), &IQFloatProperty::GetMaxRange));
+  EXPECT_EQ(4u, Out<ULONG>(copy.get(), &IQFloatProperty::GetSignificantDigitAfterPoint));
 }
 
 // An enum property that reports two entries while its own list is empty.
@@ -194,9 +182,7 @@ class ReportedEnum : public CQEnumProperty {
 TEST_F(DerivedCopyTest, EnumPropertyCopiesTheReportedEntries) {
   auto source = QRef<ReportedEnum>::Adopt(new ReportedEnum(&host_));
   auto copy = QRef<CQEnumProperty>::Adopt(new CQEnumProperty(*source));
-  ULONG count = 0;
-  copy->GetEnumCount(&count);
-  ASSERT_EQ(2u, count);
+  ASSERT_EQ(2u, Out<ULONG>(copy.get(), &CQEnumProperty::GetEnumCount));
   long long id = 0;
   EXPECT_EQ("a", ByteText([&](WCHAR* t, ULONG* b) { return copy->GetEnumString64(0, t, b, &id); }));
   EXPECT_EQ(-7, id);
@@ -207,8 +193,7 @@ TEST_F(DerivedCopyTest, EnumPropertyCopiesTheReportedEntries) {
   auto assigned = QRef<CQEnumProperty>::Adopt(new CQEnumProperty(&host_, nullptr, kDataTypeUInt32));
   assigned->AddEnumString("own", 1);
   *assigned = *source;
-  assigned->GetEnumCount(&count);
-  EXPECT_EQ(3u, count);
+  EXPECT_EQ(3u, Out<ULONG>(assigned.get(), &CQEnumProperty::GetEnumCount));
 }
 
 // An enum-long property that reports the numbers 4 and 9 while its own list is empty.
@@ -232,13 +217,9 @@ TEST_F(DerivedCopyTest, EnumLongPropertyCopiesTheReportedNumbers) {
   ASSERT_RESULT(kResultOk, source->CloneProperty(clone.Put()));
   QRef<IQEnumLongProperty> copy;
   ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQEnumLongProperty, copy.PutVoid()));
-  ULONG count = 0;
-  copy->GetEnumCount(&count);
-  ASSERT_EQ(2u, count);
+  ASSERT_EQ(2u, Out<ULONG>(copy.get(), &IQEnumLongProperty::GetEnumCount));
   EXPECT_RESULT(kResultOk, copy->SetCurSelLongValue(9));
-  ULONG index = 0;
-  copy->GetCurSelIndex(&index);
-  EXPECT_EQ(1u, index);
+  EXPECT_EQ(1u, Out<ULONG>(copy.get(), &IQEnumLongProperty::GetCurSelIndex));
 }
 
 // A ratio property that reports one entry and the custom ratio 16:9 while it holds neither.
@@ -299,9 +280,7 @@ TEST_F(DerivedCopyTest, ExEnumPropertyCopiesTheReportedEntries) {
   auto source = QRef<ReportedExEnum>::Adopt(new ReportedExEnum(&host_));
   auto copy = QRef<CQExEnumProperty>::Adopt(new CQExEnumProperty(&host_, nullptr));
   *copy = *source;
-  ULONG count = 0;
-  copy->GetEnumCount(&count);
-  ASSERT_EQ(1u, count);
+  ASSERT_EQ(1u, Out<ULONG>(copy.get(), &CQExEnumProperty::GetEnumCount));
   ULONG id = 0;
   ULONG subDataSize = 0;
   unsigned char subData[2] = {};

@@ -173,9 +173,8 @@ TEST_F(EnumLongPropertyTest, AssignmentAppendsTheSourceList) {
   *target = *target;
   EXPECT_EQ(3u, ValuesOf(*target).size()) << "self-assignment does nothing";
 
-  IQProperty* clone = nullptr;
-  EXPECT_RESULT(kResultOk, source->CloneProperty(&clone));
-  auto owned = QRef<IQProperty>::Adopt(clone);
+  QRef<IQProperty> owned;
+  EXPECT_RESULT(kResultOk, source->CloneProperty(owned.Put()));
   auto* copy = static_cast<CQEnumLongProperty*>(owned.get());
   EXPECT_EQ((std::vector<ULONG>{1, 2}), ValuesOf(*copy));
   EXPECT_EQ("2", PresetOf(copy));

@@ -276,15 +276,12 @@ TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntriesAndSharesTheOptionalPr
   auto target = Make(kDataTypeUInt32, {{"c", 3}});
   *target = *source;
   EXPECT_EQ((Entries{{"c", 3}, {"a", 1}, {"b", 2}}), EntriesOf(*target)) << "empty texts are not carried over";
-  QDataType subType = kDataTypeBool;
-  target->GetPropertySubDataType(&subType);
-  EXPECT_EQ(kDataTypeEnum64, subType);
+  EXPECT_EQ(kDataTypeEnum64, testing::Out<QDataType>(target.get(), &CQEnumProperty::GetPropertySubDataType));
   EXPECT_EQ("2", PresetOf(target.get()));
   EXPECT_EQ(2u, optional_.count);
 
-  IQProperty* clone = nullptr;
-  EXPECT_RESULT(kResultOk, source->CloneProperty(&clone));
-  auto owned = QRef<IQProperty>::Adopt(clone);
+  QRef<IQProperty> owned;
+  EXPECT_RESULT(kResultOk, source->CloneProperty(owned.Put()));
   EXPECT_EQ((Entries{{"a", 1}, {"b", 2}}), EntriesOf(*static_cast<CQEnumProperty*>(owned.get())));
   owned.reset();
   source->SetOptionalProperty(nullptr);

@@ -16,6 +16,7 @@ namespace Quenneth {
 namespace {
 
 using testing::FlagsOf;
+using testing::Out;
 using testing::ValueOf;
 using testing::Wide;
 
@@ -133,26 +134,26 @@ TEST_F(ExEnumPropertyTest, SelectionRewritesRecordAndNotifiesOnlyWhenAsked) {
 }
 
 TEST_F(ExEnumPropertyTest, SizeQueriesGiveTheSubDataTypesWidthWrittenLittleEndian) {
-  const std::pair<ULONG, ULONG> widths[] = {{1, 1}, {2, 2}, {3, 4}, {4, 8}, {8, 4}, {9, 8}, {14, 4}};
-  for (const auto& w : widths) {
-    auto p = Make(0, w.first);
-    ULONG size = 0;
-    EXPECT_RESULT(kResultOk, p->GetCurSelSubData(nullptr, &size));
-    EXPECT_EQ(w.second, size) << "type " << w.first;
-    size = 0;
-    EXPECT_RESULT(kResultOk, p->GetCustomData(nullptr, &size));
-    EXPECT_EQ(w.second, size);
-    EXPECT_EQ(24u + w.second, ValueOf(p.get()).size());
+  struct Width {
+    ULONG type;
+    ULONG width;       // what both size queries report
+    ULONG valueField;  // the stored record's value field
+    ULONG result;
+  };
+  const Width widths[] = {{1, 1, 1, kResultOk},  {2, 2, 2, kResultOk},         {3, 4, 4, kResultOk},
+                          {4, 8, 8, kResultOk},  {8, 4, 4, kResultOk},         {9, 8, 8, kResultOk},
+                          {14, 4, 4, kResultOk}, {5, 8, 0, kResultNoSelection}};  // 5: a type the record cannot carry
+  for (const Width& w : widths) {
+    SCOPED_TRACE(w.type);
+    auto p = Make(0, w.type);
+    for (auto query : {&CQExEnumProperty::GetCurSelSubData, &CQExEnumProperty::GetCustomData}) {
+      ULONG size = 0;
+      EXPECT_RESULT(w.result, (p.get()->*query)(nullptr, &size));
+      EXPECT_EQ(w.width, size);
+      EXPECT_RESULT(kResultNullPointer, (p.get()->*query)(nullptr, nullptr));
+    }
+    EXPECT_EQ(24u + w.valueField, ValueOf(p.get()).size());
   }
-  auto odd = Make(0, 5);
-  ULONG size = 0;
-  EXPECT_RESULT(kResultNoSelection, odd->GetCurSelSubData(nullptr, &size));
-  EXPECT_EQ(8u, size);
-  size = 0;
-  EXPECT_RESULT(kResultNoSelection, odd->GetCustomData(nullptr, &size));
-  EXPECT_EQ(8u, size);
-  EXPECT_RESULT(kResultNullPointer, odd->GetCurSelSubData(nullptr, nullptr));
-  EXPECT_RESULT(kResultNullPointer, odd->GetCustomData(nullptr, nullptr));
 
   auto p = Make(1, kDataTypeInt64);
   auto v = BytesOf<long long>(0x0102030405060708LL);
@@ -275,26 +276,21 @@ TEST_F(ExEnumPropertyTest, PresetLoadRebuildsOneOrTwoEntries) {
   target->AddEnumStringAndSubData("old", 3, nullptr, 0);
   EXPECT_RESULT(kResultOk, target->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1)));
   ASSERT_EQ(2u, Count(target.get()));
-  ULONG value = 0;
-  ULONG type = 0;
-  target->GetCustomEnumID(&value);
-  EXPECT_EQ(7u, value);
-  target->GetEnumSubDataDataType(&type);
-  EXPECT_EQ(kDataTypeInt32, type);
-  target->GetCurSel(&value);
-  EXPECT_EQ(1u, value);
+  EXPECT_EQ(7u, Out<ULONG>(target.get(), &CQExEnumProperty::GetCustomEnumID));
+  EXPECT_EQ(kDataTypeInt32, Out<ULONG>(target.get(), &CQExEnumProperty::GetEnumSubDataDataType));
+  EXPECT_EQ(1u, Out<ULONG>(target.get(), &CQExEnumProperty::GetCurSel));
   EXPECT_EQ("String 2", CurSelString(target.get()));
   ULONG id = 0;
   std::int32_t sub = 0;
   ULONG size = 0;
+  ULONG value = 0;
   std::vector<WCHAR> name(16);
   target->GetEnumStringAndSubData(0, name.data(), &size, &id, &sub, &value);
   EXPECT_EQ(16u, size);
   EXPECT_EQ(7u, id);
   EXPECT_EQ(5, sub);
   EXPECT_EQ(4u, value);
-  target->GetCurSelId(&id);
-  EXPECT_EQ(1u, id);
+  EXPECT_EQ(1u, Out<ULONG>(target.get(), &CQExEnumProperty::GetCurSelId));
 
   source->SetCurSel(1);
   text = testing::PresetTextOf(source.get());
@@ -342,9 +338,7 @@ TEST_F(ExEnumPropertyTest, CopyAppendsEntriesAndTakesRecord) {
   b->AddEnumStringAndSubData("y", 4, nullptr, 0);
   *b = *a;
   EXPECT_EQ(5u, Count(b.get()));
-  ULONG value = 0;
-  b->GetCustomEnumID(&value);
-  EXPECT_EQ(7u, value);
+  EXPECT_EQ(7u, Out<ULONG>(b.get(), &CQExEnumProperty::GetCustomEnumID));
   EXPECT_EQ(ValueOf(a.get()), ValueOf(b.get()));
 
   auto typed = testing::CloneAs<IQExEnumProperty>(a.get(), IID_IQExEnumProperty);

@@ -14,6 +14,7 @@
 namespace Quenneth {
 namespace {
 
+using testing::Out;
 using testing::PresetOf;
 using testing::Wide;
 
@@ -80,9 +81,7 @@ TEST_F(RatioPropertyTest, SelectionAndPresetText) {
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(2));
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelString("16:9"));
   EXPECT_EQ(1u, mediator_.calls.size()) << "direct stores never call the mediator";
-  ULONG index = 0;
-  p->GetCurSel(&index);
-  EXPECT_EQ(1u, index);
+  EXPECT_EQ(1u, Out<ULONG>(p.get(), &CQRatioProperty::GetCurSel));
   EXPECT_RESULT(kResultOk, p->SetCurSelString(Wide("custom").data()));
   EXPECT_RESULT(kResultOk, p->SetCurSelById(1));
   EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(42));
@@ -127,9 +126,7 @@ TEST_F(RatioPropertyTest, PresetLoadRoundTrip) {
   auto p = Make();
   p->SetCustomEnumId(3);
   EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(Wide("3#16#9").data(), 6));
-  ULONG count = 0;
-  p->GetEnumCount(&count);
-  ASSERT_EQ(1u, count);
+  ASSERT_EQ(1u, Out<ULONG>(p.get(), &CQRatioProperty::GetEnumCount));
   ULONG id = 0;
   EXPECT_EQ("use enum id", EntryString(p.get(), 0, &id));
   EXPECT_EQ(3u, id);
@@ -137,8 +134,7 @@ TEST_F(RatioPropertyTest, PresetLoadRoundTrip) {
   EXPECT_EQ("3#16#9", PresetOf(p.get()));
 
   EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(Wide("5#4#3").data(), 5));
-  p->GetEnumCount(&count);
-  EXPECT_EQ(2u, count);
+  EXPECT_EQ(2u, Out<ULONG>(p.get(), &CQRatioProperty::GetEnumCount));
   EXPECT_EQ(std::make_pair(16u, 9u), Ratio(p.get())) << "a non-custom ID leaves the ratio";
   EXPECT_EQ("3#16#9", PresetOf(p.get())) << "index 0 stays selected";
 
@@ -190,23 +186,16 @@ TEST_F(RatioPropertyTest, ResetRestoresRatioAndDefault) {
   p->SetCustomRatio(4, 3);
   EXPECT_RESULT(kResultOk, p->Reset());
   EXPECT_EQ(std::make_pair(1u, 0u), Ratio(p.get()));
-  ULONG index = 0x77;
-  p->GetCurSel(&index);
-  EXPECT_EQ(0u, index);
-  ULONG id = 0;
-  p->GetCustomEuumId(&id);
-  EXPECT_EQ(3u, id) << "the custom enum ID survives a reset";
+  EXPECT_EQ(0u, Out<ULONG>(p.get(), &CQRatioProperty::GetCurSel, 0x77));
+  EXPECT_EQ(3u, Out<ULONG>(p.get(), &CQRatioProperty::GetCustomEuumId)) << "the custom enum ID survives a reset";
 }
 
 TEST_F(RatioPropertyTest, ListBuildingAndCopy) {
   auto p = Make();
   EXPECT_RESULT(kResultOk, p->AddEnumString(Wide("").data(), 1));
-  ULONG count = 0;
-  p->GetEnumCount(&count);
-  EXPECT_EQ(0u, count);
+  EXPECT_EQ(0u, Out<ULONG>(p.get(), &CQRatioProperty::GetEnumCount, 9));
   EXPECT_RESULT(kResultOk, p->AddEnumString("", 1));
-  p->GetEnumCount(&count);
-  EXPECT_EQ(1u, count);
+  EXPECT_EQ(1u, Out<ULONG>(p.get(), &CQRatioProperty::GetEnumCount));
   EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString(static_cast<const char*>(nullptr), 1));
   EXPECT_RESULT(kResultInvalidArgument, p->GetEnumCount(nullptr));
 
@@ -224,8 +213,7 @@ TEST_F(RatioPropertyTest, ListBuildingAndCopy) {
 
   auto typed = testing::CloneAs<IQRatioProperty>(source.get(), IID_IQRatioProperty);
   ASSERT_TRUE(typed);
-  typed->GetEnumCount(&count);
-  EXPECT_EQ(2u, count);
+  EXPECT_EQ(2u, Out<ULONG>(typed.get(), &IQRatioProperty::GetEnumCount));
 
   source->SetCurSel(0);
   EXPECT_RESULT(kResultOk, source->ChangeCurSelString(Wide("first").data()));

@@ -65,20 +65,6 @@ TEST(WideString, LengthCopyEqualityAndAsciiWidening) {
 
 // ---- UTF-8 / UTF-16 ----
 
-TEST(Utf, ConvertsBoundaryCodePointsBothWays) {
-  static const char kBytes[] = "A\0\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
-  const std::string utf8(kBytes, sizeof kBytes - 1);
-  QWString expected = W(u"A");
-  expected.push_back(0);
-  expected += W(u"\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF");
-  QWString wide;
-  ASSERT_EQ(QUTF8ToUTF16(utf8, wide), kResultOk);
-  EXPECT_EQ(wide, expected);
-  std::string back;
-  ASSERT_EQ(QUTF16ToUTF8(wide, back), kResultOk);
-  EXPECT_EQ(back, utf8);
-}
-
 TEST(Utf, RoundTripsEveryScalarValue) {
   QWString wide;
   std::size_t utf8Length = 0;

@@ -9,18 +9,14 @@
 
 #include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/frame/result_codes.h"
+#include "qenproperties/testing/wide_text.h"
 
 namespace Quenneth {
 namespace {
 
 using StringUtils::QUTF16ToUTF8;
 using StringUtils::QUTF8ToUTF16;
-
-QWString W(const char16_t* s) {
-  QWString out;
-  for (; *s != 0; ++s) out.push_back(static_cast<WCHAR>(*s));
-  return out;
-}
+using testing::W;
 
 QWString Units(std::initializer_list<unsigned> units) {
   QWString out;
@@ -40,26 +36,28 @@ std::string Replaced(const QWString& units) {
   return out;
 }
 
+// Each encoded length at both of its boundaries, an embedded zero, and surrogate pairs.
 TEST(UtfCodec, BothModesConvertWellFormedTextAlikeBothWays) {
-  const std::string samples[] = {"",
-                                 "plain",
-                                 std::string("a\0b", 3),
-                                 "\xC3\xA9t\xC3\xA9",
-                                 "\xE2\x82\xAC 5",
-                                 "\xF0\x9F\x8E\xAC clap",
-                                 "\xEF\xBF\xBF\xF4\x8F\xBF\xBF"};
-  for (const std::string& sample : samples) {
+  const std::pair<std::string, QWString> samples[] = {
+      {"", {}},
+      {"plain", W(u"plain")},
+      {std::string("a\0b", 3), Units({'a', 0, 'b'})},
+      {"\xC3\xA9t\xC3\xA9", W(u"\u00E9t\u00E9")},
+      {"\xE2\x82\xAC 5", W(u"\u20AC 5")},
+      {"\xF0\x9F\x8E\xAC clap", Units({0xD83C, 0xDFAC, ' ', 'c', 'l', 'a', 'p'})},
+      {std::string("A\0\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", 20),
+       Units({'A', 0, 0x80, 0x7FF, 0x800, 0xFFFF, 0xD800, 0xDC00, 0xDBFF, 0xDFFF})}};
+  for (const auto& [utf8, utf16] : samples) {
+    SCOPED_TRACE(utf8);
     QWString strict;
-    ASSERT_EQ(kResultOk, QUTF8ToUTF16(sample, strict)) << sample;
-    EXPECT_EQ(strict, Replaced(sample)) << sample;
+    ASSERT_EQ(kResultOk, QUTF8ToUTF16(utf8, strict));
+    EXPECT_EQ(utf16, strict);
+    EXPECT_EQ(utf16, Replaced(utf8));
     std::string back;
-    ASSERT_EQ(kResultOk, QUTF16ToUTF8(strict, back));
-    EXPECT_EQ(sample, back);
-    EXPECT_EQ(sample, Replaced(strict));
+    ASSERT_EQ(kResultOk, QUTF16ToUTF8(utf16, back));
+    EXPECT_EQ(utf8, back);
+    EXPECT_EQ(utf8, Replaced(utf16));
   }
-  QWString clapper;
-  ASSERT_EQ(kResultOk, QUTF8ToUTF16("\xF0\x9F\x8E\xAC", clapper));
-  EXPECT_EQ(Units({0xD83C, 0xDFAC}), clapper);
 }
 
 // Each malformed input, what the replacing mode gives for it: one U+FFFD per maximal ill-formed subpart.
@@ -101,21 +99,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Malformed>& param) { return std::string(param.param.name); });
 
 TEST(UtfCodec, UnpairedSurrogatesAreRefusedOrReplaced) {
-  const QWString cases[] = {Units({0xD800}), Units({'a', 0xDC00, 'b'}), Units({0xDC00, 0xD800}), Units({0xD83C, 'x'}),
-                            Units({0xD83D, 0xD83D, 0xDE00})};
-  for (const QWString& units : cases) {
+  const std::string kFffd = "\xEF\xBF\xBD";
+  const std::pair<QWString, std::string> cases[] = {
+      {Units({0xD800}), kFffd},
+      {Units({'a', 0xDC00, 'b'}), "a" + kFffd + "b"},
+      {Units({0xDC00, 0xD800}), kFffd + kFffd},
+      {Units({0xD83C, 'x'}), kFffd + "x"},
+      {Units({0xD83D, 0xD83D, 0xDE00}), kFffd + "\xF0\x9F\x98\x80"}};  // a high surrogate before a whole pair
+  for (const auto& [units, replaced] : cases) {
+    SCOPED_TRACE(replaced);
     std::string out = "left over";
     EXPECT_EQ(kResultInvalidArgument, QUTF16ToUTF8(units, out));
     EXPECT_TRUE(out.empty());
+    EXPECT_EQ(replaced, Replaced(units));
   }
-  EXPECT_EQ("\xEF\xBF\xBD", Replaced(cases[0]));
-  EXPECT_EQ(
-      "a\xEF\xBF\xBD"
-      "b",
-      Replaced(cases[1]));
-  EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD", Replaced(cases[2]));
-  EXPECT_EQ("\xEF\xBF\xBDx", Replaced(cases[3]));
-  EXPECT_EQ("\xEF\xBF\xBD\xF0\x9F\x98\x80", Replaced(cases[4])) << "a high surrogate before a whole pair";
 }
 
 TEST(UtfCodec, PointerFormsReadOnlyTheGivenUnits) {

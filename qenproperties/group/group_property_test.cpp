@@ -67,9 +67,8 @@ TEST_F(GroupPropertyTest, ConstructorsHoldTheRecordInValueDefaultAndOwnCopy) {
   auto wide = QRef<CQGroupProperty>::Adopt(new CQGroupProperty(name, description, 1, 2, 6, 7, &host_, &mediator_));
   EXPECT_EQ(2u, mediator_.calls.size()) << "the wide constructor notifies once too";
   EXPECT_EQ((Words{6, 7}), Value(wide.get()));
-  ULONG id = 0;
-  wide->GetPropertyID(&id);
-  EXPECT_EQ(2u, id) << "the fourth argument is the property ID";
+  EXPECT_EQ(2u, testing::Out<ULONG>(wide.get(), &CQGroupProperty::GetPropertyID))
+      << "the fourth argument is the property ID";
 
   auto plain = QRef<CQGroupProperty>::Adopt(new CQGroupProperty(&host_, nullptr));
   EXPECT_EQ((Words{0, 0}), Reported(plain.get()));
@@ -129,9 +128,7 @@ TEST_F(GroupPropertyTest, SizeWordIsTheRecordSizeAndNullOutputsAreRefused) {
   EXPECT_RESULT(kResultOk, group->SetDataSize(8));
   EXPECT_RESULT(kResultInvalidArgument, group->SetDataSize(4));
   EXPECT_RESULT(kResultInvalidArgument, group->SetDataSize(16));
-  ULONG size = 0;
-  group->GetDataSize(&size);
-  EXPECT_EQ(8u, size);
+  EXPECT_EQ(8u, testing::Out<ULONG>(group.get(), &CQGroupProperty::GetDataSize));
   EXPECT_EQ((Words{2, 5}), Value(group.get()));
 
   EXPECT_RESULT(kResultNullPointer, group->GetGroupState(nullptr));

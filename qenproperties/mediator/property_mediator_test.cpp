@@ -107,11 +107,6 @@ class PropertyMediatorTest : public ::testing::Test {
     EXPECT_RESULT(kResultOk, mediator_->RegisterDependency(propertyId, &OnDependency, &dep, &handle));
     return handle;
   }
-  static ULONG Value(CQLongProperty* p) {
-    ULONG value = 0xDEADBEEF;
-    p->GetCurValue(&value);
-    return value;
-  }
   // The calls so far as letter-digit pairs (see the key below).
   std::string Sequence() const {
     std::string sequence;
@@ -136,12 +131,12 @@ class PropertyMediatorTest : public ::testing::Test {
 TEST_F(PropertyMediatorTest, OnlyARegisteredPropertyTakesTheValue) {
   Add(kLevelId, a_);
   EXPECT_RESULT(kResultNotRegistered, level_->SetCurValue(9));
-  EXPECT_EQ(5u, Value(level_.get()));
+  EXPECT_EQ(5u, LongOf(level_.get()));
   EXPECT_TRUE(log_.empty());
 
   RegisterBoth();
   EXPECT_RESULT(kResultOk, other_->SetCurValue(9)) << "registered, without listeners";
-  EXPECT_EQ(9u, Value(other_.get()));
+  EXPECT_EQ(9u, LongOf(other_.get()));
 }
 
 // The registry matches the property ID a registered property has now, not the one it was registered with: a
@@ -158,7 +153,7 @@ TEST_F(PropertyMediatorTest, ARegisteredPropertyIsKnownByItsPresentId) {
   log_.clear();
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
   EXPECT_EQ("B2B0", Sequence());
-  EXPECT_EQ(9u, Value(level_.get()));
+  EXPECT_EQ(9u, LongOf(level_.get()));
 }
 
 TEST_F(PropertyMediatorTest, StepsRunInOrderForEveryRecordOfTheId) {
@@ -169,7 +164,7 @@ TEST_F(PropertyMediatorTest, StepsRunInOrderForEveryRecordOfTheId) {
   mediator_->RegisterDependencyNotifyCallback(&OnNotify, &notify_);
 
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
-  EXPECT_EQ(9u, Value(level_.get()));
+  EXPECT_EQ(9u, LongOf(level_.get()));
   ASSERT_EQ("A2B2N0A0B0N1", Sequence());
 
   CModifiedPropIterator* iterator = log_[0].iterator;
@@ -204,7 +199,7 @@ TEST_F(PropertyMediatorTest, PreviewAndApplyShareTheChangesSnapshots) {
   ASSERT_EQ("A2A0", Sequence());
   EXPECT_EQ(5u, log_[0].previousValue);
   EXPECT_EQ(7u, log_[1].previousValue);
-  EXPECT_EQ(9u, Value(level_.get()));
+  EXPECT_EQ(9u, LongOf(level_.get()));
 }
 
 TEST_F(PropertyMediatorTest, EveryRefusalRestoresTheValueAndEndsTheStepsItShould) {
@@ -232,7 +227,7 @@ TEST_F(PropertyMediatorTest, EveryRefusalRestoresTheValueAndEndsTheStepsItShould
     notify_.answer = c.allow;
     EXPECT_RESULT(c.result, level_->SetCurValue(9));
     ASSERT_EQ(c.steps, Sequence());
-    EXPECT_EQ(5u, Value(level_.get()));
+    EXPECT_EQ(5u, LongOf(level_.get()));
   }
   // The cancel calls (last case) see the change's snapshots but no iterator; the closing notify sees nothing.
   EXPECT_EQ(nullptr, log_[3].iterator);
@@ -258,7 +253,7 @@ TEST_F(PropertyMediatorTest, DisabledNotifierIsNeverAsked) {
 
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
   EXPECT_EQ("A2A0", Sequence());
-  EXPECT_EQ(9u, Value(level_.get()));
+  EXPECT_EQ(9u, LongOf(level_.get()));
 }
 
 TEST_F(PropertyMediatorTest, CallbackMaySetAnotherBoundPropertyOnTheSameThread) {
@@ -274,8 +269,8 @@ TEST_F(PropertyMediatorTest, CallbackMaySetAnotherBoundPropertyOnTheSameThread) 
 
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
   EXPECT_EQ("A2A0C2C0", Sequence());
-  EXPECT_EQ(9u, Value(level_.get()));
-  EXPECT_EQ(18u, Value(other_.get()));
+  EXPECT_EQ(9u, LongOf(level_.get()));
+  EXPECT_EQ(18u, LongOf(other_.get()));
   // The nested change had its own iterator; the recorded reference went back with the outer one.
   EXPECT_NE(log_[0].iterator, log_[2].iterator);
   EXPECT_EQ(2u, RefCount(other_.get()));  // creator and registry
@@ -346,7 +341,7 @@ TEST_F(PropertyMediatorTest, ExceptionFromCallbackRestoresTheValueAndFreesTheMed
   };
   Add(kLevelId, a_);
   EXPECT_THROW(level_->SetCurValue(9), std::runtime_error);
-  EXPECT_EQ(5u, Value(level_.get()));
+  EXPECT_EQ(5u, LongOf(level_.get()));
   EXPECT_EQ(2u, RefCount(other_.get()));  // the iterator gave its references back
 
   // The lock was left: another thread gets through, and the next change runs normally.
@@ -354,7 +349,7 @@ TEST_F(PropertyMediatorTest, ExceptionFromCallbackRestoresTheValueAndFreesTheMed
   other.join();
   a_.during = nullptr;
   EXPECT_RESULT(kResultOk, level_->SetCurValue(9));
-  EXPECT_EQ(9u, Value(level_.get()));
+  EXPECT_EQ(9u, LongOf(level_.get()));
 }
 
 TEST_F(PropertyMediatorTest, OutOfMemoryAnywhereLeavesTheValueAndTheCounts) {
@@ -381,7 +376,7 @@ TEST_F(PropertyMediatorTest, OutOfMemoryAnywhereLeavesTheValueAndTheCounts) {
     }
     if (result == kResultOutOfMemory && log_.empty()) sawIteratorFailure = true;
     if (threw || result != kResultOk) {
-      EXPECT_EQ(5u, Value(level_.get())) << n;
+      EXPECT_EQ(5u, LongOf(level_.get())) << n;
     }
     level_->SetDirectCurValue(5);
     ASSERT_LT(n, 500u);

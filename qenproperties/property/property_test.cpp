@@ -15,6 +15,7 @@ namespace {
 using testing::AllocationFailure;
 using testing::FlagsOf;
 using testing::ObjectIdOf;
+using testing::Out;
 using testing::ValueOf;
 using testing::Wide;
 
@@ -167,11 +168,8 @@ TEST_F(BasePropertyTest, CopyCarriesAttributesAndTheAttributeWordButNoCallback) 
 
   QRef<IQProperty> clone;
   ASSERT_RESULT(kResultOk, p->CloneProperty(clone.Put()));
-  ULONG id = 0, group = 0;
-  clone->GetPropertyID(&id);
-  clone->GetPropertyGroupID(&group);
-  EXPECT_EQ(42u, id);
-  EXPECT_EQ(7u, group);
+  EXPECT_EQ(42u, Out<ULONG>(clone.get(), &IQProperty::GetPropertyID));
+  EXPECT_EQ(7u, Out<ULONG>(clone.get(), &IQProperty::GetPropertyGroupID));
   EXPECT_EQ(0x31u, FlagsOf(clone.get()));
   EXPECT_EQ(kDataTypeUInt32, testing::TypeOf(clone.get()));
   EXPECT_EQ(ValueOf(p.get()), ValueOf(clone.get()));
@@ -179,9 +177,7 @@ TEST_F(BasePropertyTest, CopyCarriesAttributesAndTheAttributeWordButNoCallback) 
   QRef<IQPropertyAdvanced> cloneAdvanced;
   ASSERT_RESULT(kResultOk, clone->QueryInterface(IID_IQPropertyAdvanced, cloneAdvanced.PutVoid()));
   EXPECT_NE(advanced.get(), cloneAdvanced.get());
-  ULONG attribute = 0;
-  cloneAdvanced->GetAttribute(&attribute);
-  EXPECT_EQ(0xABCDu, attribute);
+  EXPECT_EQ(0xABCDu, Out<ULONG>(cloneAdvanced.get(), &IQPropertyAdvanced::GetAttribute));
   const WCHAR text[] = {'x', 0};
   cloneAdvanced->SetWindowString(text);
   EXPECT_EQ(0, calls) << "a copy has no window-string callback";
@@ -215,9 +211,7 @@ TEST_F(BasePropertyTest, PresetTextRoundTripsTheValueBytesAndNeverReadsPastThem)
   auto p = Make();
   p->SetDirectData(sevens, 2);
   p->SetDataSize(64);
-  ULONG size = 0;
-  p->GetDataSize(&size);
-  EXPECT_EQ(64u, size);
+  EXPECT_EQ(64u, Out<ULONG>(p.get(), &CQProperty::GetDataSize));
   std::vector<unsigned char> expected(64, 0);
   expected[0] = expected[1] = 7;
   EXPECT_EQ(expected, ValueOf(p.get()));

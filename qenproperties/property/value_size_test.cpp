@@ -147,9 +147,7 @@ TEST(ValueSizeTest, VaultFindsShortAndLongNames) {
     std::vector<WCHAR> wide = Wide(names[i]);
     QRef<IQProperty> found;
     ASSERT_RESULT(kResultOk, vault->GetPropertyInfoByName(wide.data(), found.Put()));
-    ULONG id = 0;
-    found->GetPropertyID(&id);
-    EXPECT_EQ(i + 1, id);
+    EXPECT_EQ(i + 1, testing::Out<ULONG>(found.get(), &IQProperty::GetPropertyID));
   }
   // A name that matches a long one in all but its last unit is a miss, after a walk over every element.
   std::vector<WCHAR> miss = Wide(std::string(400, 'n'));

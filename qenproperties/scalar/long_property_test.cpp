@@ -12,6 +12,7 @@ namespace {
 
 using testing::FlagsOf;
 using testing::ObjectIdOf;
+using testing::Out;
 using testing::PresetOf;
 using testing::ValueOf;
 using testing::Wide;
@@ -102,11 +103,8 @@ TEST_F(LongPropertyTest, SetRangePullsTheValueInWithoutTellingTheMediator) {
   EXPECT_RESULT(kResultOk, p->SetRange(60, 70));
   EXPECT_EQ(60u, Value(p.get()));
   EXPECT_EQ(2u, mediator_.calls.size());
-  ULONG minimum = 0, maximum = 0;
-  p->GetMinRange(&minimum);
-  p->GetMaxRange(&maximum);
-  EXPECT_EQ(60u, minimum);
-  EXPECT_EQ(70u, maximum);
+  EXPECT_EQ(60u, Out<ULONG>(p.get(), &CQLongProperty::GetMinRange));
+  EXPECT_EQ(70u, Out<ULONG>(p.get(), &CQLongProperty::GetMaxRange));
 }
 
 TEST_F(LongPropertyTest, NotifyingAndDirectSettersDiffer) {
@@ -158,9 +156,8 @@ TEST_F(LongPropertyTest, PresetTextIsSignedDecimalAndLoadsBySizeWord) {
   target->SetDataSize(12);
   EXPECT_RESULT(kResultOk, Load(target.get(), "7"));
   EXPECT_EQ((std::vector<unsigned char>{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), ValueOf(target.get()));
-  ULONG size = 0;
-  target->GetDataSize(&size);
-  EXPECT_EQ(12u, size) << "GetDataSize reports the value length, not the size word";
+  EXPECT_EQ(12u, Out<ULONG>(target.get(), &CQLongProperty::GetDataSize))
+      << "GetDataSize reports the value length, not the size word";
 
   auto ranged = Make(kDataTypeUInt32, 5, 1, 10);
   ranged->SetDataSize(4);
@@ -176,9 +173,7 @@ TEST_F(LongPropertyTest, CopiesShareIdentityAndOptionalProperty) {
   QRef<IQProperty> clone;
   ASSERT_RESULT(kResultOk, p->CloneProperty(clone.Put()));
   auto* copy = static_cast<CQLongProperty*>(clone.get());
-  ULONG bound = 0;
-  copy->GetMaxRange(&bound);
-  EXPECT_EQ(9u, bound);
+  EXPECT_EQ(9u, Out<ULONG>(copy, &CQLongProperty::GetMaxRange));
   EXPECT_EQ(4u, Value(copy));
   EXPECT_EQ(2u, optional_.count) << "the clone shares the optional property";
 

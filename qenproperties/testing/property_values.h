@@ -65,6 +65,16 @@ std::string ByteText(Getter get) {
   return std::string(text.begin(), text.begin() + bytes / 2);
 }
 
+// Out: what a getter of one pointer argument writes, `(object->*getter)(&out)`; `unset` when it writes nothing.
+//
+//   EXPECT_EQ(3u, Out<ULONG>(p.get(), &CQRatioProperty::GetEnumCount));
+template <class T, class Object, class Getter>
+T Out(Object* object, Getter getter, T unset = T{}) {
+  T out = unset;
+  (object->*getter)(&out);
+  return out;
+}
+
 // RefCount: the references held on an object, read by a balanced AddRef and Release.
 template <class T>
 ULONG RefCount(T* object) {
