@@ -23,7 +23,7 @@ class ByteBuffer {
   ByteBuffer(ByteBuffer&& other) noexcept { MoveFrom(other); }
   ByteBuffer& operator=(const ByteBuffer& other) {
     if (this == &other) return *this;
-    if (other.heap_ == nullptr) {
+    if (!other.OnHeap()) {
       Clear();
       CopyInlineOr(other);
     } else {
@@ -42,13 +42,12 @@ class ByteBuffer {
   }
   ~ByteBuffer() { Clear(); }
 
-  const unsigned char* data() const { return heap_ != nullptr ? heap_ : inline_; }
+  const unsigned char* data() const { return OnHeap() ? storage_.heap : storage_.bytes; }
   ULONG size() const { return size_; }
   bool empty() const { return size_ == 0; }
 
   void Clear() {
-    delete[] heap_;
-    heap_ = nullptr;
+    if (OnHeap()) delete[] storage_.heap;
     size_ = 0;
   }
 
@@ -56,12 +55,19 @@ class ByteBuffer {
   void Assign(const void* bytes, ULONG length) {
     Clear();
     if (length == 0) return;
-    unsigned char* target = inline_;
+    unsigned char* target = storage_.bytes;
     if (length > kInlineCapacity) {
-      heap_ = new unsigned char[length];
-      target = heap_;
+      storage_.heap = new unsigned char[length];
+      target = storage_.heap;
     }
-    std::memcpy(target, bytes, length);
+    // The widths of the typed values are copied in place; a call to the library's copy costs more than they do.
+    switch (length) {
+      case 1: std::memcpy(target, bytes, 1); break;
+      case 2: std::memcpy(target, bytes, 2); break;
+      case 4: std::memcpy(target, bytes, 4); break;
+      case 8: std::memcpy(target, bytes, 8); break;
+      default: std::memcpy(target, bytes, length); break;
+    }
     size_ = length;
   }
 
@@ -72,31 +78,33 @@ class ByteBuffer {
   }
 
  private:
-  // The inline bytes are copied whole (a fixed size the compiler copies in place), whatever their use.
+  // The bytes are held inside the object up to kInlineCapacity and in a heap block beyond, so the size tells
+  // which: the inline bytes and the block's address share their storage, and the size and the first bytes of
+  // a small value lie in 16 bytes.
+  bool OnHeap() const { return size_ > kInlineCapacity; }
+
+  // The storage is copied whole (a fixed size the compiler copies in place), inline bytes or block address.
   void MoveFrom(ByteBuffer& other) noexcept {
     size_ = other.size_;
-    if (other.heap_ != nullptr) {
-      heap_ = other.heap_;
-      other.heap_ = nullptr;
-    } else {
-      std::memcpy(inline_, other.inline_, kInlineCapacity);
-    }
+    std::memcpy(storage_.bytes, other.storage_.bytes, kInlineCapacity);
     other.size_ = 0;
   }
 
   // CopyInlineOr copies `other` into this empty buffer: the inline bytes whole, or a new heap block.
   void CopyInlineOr(const ByteBuffer& other) {
-    if (other.heap_ == nullptr) {
-      std::memcpy(inline_, other.inline_, kInlineCapacity);
+    if (!other.OnHeap()) {
+      std::memcpy(storage_.bytes, other.storage_.bytes, kInlineCapacity);
       size_ = other.size_;
     } else {
-      Assign(other.heap_, other.size_);
+      Assign(other.storage_.heap, other.size_);
     }
   }
 
-  unsigned char inline_[kInlineCapacity] = {};
-  unsigned char* heap_ = nullptr;
   ULONG size_ = 0;
+  union Storage {
+    unsigned char bytes[kInlineCapacity];
+    unsigned char* heap;
+  } storage_ = {};
 };
 
 }  // namespace detail

@@ -2,9 +2,9 @@
 //
 //   class CQPropertyVault final : public detail::Counted<CQPropertyVault, IQPropertyVault> { ... };
 //
-// Counted derives from all the interfaces, so its AddRef and Release are the final overriders for each of them
-// (a class with a serializer part shares one count between both tables). It adds no virtual slot of its own:
-// the derived class keeps its interface's slot order and declares its destructor after it.
+// Counted derives from all the interfaces (through CountedCore), so its AddRef and Release are the final overriders for
+// each of them (a class with a serializer part shares one count between both tables). It adds no virtual slot of its
+// own: the derived class keeps its interface's slot order and declares its destructor after it.
 #ifndef QENPROPERTIES_INTERNAL_COUNTED_H_
 #define QENPROPERTIES_INTERNAL_COUNTED_H_
 
@@ -16,8 +16,11 @@
 namespace Quenneth {
 namespace detail {
 
+// CountedCore is the count alone, for objects that guard themselves with another object's lock (a typed
+// property uses its base property's: a lock of its own would be 16 bytes that nothing takes) or that place
+// their lock among their own fields (the base property keeps it next to what its readers touch with it).
 template <class Derived, class... Interfaces>
-class Counted : public Interfaces... {
+class CountedCore : public Interfaces... {
  public:
   // The count is atomic rather than guarded by the object's lock: every change of a property makes and drops
   // several references, and a lock round trip for each was a large part of the change road. The answers are
@@ -36,9 +39,22 @@ class Counted : public Interfaces... {
   bool Unshared() const { return refCount_.load(std::memory_order_acquire) == 1; }
 
  protected:
+  CountedCore() = default;
+  // A copy is a new object, with one reference for its creator.
+  CountedCore(const CountedCore&) : Interfaces()... {}
+  CountedCore& operator=(const CountedCore&) { return *this; }
+  ~CountedCore() = default;
+
+ private:
+  std::atomic<ULONG> refCount_{1};
+};
+
+template <class Derived, class... Interfaces>
+class Counted : public CountedCore<Derived, Interfaces...> {
+ protected:
   Counted() = default;
   // A copy is a new object: its own lock, and one reference for its creator.
-  Counted(const Counted&) : Interfaces()... {}
+  Counted(const Counted& source) : CountedCore<Derived, Interfaces...>(source) {}
   Counted& operator=(const Counted&) { return *this; }
   ~Counted() = default;
 
@@ -46,7 +62,6 @@ class Counted : public Interfaces... {
 
  private:
   mutable QLock lock_;
-  std::atomic<ULONG> refCount_{1};
 };
 
 }  // namespace detail

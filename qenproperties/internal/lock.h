@@ -59,10 +59,12 @@ class QLock {
   QEN_API static void LockContended(std::atomic<int>& state);
   QEN_API static void WakeLockWaiter(std::atomic<int>& state);
 
+  // The two 4-byte words first, so the lock takes 16 bytes rather than 24.
   std::atomic<int> state_{kFree};
-  std::atomic<std::thread::id> owner_{};
   ULONG lockDepth_ = 0;
+  std::atomic<std::thread::id> owner_{};
 };
+static_assert(sizeof(std::thread::id) != 8 || sizeof(QLock) == 16, "a lock takes 16 bytes");
 
 // QLockGuard holds a QLock for its scope. A null lock is allowed and does nothing, so optional outer locks
 // (the mediator's, for a property that has none) read the same as the object's own.

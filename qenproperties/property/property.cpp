@@ -107,7 +107,7 @@ IQProperty* CQProperty::Snapshot::get() const { return kept_ ? static_cast<IQPro
 CQProperty::CQProperty() : CQProperty(nullptr, nullptr) {}
 
 CQProperty::CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
-    : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)), stamp_(detail::NextStamp()) {
+    : stamp_(detail::NextStamp()), servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {
   detail::QLockGuard guard(ObjectLock());
   QGenerateGUID(&objectId_);
   BindMediator(QRef<IQPropertyMediator>::Retain(mediator));
@@ -116,7 +116,7 @@ CQProperty::CQProperty(IQServicesManager* servicesManager, IQPropertyMediator* m
 
 // The copy road of every snapshot. No other thread can see the new object yet, so it takes the source's
 // state without its own lock.
-CQProperty::CQProperty(CQProperty& source) : Counted(source), stamp_(detail::NextStamp()) {
+CQProperty::CQProperty(CQProperty& source) : CountedCore(source), stamp_(detail::NextStamp()) {
   State state = source.TakeState();
   QRef<CQPropertyAdvanced> advanced = AdvancedFor(state, false);
   Install(std::move(state), std::move(advanced));
@@ -349,10 +349,15 @@ void CQProperty::ReadFirst8(unsigned char (&bytes)[8], ULONG* length) const {
   detail::QLockGuard guard(ObjectLock());
   *length = valueLength_;
   const ULONG held = value_.size() < valueLength_ ? value_.size() : valueLength_;
-  unsigned char word[8];
-  std::memcpy(word, value_.data(), sizeof(word));
-  for (ULONG i = held; i < sizeof(word); ++i) word[i] = 0;
-  std::memcpy(bytes, word, sizeof(word));
+  // The bytes past those held are cleared with a mask whose first `held` bytes are set, read from a window
+  // into kKeep, whatever the machine's byte order.
+  static constexpr unsigned char kKeep[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  std::uint64_t word = 0;
+  std::uint64_t mask = 0;
+  std::memcpy(&word, value_.data(), sizeof(word));
+  std::memcpy(&mask, kKeep + (held < sizeof(word) ? sizeof(word) - held : 0), sizeof(mask));
+  word &= mask;
+  std::memcpy(bytes, &word, sizeof(word));
 }
 
 ULONG CQProperty::SetDirectData(const void* data, ULONG length) {

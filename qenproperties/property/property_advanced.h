@@ -38,7 +38,7 @@ class QEN_API CQPropertyAdvanced final : public detail::Counted<CQPropertyAdvanc
   ULONG SetWindowStringChangeCallback(WindowStringChangeCallback callback, void* context);
 
  private:
-  friend class detail::Counted<CQPropertyAdvanced, IQPropertyAdvanced>;
+  friend class detail::CountedCore<CQPropertyAdvanced, IQPropertyAdvanced>;
   ~CQPropertyAdvanced();
 
   QRef<IQServicesManager> servicesManager_;

@@ -49,7 +49,7 @@ namespace Quenneth {
 namespace detail {
 
 template <class Derived, class IPrimary, class... Extra>
-class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public SnapshotFace {
+class PropertyShell : public CountedCore<Derived, IPrimary, Extra...>, public SnapshotFace {
  public:
   ULONG GetPropertyName(WCHAR* buffer, ULONG* length) override { return base_->GetPropertyName(buffer, length); }
   ULONG GetPropertyDescription(WCHAR* buffer, ULONG* length) override {
@@ -159,12 +159,12 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
 
   // The base property is created with the services manager and the mediator, flags 1.
   PropertyShell(IQServicesManager* servicesManager, IQPropertyMediator* mediator)
-      : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)),
-        base_(QRef<CQProperty>::Adopt(new CQProperty(servicesManager, mediator))) {
+      : base_(QRef<CQProperty>::Adopt(new CQProperty(servicesManager, mediator))),
+        servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {
     base_->SetPropertyFlag(1);
   }
   // A copy starts empty; the class's copy constructor fills it with CopyFrom.
-  PropertyShell(const PropertyShell& source) : Counted<Derived, IPrimary, Extra...>(source) {}
+  PropertyShell(const PropertyShell& source) : CountedCore<Derived, IPrimary, Extra...>(source) {}
   ~PropertyShell() = default;
 
   // Describe gives the base property its name, description, IDs and data type (narrow texts are UTF-8). A null
@@ -258,8 +258,9 @@ class PropertyShell : public Counted<Derived, IPrimary, Extra...>, public Snapsh
     return base_->NotifyHeld(guard.ChangeLock(), data, length);
   }
 
-  QRef<IQServicesManager> servicesManager_;
+  // The base property first: every call of a preset pass reads it, next to the object's table pointers.
   QRef<CQProperty> base_;
+  QRef<IQServicesManager> servicesManager_;
 };
 
 template <class Derived, class IPrimary>

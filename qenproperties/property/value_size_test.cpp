@@ -51,6 +51,45 @@ TEST(ValueSizeTest, BasePresetTextRoundTripsSmallAndLargeValues) {
   }
 }
 
+// A value of up to 32 bytes is held inside the property, a longer one in a heap block whose address shares that
+// storage: every store, copy and assignment across the limit keeps exactly the bytes given, and a short value
+// read as a number never shows the bytes an earlier, longer value left behind.
+TEST(ValueSizeTest, ValuesCrossingTheInlineLimitKeepTheirBytes) {
+  auto property = QRef<CQProperty>::Adopt(new CQProperty());
+  for (std::size_t size : {32u, 33u, 32u, 8u, 100u, 1u, 0u, 40u}) {
+    SCOPED_TRACE(size);
+    const std::vector<unsigned char> bytes = Pattern(size, static_cast<unsigned>(size));
+    ASSERT_RESULT(kResultOk, property->SetDirectData(bytes.data(), static_cast<ULONG>(bytes.size())));
+    EXPECT_EQ(bytes, ValueOf(property.get()));
+
+    QRef<IQProperty> clone;
+    ASSERT_RESULT(kResultOk, property->CloneProperty(clone.Put()));
+    EXPECT_EQ(bytes, ValueOf(clone.get()));
+    // Assigned over a copy holding the other representation: a small value over a large one and the reverse.
+    auto assigned = QRef<CQProperty>::Adopt(new CQProperty());
+    const std::vector<unsigned char> other = Pattern(size > 32 ? 5 : 70, 3);
+    assigned->SetDirectData(other.data(), static_cast<ULONG>(other.size()));
+    *assigned = *property;
+    EXPECT_EQ(bytes, ValueOf(assigned.get()));
+  }
+
+  auto choice = QRef<CQEnumProperty>::Adopt(new CQEnumProperty("Choice", "", 1, 2, nullptr, nullptr, kDataTypeEnum64));
+  for (std::size_t longer : {8u, 33u}) {
+    for (ULONG shorter = 1; shorter < 8; ++shorter) {
+      SCOPED_TRACE(::testing::Message() << longer << " then " << shorter << " bytes");
+      const std::vector<unsigned char> stale(longer, 0xEE);
+      choice->SetPropertyData(stale.data(), static_cast<ULONG>(stale.size()));
+      const unsigned char low[7] = {1, 2, 3, 4, 5, 6, 7};
+      choice->SetPropertyData(low, shorter);
+      long long expected = 0;
+      for (ULONG i = 0; i < shorter; ++i) expected |= static_cast<long long>(low[i]) << (8 * i);
+      long long read = -1;
+      EXPECT_RESULT(kResultOk, choice->GetCurSel64(&read));
+      EXPECT_EQ(expected, read);
+    }
+  }
+}
+
 TEST(ValueSizeTest, FloatPresetTextKeepsEveryAskedDigit) {
   // 100 digits are formatted on the stack, 120 through the stream; both give the fixed-point text.
   for (ULONG digits : {2u, 100u, 120u}) {
