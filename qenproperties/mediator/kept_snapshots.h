@@ -53,17 +53,11 @@ class KeptSnapshots {
 
   // Claim gives the pair of `owner`, made the one changed most recently. An owner without one (at `*slot`)
   // takes the slot of the pair changed least recently, whose snapshots are released first, and `*slot` is set.
+  // The steady case, the entry changed last changing again, is a test inline; the rest is out of line.
   Pair& Claim(std::uint64_t owner, std::uint8_t* slot) {
-    std::uint8_t at = *slot;
-    if (slots_[at].owner != owner) {
-      at = Oldest();
-      Slot& taken = slots_[at];
-      taken.pair = Pair();
-      taken.owner = owner;
-      *slot = at;
-    }
-    MakeNewest(at);
-    return slots_[at].pair;
+    const std::uint8_t at = *slot;
+    if (at == newest_ && slots_[at].owner == owner) return slots_[at].pair;
+    return ClaimMoved(owner, slot);
   }
 
   // Forget moves the pair `owner` keeps at `slot` (if it still does) into `out`, so the caller releases it
@@ -93,6 +87,9 @@ class KeptSnapshots {
   };
 
   std::uint8_t Oldest() const { return slots_[newest_].newer; }
+
+  // ClaimMoved is Claim for an owner that is not the newest (kept_snapshots.cpp).
+  Pair& ClaimMoved(std::uint64_t owner, std::uint8_t* slot);
 
   void MakeNewest(std::uint8_t at) {
     if (at == newest_) return;
