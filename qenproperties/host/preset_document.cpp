@@ -3,6 +3,8 @@
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/host/internal/document_io.h"
+#include "qenproperties/host/internal/preset_prefetch.h"
+#include "qenproperties/vault/property_vault.h"
 
 namespace Quenneth {
 namespace host {
@@ -23,6 +25,22 @@ std::vector<detail::Target> Targets(IQPropertyVault* vault, std::vector<QRef<IQP
     held->push_back(std::move(property));
   }
   return targets;
+}
+
+// How many places ahead the load asks for a property's memory: far enough for it to arrive while the
+// properties before it load (a few hundred nanoseconds each), near enough to be in the cache still when
+// reached.
+constexpr ULONG kPrefetchAhead = 8;
+
+// PrefetchProperty asks for the first 512 bytes from a property object's start, or nothing for null (past the
+// vault's end). A property made in one go lies there with its base property and texts, which the load reads
+// too (a long property keeps about 550 bytes): asking for the object's first two lines alone was no faster than
+// asking for nothing, asking for 512 bytes was faster at 100,000 properties.
+void PrefetchProperty(const IQProperty* property) {
+  if (property == nullptr) return;
+  constexpr int kLines = 8;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(property);
+  for (int line = 0; line < kLines; ++line) detail::Prefetch(bytes + 64 * line);
 }
 
 }  // namespace
@@ -54,7 +72,8 @@ std::string PresetDocument::Save(IQPropertyVault* vault, const std::string& earl
   detail::PresetContent carried;
   detail::PresetContent previous;
   DocumentError ignored;
-  if (!earlier.empty() && detail::ReadPresetDocument(earlier, detail::JsonBounds{}, &previous, &ignored)) {
+  if (!earlier.empty() &&
+      detail::ReadPresetDocument(earlier, detail::JsonBounds{}, &previous, &ignored, earlier.capacity())) {
     for (const detail::PresetEntry& entry : previous.entries) {
       QRef<IQProperty> known;
       if (vault->GetPropertyInfoByID(entry.id, known.Put()) != kResultOk) carried.Adopt(entry);
@@ -66,15 +85,20 @@ std::string PresetDocument::Save(IQPropertyVault* vault, const std::string& earl
 bool PresetDocument::Load(const std::string& text, IQPropertyVault* vault, PresetLoadReport* report,
                           DocumentError* error) {
   detail::PresetContent content;
-  if (!detail::ReadPresetDocument(text, detail::JsonBounds{}, &content, error)) return false;
+  // A string may be read up to its capacity: the parser then reads the text where it is.
+  if (!detail::ReadPresetDocument(text, detail::JsonBounds{}, &content, error, text.capacity())) return false;
   *report = PresetLoadReport();
   report->documentVersion = content.version.value_or("");
   report->vaultVersion = detail::VersionOf(vault);
-  // Each property is reached just before its load, and held while it loads.
+  // Each property is reached just before its load, and held while it loads. A vault larger than the caches
+  // holds properties they no longer keep: the library's own vault shows the ones a few places ahead without a
+  // call or a reference, so their memory is on its way while the ones before them load.
   ULONG count = 0;
   vault->GetPropertyInfoCount(&count);
+  auto* plain = dynamic_cast<CQPropertyVault*>(vault);
   detail::EntryLoader loader(content, report, count);
   for (ULONG i = 0; i < count; ++i) {
+    if (plain != nullptr) PrefetchProperty((*plain)[i + kPrefetchAhead]);
     QRef<IQProperty> property;
     if (vault->GetPropertyInfoByIndex(i, property.Put()) != kResultOk || !property) continue;
     loader.Load(detail::Target{property.get(), nullptr, nullptr});

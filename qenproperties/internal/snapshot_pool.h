@@ -4,10 +4,11 @@
 // Every change through a mediator hands its callbacks snapshots: the base property's copy of itself with the
 // old value, and the mediator's old and new copies of the registered property. Making them new for every change
 // was most of what a change cost. So each is kept where its change can find it without a search: the base
-// property keeps its own copy of itself, and the mediator's entry of a registered property keeps that
-// property's old and new copies. The next change takes them out, refreshes their value in place and puts them
-// back. When the source's stamp moved since (an attribute changed), the mediator's copy is made anew and the
-// base property's copy takes all of its attributes anew: either is then what a copy always was.
+// property keeps its own copy of itself, and the mediator keeps the old and new copies of the registered
+// properties it saw change last (mediator/kept_snapshots.h). The next change takes them out, refreshes their
+// value in place and puts them back. When the source's stamp moved since (an attribute changed), the mediator's
+// copy is made anew and the base property's copy takes all of its attributes anew: either is then what a copy
+// always was.
 //
 // Why a reused snapshot is never one somebody else sees:
 //  - a snapshot is kept only when the keeper's reference is its only one, and is refreshed only after the same

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "qenproperties/mediator/kept_snapshots.h"
 #include "qenproperties/qenproperties.h"
 #include "qenproperties/testing/allocation_failure.h"
 #include "qenproperties/testing/counting_optional.h"
@@ -76,6 +77,8 @@ class ChangeSnapshotTest : public ::testing::Test {
 
   void TearDown() override {
     for (const QRef<CQLongProperty>& property : {level_, other_}) mediator_->UnRegisterProperty(property.get());
+    for (const QRef<CQLongProperty>& property : many_) mediator_->UnRegisterProperty(property.get());
+    many_.clear();
     level_.reset();
     other_.reset();
     mediator_.reset();
@@ -88,6 +91,21 @@ class ChangeSnapshotTest : public ::testing::Test {
     EXPECT_EQ(kResultOk, mediator_->RegisterProperty(property.get()));
     property->SetDirectCurValue(5);  // the named constructor's value was refused: it was not registered yet
     return property;
+  }
+
+  // MakeMany registers `count` more long properties, numbered from `firstId`; TearDown unregisters them.
+  void MakeMany(ULONG count, ULONG firstId) {
+    for (ULONG i = 0; i < count; ++i) many_.push_back(MakeLong("More", firstId + i));
+  }
+
+  // AllocationsToChange counts what changing the properties of many_ at `which` (in that order) allocates.
+  std::size_t AllocationsToChange(std::initializer_list<std::size_t> which) {
+    std::vector<ULONG> values;  // read first: LongOf allocates
+    for (std::size_t at : which) values.push_back(LongOf(many_[at].get()) % 900 + 1);
+    testing::AllocationFailure counting(static_cast<std::size_t>(-1));
+    std::size_t i = 0;
+    for (std::size_t at : which) EXPECT_RESULT(kResultOk, many_[at]->SetCurValue(values[i++]));
+    return counting.Count();
   }
 
   // Records the snapshots of every preview of Level; keeps a reference on them when `keep` is set.
@@ -108,6 +126,7 @@ class ChangeSnapshotTest : public ::testing::Test {
   QRef<CQPropertyMediator> mediator_;
   QRef<CQLongProperty> level_;
   QRef<CQLongProperty> other_;
+  std::vector<QRef<CQLongProperty>> many_;
   Hook levelHook_ = [](IQProperty*, IQProperty*, CModifiedPropIterator*, enumPropChangeStatus) { return kResultOk; };
   Hook otherHook_ = levelHook_;
   NotifyHook notifyHook_ = [](IQProperty*, IQProperty*, CModifiedPropIterator*, ULONG) -> unsigned char { return 1; };
@@ -270,6 +289,75 @@ TEST_F(ChangeSnapshotTest, SteadyChangesAllocateNothing) {
   ASSERT_RESULT(kResultOk, level_->SetCurValue(120));
   EXPECT_EQ(seen.back().previousValue, 119u);
   EXPECT_EQ(seen.back().currentValue, 120u);
+}
+
+// Only the entries changed most recently keep their snapshots: changes cycling through as many properties as are
+// kept allocate nothing, one more drops the snapshots of the entry changed least recently (and they are
+// released), and an unregistered entry gives its slot to the next.
+TEST_F(ChangeSnapshotTest, OnlyTheEntriesChangedLastKeepTheirSnapshots) {
+  constexpr std::size_t kKept = detail::KeptSnapshots::kKept;
+  MakeMany(kKept + 2, 100);
+  for (std::size_t i = 0; i <= kKept; ++i) ASSERT_RESULT(kResultOk, many_[i]->SetCurValue(7));  // 0 goes last
+  std::size_t cycle = 0;
+  for (std::size_t round = 0; round < 2; ++round) {
+    for (std::size_t i = 1; i <= kKept; ++i) cycle += AllocationsToChange({i});
+  }
+  EXPECT_EQ(cycle, 0u) << "changes cycling through " << kKept << " properties allocated";
+
+  const std::size_t fresh = AllocationsToChange({0});  // made anew; 1, changed least recently, goes
+  EXPECT_GT(fresh, 0u) << "more than " << kKept << " entries kept their snapshots";
+  EXPECT_EQ(AllocationsToChange({0}), 0u);
+  // Recency, not the order of first changes, decides: 2 changes again, so 3 goes for 1 and 2 stays.
+  EXPECT_EQ(AllocationsToChange({2}), 0u);
+  EXPECT_EQ(AllocationsToChange({1}), fresh);
+  EXPECT_EQ(AllocationsToChange({2}), 0u);
+  EXPECT_EQ(AllocationsToChange({3}), fresh);  // 4 goes for it: 5 is the oldest kept now
+
+  // Dropped snapshots were released: unregistering 4 releases no more of the copies' references to the
+  // services manager, unregistering 2 releases its copies'.
+  const std::size_t references = host_.Count();
+  ASSERT_RESULT(kResultOk, mediator_->UnRegisterProperty(many_[4].get()));
+  EXPECT_EQ(host_.Count(), references);
+  ASSERT_RESULT(kResultOk, mediator_->UnRegisterProperty(many_[2].get()));
+  EXPECT_LT(host_.Count(), references);
+  // 2's slot is free: the never-changed last property takes it, and 5, the oldest kept, stays.
+  ASSERT_RESULT(kResultOk, many_[kKept + 1]->SetCurValue(7));
+  EXPECT_EQ(AllocationsToChange({5}), 0u);
+}
+
+// A callback keeps the snapshots it was handed (refreshed ones, kept since the change before) while its own
+// change and later ones pass the bound on kept snapshots: they stay whole and unchanged, and are never handed
+// out again.
+TEST_F(ChangeSnapshotTest, HeldSnapshotsOutliveTheBound) {
+  constexpr std::size_t kKept = detail::KeptSnapshots::kKept;
+  MakeMany(kKept + 1, 100);
+  std::vector<Seen> seen;
+  std::vector<QRef<IQProperty>> held;
+  ASSERT_RESULT(kResultOk, level_->SetCurValue(20));  // the snapshots the next change refreshes
+  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
+    if (status != ePropChangePreview) return kResultOk;
+    seen.push_back(Seen{previous, current, LongOf(previous), LongOf(current)});
+    if (!held.empty()) return kResultOk;
+    held.push_back(QRef<IQProperty>::Retain(previous));
+    held.push_back(QRef<IQProperty>::Retain(current));
+    for (const QRef<CQLongProperty>& property : many_) EXPECT_RESULT(kResultOk, property->SetCurValue(9));
+    return kResultOk;
+  };
+  ASSERT_RESULT(kResultOk, level_->SetCurValue(21));
+  for (const QRef<CQLongProperty>& property : many_) ASSERT_RESULT(kResultOk, property->SetCurValue(10));
+  for (ULONG value : {22u, 23u}) ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
+
+  ASSERT_EQ(held.size(), 2u);
+  EXPECT_EQ(LongOf(held[0].get()), 20u);
+  EXPECT_EQ(LongOf(held[1].get()), 21u);
+  EXPECT_EQ(RefCount(held[0].get()), 1u);
+  EXPECT_EQ(RefCount(held[1].get()), 1u);
+  ASSERT_EQ(seen.size(), 3u);
+  for (std::size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_EQ(seen[i].previousValue, 20u + i);
+    EXPECT_NE(seen[i].previous, held[0].get());
+    EXPECT_NE(seen[i].current, held[1].get());
+  }
 }
 
 TEST_F(ChangeSnapshotTest, NestedChangesHaveSnapshotsOfTheirOwn) {

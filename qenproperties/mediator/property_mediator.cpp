@@ -229,14 +229,18 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
         if (!mediator.spareIterator_) mediator.spareIterator_ = std::move(iterator);
         iterator.reset();
       }
-      if (mediator.registryVersion_ != registryVersion) return;
-      detail::KeepSnapshot(newSnapshot, entry->next);
-      detail::KeepSnapshot(oldSnapshot, entry->previous);
+      // Only an exact library class has snapshots worth a slot; any other's are released here.
+      if (mediator.registryVersion_ != registryVersion || entry->face == nullptr) return;
+      detail::KeptSnapshots::Pair& kept = mediator.kept_.Claim(entry->serial, &entry->keptAt);
+      detail::KeepSnapshot(newSnapshot, kept.next);
+      detail::KeepSnapshot(oldSnapshot, kept.previous);
     }
   } change{*this, registered, registryVersion_, {}, {}, nullptr};
-  // The spares leave the entry while the change runs: a nested change of the same property makes its own.
-  change.newSnapshot.TakeFrom(registered->next);
-  change.oldSnapshot.TakeFrom(registered->previous);
+  // The spares leave their slot while the change runs: a nested change of the same property makes its own.
+  if (detail::KeptSnapshots::Pair* kept = kept_.Find(registered->serial, registered->keptAt)) {
+    change.newSnapshot.TakeFrom(kept->next);
+    change.oldSnapshot.TakeFrom(kept->previous);
+  }
   detail::SnapshotFace* const face = registered->face;
   // The face's stamp is its base property's.
   const std::uint64_t stamp = registered->base != nullptr ? registered->base->Stamp() : 0;
@@ -339,15 +343,16 @@ ULONG CQPropertyMediator::RegisterProperty(IQProperty* property) {
   CQProperty* base = face != nullptr ? face->SnapshotBase() : nullptr;
   lastFound_ = nullptr;  // the entries may move
   ++registryVersion_;
-  properties_[IdentifierKey(objectId)].push_back(Registered{QRef<IQProperty>::Retain(property), face, base, {}, {}});
+  properties_[IdentifierKey(objectId)].push_back(
+      Registered{QRef<IQProperty>::Retain(property), face, base, lastSerial_ + 1, 0});
+  ++lastSerial_;  // moved once the entry is in: a failed insertion uses no serial number
   return kResultOk;
 }
 
 ULONG CQPropertyMediator::UnRegisterProperty(IQProperty* property) {
   if (property == nullptr) return kResultNullPointer;
   QRef<IQProperty> stored;  // released after the lock is left, with the snapshots the entry kept
-  detail::SpareSnapshot keptPrevious;
-  detail::SpareSnapshot keptNext;
+  detail::KeptSnapshots::Pair kept;
   {
     detail::QLockGuard guard(ObjectLock());
     _QGUID objectId{};
@@ -359,8 +364,7 @@ ULONG CQPropertyMediator::UnRegisterProperty(IQProperty* property) {
     Registered* found = FindRegistered(objectId, propertyId);
     if (found == nullptr) return kResultNotRegistered;
     stored = std::move(found->property);
-    keptPrevious.TakeFrom(found->previous);
-    keptNext.TakeFrom(found->next);
+    kept_.Forget(found->serial, found->keptAt, &kept);
     lastFound_ = nullptr;
     ++registryVersion_;
     auto list = properties_.find(IdentifierKey(objectId));

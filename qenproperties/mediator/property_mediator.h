@@ -13,10 +13,12 @@
 // Registered properties keep one reference each until UnRegisterProperty; the destructor does not give those
 // references back, so the host unregisters every property before letting the mediator go.
 //
-// A change in steady state allocates nothing: the snapshots of a change are kept with the registered entry (and
+// A change in steady state allocates nothing: the snapshots of a change are kept for its registered entry (and
 // the iterator with the mediator) when it ends and refreshed in place by the next change of the same property
-// (internal/snapshot_pool.h says when that is safe). Snapshots of a host's own property, or of a class derived
-// from a library class, are made by its CloneProperty every time.
+// (internal/snapshot_pool.h says when that is safe). Only the 64 entries changed most recently keep theirs
+// (kept_snapshots.h), so what a mediator keeps does not grow with the properties it has seen change. Snapshots
+// of a host's own property, or of a class derived from a library class, are made by its CloneProperty every
+// time.
 #ifndef QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 #define QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 
@@ -35,6 +37,7 @@
 #include "qenproperties/internal/change_lock.h"
 #include "qenproperties/internal/counted.h"
 #include "qenproperties/internal/snapshot_face.h"
+#include "qenproperties/mediator/kept_snapshots.h"
 
 namespace Quenneth {
 
@@ -88,14 +91,14 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
     std::size_t operator()(const IdentifierKey& key) const;
   };
   // Registered: a registered property, and its snapshot face and base property when it is exactly a library
-  // class (whose base property answers its identity and is never replaced), with the old and new snapshots its
-  // last change kept.
+  // class (whose base property answers its identity and is never replaced), with the serial number and slot
+  // that name the old and new snapshots its last change kept in `kept_` (if they are still kept).
   struct QEN_LOCAL Registered {
     QRef<IQProperty> property;
     detail::SnapshotFace* face;
     CQProperty* base;
-    detail::SpareSnapshot previous;
-    detail::SpareSnapshot next;
+    std::uint64_t serial;
+    std::uint8_t keptAt;
   };
   // The entries of one key in registration order. Only the order within a key is kept: nothing reads the
   // registry across keys in order, so a hash table finds a key in constant time however many are registered.
@@ -116,6 +119,9 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   // Moves whenever an entry is added or removed: a change gives its snapshots back to the entry it took them
   // from only while the registry is as it was (entries may have moved).
   std::uint64_t registryVersion_ = 0;
+  // The serial number of the entry registered last (entries are numbered from 1).
+  std::uint64_t lastSerial_ = 0;
+  detail::KeptSnapshots kept_;
 
   using DependencyRegistry = std::multimap<ULONG, DependencyRecord>;
   // DependencyRange: the records of one property ID, as the last change looked them up (with a copy of them

@@ -123,15 +123,17 @@ void GiveBack(void* memory) {
 
 bool FastReaderBuiltIn() { return true; }
 
-bool ReadPresetFast(std::string_view text, PresetContent* content) {
+bool ReadPresetFast(std::string_view text, std::size_t readable, PresetContent* content) {
   if (LeftToEventReader(text)) return false;
   std::unique_ptr<simdjson::dom::parser> parser = std::move(idleParser);
   if (!parser) parser = std::make_unique<simdjson::dom::parser>();
   simdjson::dom::parser& reader = *parser;
   content->Hold(PresetContent::Storage{parser.release(), &GiveBack});
-  // The parser reads past the end of its input, so the text is copied into its padded buffer.
+  // The parser reads past the end of its input: a text without room for that after it is copied into the
+  // parser's padded buffer first, which for a large document is another pass over memory the caches do not hold.
+  const bool inPlace = readable >= text.size() + simdjson::SIMDJSON_PADDING;
   element root;
-  if (reader.parse(text.data(), text.size(), true).get(root) != simdjson::SUCCESS) return false;
+  if (reader.parse(text.data(), text.size(), !inPlace).get(root) != simdjson::SUCCESS) return false;
   simdjson::dom::object object;
   if (root.get_object().get(object) != simdjson::SUCCESS) return false;
   unsigned seen = 0;

@@ -11,6 +11,7 @@
 #ifndef QENPROPERTIES_HOST_INTERNAL_PRESET_FAST_READER_H_
 #define QENPROPERTIES_HOST_INTERNAL_PRESET_FAST_READER_H_
 
+#include <cstddef>
 #include <string_view>
 
 #include "qenproperties/host/internal/preset_reader.h"
@@ -21,8 +22,10 @@ namespace detail {
 
 // ReadPresetFast fills `content` (all but its index) from a well-formed preset document and answers true; for
 // any other text it answers false, with `content` in no defined state. The entries' texts view the parser's
-// buffers, which `content` holds until it is destroyed.
-bool ReadPresetFast(std::string_view text, PresetContent* content);
+// buffers, which `content` holds until it is destroyed. `readable` is how many bytes from the text's start
+// may be read (at least its size; what lies past the text may be anything): the parser reads a few past the
+// end, so with room enough for that it reads the text where it is rather than from a copy.
+bool ReadPresetFast(std::string_view text, std::size_t readable, PresetContent* content);
 
 // FastReaderBuiltIn tells whether this build has the SIMD parser (ReadPresetFast takes documents at all).
 bool FastReaderBuiltIn();

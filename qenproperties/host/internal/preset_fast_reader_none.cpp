@@ -6,7 +6,7 @@ namespace Quenneth {
 namespace host {
 namespace detail {
 
-bool ReadPresetFast(std::string_view /*text*/, PresetContent* /*content*/) { return false; }
+bool ReadPresetFast(std::string_view /*text*/, std::size_t /*readable*/, PresetContent* /*content*/) { return false; }
 
 bool FastReaderBuiltIn() { return false; }
 

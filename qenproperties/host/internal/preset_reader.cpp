@@ -1,5 +1,7 @@
 #include "qenproperties/host/internal/preset_reader.h"
 
+#include <algorithm>
+
 #include "qenproperties/host/internal/preset_fast_reader.h"
 
 #include <nlohmann/json.hpp>
@@ -249,9 +251,12 @@ bool ReadPresetEvents(std::string_view text, const JsonBounds& bounds, PresetCon
 
 // A well-formed document within the size cap takes the fast road (nesting past an entry's, and a NUL, it
 // leaves to this one); anything else is read by the event reader, which places the problem.
-bool ReadPresetDocument(std::string_view text, const JsonBounds& bounds, PresetContent* content, DocumentError* error) {
+bool ReadPresetDocument(std::string_view text, const JsonBounds& bounds, PresetContent* content, DocumentError* error,
+                        std::size_t readable) {
   *content = PresetContent();
-  if (text.size() <= bounds.maxBytes && ReadPresetFast(text, content)) return IndexEntries(content, error);
+  if (text.size() <= bounds.maxBytes && ReadPresetFast(text, std::max(readable, text.size()), content)) {
+    return IndexEntries(content, error);
+  }
   return ReadPresetEvents(text, bounds, content, error);
 }
 

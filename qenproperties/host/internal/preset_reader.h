@@ -111,8 +111,10 @@ class PresetContent {
 };
 
 // ReadPresetDocument reads `text`; false with `error` for a text that is no preset document (and `content`
-// then holds nothing of use).
-bool ReadPresetDocument(std::string_view text, const JsonBounds& bounds, PresetContent* content, DocumentError* error);
+// then holds nothing of use). `readable`, when more than the text's size, is how many bytes from its start may
+// be read (a string's capacity): the fast road then reads the text in place (see ReadPresetFast).
+bool ReadPresetDocument(std::string_view text, const JsonBounds& bounds, PresetContent* content, DocumentError* error,
+                        std::size_t readable = 0);
 
 // ReadPresetEvents is ReadPresetDocument without the fast road: the event reader alone, which every text the
 // fast road does not take goes to (tests compare the two).
