@@ -5,7 +5,7 @@
 // old value, and the mediator's old and new copies of the registered property. Making them new for every change
 // was most of what a change cost. So each is kept where its change can find it without a search: the base
 // property keeps its own copy of itself, and the mediator keeps the old and new copies of the registered
-// properties it saw change last (mediator/kept_snapshots.h). The next change takes them out, refreshes their
+// properties it saw change last (internal/kept_snapshots.h). The next change takes them out, refreshes their
 // value in place and puts them back. When the source's stamp moved since (an attribute changed), the mediator's
 // copy is made anew and the base property's copy takes all of its attributes anew: either is then what a copy
 // always was.

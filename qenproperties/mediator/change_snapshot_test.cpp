@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "qenproperties/mediator/kept_snapshots.h"
+#include "qenproperties/internal/kept_snapshots.h"
 #include "qenproperties/qenproperties.h"
 #include "qenproperties/testing/allocation_failure.h"
 #include "qenproperties/testing/counting_optional.h"

@@ -16,9 +16,9 @@
 // A change in steady state allocates nothing: the snapshots of a change are kept for its registered entry (and
 // the iterator with the mediator) when it ends and refreshed in place by the next change of the same property
 // (internal/snapshot_pool.h says when that is safe). Only the 64 entries changed most recently keep theirs
-// (kept_snapshots.h), so what a mediator keeps does not grow with the properties it has seen change. Snapshots
-// of a host's own property, or of a class derived from a library class, are made by its CloneProperty every
-// time.
+// (internal/kept_snapshots.h), so what a mediator keeps does not grow with the properties it has seen change.
+// Snapshots of a host's own property, or of a class derived from a library class, are made by its CloneProperty
+// every time.
 #ifndef QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 #define QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
 
@@ -36,8 +36,8 @@
 #include "qenproperties/frame/services_manager.h"
 #include "qenproperties/internal/change_lock.h"
 #include "qenproperties/internal/counted.h"
+#include "qenproperties/internal/kept_snapshots.h"
 #include "qenproperties/internal/snapshot_face.h"
-#include "qenproperties/mediator/kept_snapshots.h"
 
 namespace Quenneth {
 

@@ -1,4 +1,4 @@
-#include "qenproperties/mediator/kept_snapshots.h"
+#include "qenproperties/internal/kept_snapshots.h"
 
 namespace Quenneth {
 namespace detail {

@@ -1,5 +1,5 @@
 // kept_snapshots.h: the old and new snapshots the mediator keeps for the registry entries changed last
-// (internal: the mediator's member, installed only because property_mediator.h holds one).
+// (the mediator's member, installed only because property_mediator.h holds one).
 //
 // A change leaves its registered property's old and new snapshots where the next change of the same property
 // takes them and refreshes them in place instead of making them anew (internal/snapshot_pool.h). Kept for every
@@ -17,8 +17,8 @@
 // An entry names its pair by a serial number of its own (never 0, never given twice) and the slot it was given
 // last; the slot may have gone to another entry since, which its owner's serial tells. Entries may move in
 // memory, so no slot points back at one. Used under the mediator's change lock only.
-#ifndef QENPROPERTIES_MEDIATOR_KEPT_SNAPSHOTS_H_
-#define QENPROPERTIES_MEDIATOR_KEPT_SNAPSHOTS_H_
+#ifndef QENPROPERTIES_INTERNAL_KEPT_SNAPSHOTS_H_
+#define QENPROPERTIES_INTERNAL_KEPT_SNAPSHOTS_H_
 
 #include <cstdint>
 
@@ -121,4 +121,4 @@ class KeptSnapshots {
 }  // namespace detail
 }  // namespace Quenneth
 
-#endif  // QENPROPERTIES_MEDIATOR_KEPT_SNAPSHOTS_H_
+#endif  // QENPROPERTIES_INTERNAL_KEPT_SNAPSHOTS_H_
