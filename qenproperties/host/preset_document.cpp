@@ -4,7 +4,6 @@
 #include "qenproperties/frame/result_codes.h"
 #include "qenproperties/host/internal/document_io.h"
 #include "qenproperties/host/internal/preset_prefetch.h"
-#include "qenproperties/vault/property_vault.h"
 
 namespace Quenneth {
 namespace host {
@@ -90,18 +89,23 @@ bool PresetDocument::Load(const std::string& text, IQPropertyVault* vault, Prese
   *report = PresetLoadReport();
   report->documentVersion = content.version.value_or("");
   report->vaultVersion = detail::VersionOf(vault);
-  // Each property is reached just before its load, and held while it loads. A vault larger than the caches
-  // holds properties they no longer keep: the library's own vault shows the ones a few places ahead without a
-  // call or a reference, so their memory is on its way while the ones before them load.
+  // Each property is reached a few places before its load and held until it has loaded: a vault larger than the
+  // caches holds properties they no longer keep, and so their memory is on its way while the ones before them
+  // load. They are reached through the vault's interface, with a reference each, so any vault works and another
+  // thread may change the vault meanwhile.
   ULONG count = 0;
   vault->GetPropertyInfoCount(&count);
-  auto* plain = dynamic_cast<CQPropertyVault*>(vault);
   detail::EntryLoader loader(content, report, count);
+  QRef<IQProperty> ahead[kPrefetchAhead];
+  const auto reach = [&](ULONG index) {
+    QRef<IQProperty>& slot = ahead[index % kPrefetchAhead];
+    if (index < count && vault->GetPropertyInfoByIndex(index, slot.Put()) == kResultOk) PrefetchProperty(slot.get());
+  };
+  for (ULONG i = 0; i < kPrefetchAhead; ++i) reach(i);
   for (ULONG i = 0; i < count; ++i) {
-    if (plain != nullptr) PrefetchProperty((*plain)[i + kPrefetchAhead]);
-    QRef<IQProperty> property;
-    if (vault->GetPropertyInfoByIndex(i, property.Put()) != kResultOk || !property) continue;
-    loader.Load(detail::Target{property.get(), nullptr, nullptr});
+    const QRef<IQProperty> property = std::move(ahead[i % kPrefetchAhead]);
+    reach(i + kPrefetchAhead);
+    if (property) loader.Load(detail::Target{property.get(), nullptr, nullptr});
   }
   std::vector<std::size_t> unknown;
   loader.Finish(&unknown);
