@@ -84,25 +84,6 @@ struct RecordSpan {
 
 }  // namespace
 
-CQPropertyMediator::IdentifierKey::IdentifierKey(const _QGUID& id) {
-  static_assert(sizeof(_QGUID) == 16, "the first twelve bytes are the four fields up to Data4[3]");
-  std::memcpy(bytes, &id, sizeof(bytes));
-}
-
-bool CQPropertyMediator::IdentifierKey::operator==(const IdentifierKey& other) const {
-  return std::memcmp(bytes, other.bytes, sizeof(bytes)) == 0;
-}
-
-// Identifiers are random, so mixing their bytes once spreads them well.
-std::size_t CQPropertyMediator::IdentifierHash::operator()(const IdentifierKey& key) const {
-  std::uint64_t low = 0;
-  std::uint32_t high = 0;
-  std::memcpy(&low, key.bytes, sizeof(low));
-  std::memcpy(&high, key.bytes + sizeof(low), sizeof(high));
-  const std::uint64_t mixed = (low ^ (static_cast<std::uint64_t>(high) << 29)) * 0x9E3779B97F4A7C15ull;
-  return static_cast<std::size_t>(mixed ^ (mixed >> 32));
-}
-
 CQPropertyMediator::CQPropertyMediator(IQServicesManager* servicesManager)
     : servicesManager_(QRef<IQServicesManager>::Retain(servicesManager)) {}
 
@@ -117,10 +98,8 @@ CQPropertyMediator::~CQPropertyMediator() {
   }
   // Only UnRegisterProperty gives back the reference RegisterProperty took; what is still registered here is
   // dropped as it is, so a host that forgot to unregister leaks rather than releases behind its back.
-  for (auto& entries : properties_) {
-    for (Registered& entry : entries.second) static_cast<void>(entry.property.Detach());
-  }
-  properties_.clear();
+  properties_.ForEach([](Registered& entry) { static_cast<void>(entry.property.Detach()); });
+  properties_.Clear();
 }
 
 detail::QLock& CQPropertyMediator::ChangeLock() { return ObjectLock(); }
@@ -144,15 +123,11 @@ CQPropertyMediator::Registered* CQPropertyMediator::FindRegistered(const _QGUID&
   if (lastFound_ != nullptr && std::memcmp(lastFoundKey_, &id, sizeof(lastFoundKey_)) == 0 && matches(*lastFound_)) {
     return lastFound_;
   }
-  auto list = properties_.find(IdentifierKey(id));
-  if (list == properties_.end()) return nullptr;
-  for (Registered& entry : list->second) {
-    if (!matches(entry)) continue;
-    lastFound_ = &entry;
-    std::memcpy(lastFoundKey_, &id, sizeof(lastFoundKey_));
-    return &entry;
-  }
-  return nullptr;
+  Registered* found = properties_.Find(detail::IdentityKey::Of(id), matches);
+  if (found == nullptr) return nullptr;
+  lastFound_ = found;
+  std::memcpy(lastFoundKey_, &id, sizeof(lastFoundKey_));
+  return found;
 }
 
 // RememberStamp records the stamp of an entry's base property that reported a change, once its identity is
@@ -343,8 +318,8 @@ ULONG CQPropertyMediator::RegisterProperty(IQProperty* property) {
   CQProperty* base = face != nullptr ? face->SnapshotBase() : nullptr;
   lastFound_ = nullptr;  // the entries may move
   ++registryVersion_;
-  properties_[IdentifierKey(objectId)].push_back(
-      Registered{QRef<IQProperty>::Retain(property), face, base, lastSerial_ + 1, 0});
+  properties_.Add(detail::IdentityKey::Of(objectId),
+                  Registered{QRef<IQProperty>::Retain(property), face, base, lastSerial_ + 1, 0});
   ++lastSerial_;  // moved once the entry is in: a failed insertion uses no serial number
   return kResultOk;
 }
@@ -367,9 +342,7 @@ ULONG CQPropertyMediator::UnRegisterProperty(IQProperty* property) {
     kept_.Forget(found->serial, found->keptAt, &kept);
     lastFound_ = nullptr;
     ++registryVersion_;
-    auto list = properties_.find(IdentifierKey(objectId));
-    list->second.erase(list->second.begin() + (found - list->second.data()));
-    if (list->second.empty()) properties_.erase(list);
+    properties_.Remove(detail::IdentityKey::Of(objectId), found);
   }
   return kResultOk;
 }

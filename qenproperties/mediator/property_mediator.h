@@ -27,7 +27,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "qenproperties/frame/export.h"
@@ -36,6 +35,7 @@
 #include "qenproperties/frame/services_manager.h"
 #include "qenproperties/internal/change_lock.h"
 #include "qenproperties/internal/counted.h"
+#include "qenproperties/internal/identity_table.h"
 #include "qenproperties/internal/kept_snapshots.h"
 #include "qenproperties/internal/snapshot_face.h"
 
@@ -80,16 +80,6 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   detail::QLock& ChangeLock() override;
 
  private:
-  // IdentifierKey: the first twelve bytes of an object identifier, the registry's key; identifiers that differ
-  // only in the last four share a key and are told apart by property ID.
-  struct QEN_LOCAL IdentifierKey {
-    unsigned char bytes[12];
-    explicit IdentifierKey(const _QGUID& id);
-    bool operator==(const IdentifierKey& other) const;
-  };
-  struct QEN_LOCAL IdentifierHash {
-    std::size_t operator()(const IdentifierKey& key) const;
-  };
   // Registered: a registered property, and its snapshot face and base property when it is exactly a library
   // class (whose base property answers its identity and is never replaced), with the serial number and slot
   // that name the old and new snapshots its last change kept in `kept_` (if they are still kept).
@@ -100,9 +90,8 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
     std::uint64_t serial;
     std::uint8_t keptAt;
   };
-  // The entries of one key in registration order. Only the order within a key is kept: nothing reads the
-  // registry across keys in order, so a hash table finds a key in constant time however many are registered.
-  using PropertyRegistry = std::unordered_map<IdentifierKey, std::vector<Registered>, IdentifierHash>;
+  // The entries by the first twelve bytes of their object identifier; those of one key in registration order.
+  using PropertyRegistry = detail::IdentityTable<Registered>;
 
   // FindRegistered gives the first entry of the identity (object identifier, property ID), or null. The
   // pointer holds until the registry changes.
