@@ -96,6 +96,8 @@ bool Panel::Impl::Build(detail::PanelDecl& decl, DocumentError* error) {
     item->defaultValue = item->Read();
     vault_->AddProperty(p);
     p->SetProperyMediator(mediator_.get());
+    // Registered while the property's memory is still at hand: a second pass would find each one again.
+    mediator_->RegisterProperty(p);
     byName_.Add(&item->name, item->index);
     if (auto* button = dynamic_cast<CQCmdButtonProperty*>(p)) {
       button->SetOnClickProc(&Impl::OnClick, item.get());
@@ -105,10 +107,6 @@ bool Panel::Impl::Build(detail::PanelDecl& decl, DocumentError* error) {
     // The declarations read are freed as the build goes, so the properties made next take their memory.
     decl.properties.DropBefore(i + 1);
   }
-  // Registered after all are made, so the mediator's records of them lie together in memory rather than each
-  // among its property's own blocks: finding them again, on every registration and at the end, then stays
-  // within the caches far longer.
-  for (const auto& item : items_) mediator_->RegisterProperty(item->property.get());
   for (const auto& [button, declared] : buttons) {
     const PropertyDecl* property = &declared;
     const std::string at = property->pointer;
