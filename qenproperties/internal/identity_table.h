@@ -17,7 +17,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "qenproperties/frame/types.h"
@@ -73,7 +75,7 @@ class IdentityTable {
   // Add puts `value` after every value of its key. When the table cannot grow, std::bad_alloc leaves it as it
   // was.
   void Add(const IdentityKey& key, Value value) {
-    if ((size_ + 1) * 2 > Capacity()) Grow();
+    if ((size_ + 1) * 2 > Capacity()) Rehash(Capacity() == 0 ? kFirstCapacity : Capacity() * 2);
     Place(key, std::move(value));
     ++size_;
   }
@@ -92,6 +94,15 @@ class IdentityTable {
     }
     slots_[hole] = Slot{};
     --size_;
+  }
+
+  // Reserve makes room for `count` values in all, so that adding up to that many moves none. When the room cannot
+  // be had, std::bad_alloc leaves the table as it was.
+  void Reserve(std::size_t count) {
+    if (count > std::numeric_limits<std::size_t>::max() / 2 / sizeof(Slot)) throw std::bad_alloc();
+    std::size_t capacity = Capacity() == 0 ? kFirstCapacity : Capacity();
+    while (capacity < count * 2) capacity *= 2;
+    if (capacity > Capacity()) Rehash(capacity);
   }
 
   template <typename Visit>
@@ -114,6 +125,8 @@ class IdentityTable {
     bool used = false;
   };
 
+  static constexpr std::size_t kFirstCapacity = 16;
+
   std::size_t Capacity() const { return slots_ ? mask_ + 1 : 0; }
 
   void Place(const IdentityKey& key, Value&& value) {
@@ -124,9 +137,8 @@ class IdentityTable {
     slots_[i].used = true;
   }
 
-  void Grow() {
+  void Rehash(std::size_t capacity) {
     const std::size_t old = Capacity();
-    const std::size_t capacity = old == 0 ? 16 : old * 2;
     std::unique_ptr<Slot[]> previous = std::exchange(slots_, std::unique_ptr<Slot[]>(new Slot[capacity]));
     mask_ = capacity - 1;
     if (old == 0) return;

@@ -354,6 +354,18 @@ ULONG CQPropertyMediator::RegisterDependencyNotifyCallback(PropDependencyNotifyC
   return kResultOk;
 }
 
+ULONG CQPropertyMediator::Reserve(std::size_t count) {
+  detail::QLockGuard guard(ObjectLock());
+  return detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
+    // The entries may move: a change under way (this may be called from its callback) must not give its
+    // snapshots back to where its entry was.
+    lastFound_ = nullptr;
+    ++registryVersion_;
+    properties_.Reserve(count);
+    return kResultOk;
+  });
+}
+
 ULONG CQPropertyMediator::SetEnableNotifierFlag(unsigned char enable) {
   enableNotifier_.store(enable);
   return kResultOk;

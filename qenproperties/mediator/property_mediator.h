@@ -76,6 +76,11 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   ULONG SetEnableNotifierFlag(unsigned char enable);
   ULONG GetEnableNotifierFlag(unsigned char* enable);
 
+  // Reserve makes room for `count` registered properties in all, so that a host registering many at once has
+  // the registry sized once rather than grown step by step. kResultOutOfMemory (nothing changed) when the room
+  // cannot be had. Takes the mediator lock.
+  ULONG Reserve(std::size_t count);
+
  protected:
   detail::QLock& ChangeLock() override;
 
