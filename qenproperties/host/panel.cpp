@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <new>
 #include <utility>
 
 #include "qenproperties/frame/interface_ids.h"
@@ -52,6 +53,7 @@ bool Panel::Impl::Build(detail::PanelDecl& decl, DocumentError* error) {
   // Sized once: growing the indexes would place every name again and again, touching all of them each time.
   items_.reserve(decl.properties.size());
   byName_.Reserve(decl.properties.size());
+  if (mediator_->Reserve(decl.properties.size()) != kResultOk) throw std::bad_alloc();
   std::vector<ULONG> ids;
   ids.reserve(decl.properties.size());
   for (std::size_t i = 0; i < decl.properties.size(); ++i) ids.push_back(decl.properties[i].id);
