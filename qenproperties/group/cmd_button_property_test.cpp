@@ -52,6 +52,11 @@ class CmdButtonPropertyTest : public testing::ReferenceBalanceTest {
   static std::string Description(IQCmdButtonProperty* button) {
     return ReadText([button](WCHAR* b, ULONG* l) { return button->GetDescriptionText(b, l); });
   }
+  static ULONG Word(IQCmdButtonProperty* button) {
+    ULONG value = 0;
+    static_cast<CQCmdButtonProperty*>(button)->GetPropertyData(&value);
+    return value;
+  }
 
   ClickLog log_;
   ClickLog callbackLog_;
@@ -79,8 +84,7 @@ TEST_F(CmdButtonPropertyTest, ValueStartsEmptyAndIsExactlyFourBytes) {
 
   const ULONG raw = 11;
   EXPECT_RESULT(kResultOk, button->SetPropertyData(&raw, sizeof(raw)));
-  button->GetPropertyData(&value);
-  EXPECT_EQ(11u, value);
+  EXPECT_EQ(11u, Word(button.get()));
   EXPECT_EQ(2u, mediator_.calls.size());
 }
 
@@ -153,39 +157,30 @@ TEST_F(CmdButtonPropertyTest, LengthProtocolRefusesLengthWithoutBuffer) {
   EXPECT_EQ(0x41, buffer[0]) << "an empty caption writes nothing";
 }
 
-TEST_F(CmdButtonPropertyTest, CloneHasNoCaptionTextOrProcedure) {
+// The caption, the description text and the procedure belong to the object: a clone or a fresh copy starts
+// without them, an assigned-to button keeps its own; the value travels with the base property.
+TEST_F(CmdButtonPropertyTest, CopiesTakeTheValueButNotTheExtras) {
   auto button = Make(&mediator_);
   button->SetButtonCaption(Wide("Go").data());
   button->SetDescriptionText("Starts");
   button->SetOnClickProc(&OnClick, &log_);
   button->SetPropertyData(5u);
-
   auto typed = testing::CloneAs<IQCmdButtonProperty>(button.get(), IID_IQCmdButtonProperty);
   ASSERT_TRUE(typed);
   EXPECT_RESULT(kResultNullPointer, typed->ButtonClicked(&AfterClick, &log_));
   EXPECT_TRUE(log_.events.empty());
   EXPECT_EQ("Apply", Caption(typed.get()));
   EXPECT_EQ("Applies the changes", Description(typed.get()));
-  ULONG value = 0;
-  static_cast<CQCmdButtonProperty*>(typed.get())->GetPropertyData(&value);
-  EXPECT_EQ(5u, value) << "the value travels with the base property";
-}
+  EXPECT_EQ(5u, Word(typed.get()));
 
-TEST_F(CmdButtonPropertyTest, AssignmentKeepsTheTargetsOwnExtras) {
-  auto source = Make();
-  source->SetButtonCaption(Wide("Source").data());
-  source->SetPropertyData(9u);
   auto target = QRef<CQCmdButtonProperty>::Adopt(new CQCmdButtonProperty(&host_, nullptr));
   target->SetButtonCaption(Wide("Target").data());
   target->SetOnClickProc(&OnClick, &log_);
-
-  *target = *source;
+  button->SetPropertyData(9u);
+  *target = *button;
   EXPECT_EQ("Target", Caption(target.get()));
   EXPECT_RESULT(kResultOk, target->ButtonClicked(nullptr, nullptr));
-  ULONG value = 0;
-  target->GetPropertyData(&value);
-  EXPECT_EQ(9u, value);
-
+  EXPECT_EQ(9u, Word(target.get()));
   auto copy = QRef<CQCmdButtonProperty>::Adopt(new CQCmdButtonProperty(*target));
   EXPECT_EQ("Apply", Caption(copy.get())) << "a fresh copy starts without a caption";
 }

@@ -4,55 +4,28 @@
 // get snapshots of their own, and a host's own classes are cloned through their CloneProperty every time.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "qenproperties/internal/kept_snapshots.h"
-#include "qenproperties/qenproperties.h"
 #include "qenproperties/testing/allocation_failure.h"
+#include "qenproperties/testing/change_recorder.h"
 #include "qenproperties/testing/counting_optional.h"
-#include "qenproperties/testing/counting_services_manager.h"
 #include "qenproperties/testing/host_property.h"
-#include "qenproperties/testing/property_values.h"
-#include "qenproperties/testing/result_matchers.h"
 
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
+using testing::Call;
 using testing::LongOf;
-using testing::ReadText;
 using testing::RefCount;
 
 constexpr ULONG kLevelId = 40;
 constexpr ULONG kOtherId = 41;
-
-// Seen: one snapshot pair as a callback saw it, with a reference kept when asked.
-struct Seen {
-  IQProperty* previous;
-  IQProperty* current;
-  ULONG previousValue;
-  ULONG currentValue;
-};
-
-using Hook = std::function<ULONG(IQProperty*, IQProperty*, CModifiedPropIterator*, enumPropChangeStatus)>;
-
-ULONG RunHook(IQProperty* previous, IQProperty* current, CModifiedPropIterator* iterator, void* user,
-              enumPropChangeStatus status) {
-  return (*static_cast<Hook*>(user))(previous, current, iterator, status);
-}
-
-using NotifyHook = std::function<unsigned char(IQProperty*, IQProperty*, CModifiedPropIterator*, ULONG)>;
-
-unsigned char RunNotify(IQProperty* previous, IQProperty* current, CModifiedPropIterator* iterator, void* user,
-                        ULONG stage) {
-  return (*static_cast<NotifyHook*>(user))(previous, current, iterator, stage);
-}
+constexpr std::size_t kKept = detail::KeptSnapshots::kKept;
 
 std::string NameOf(IQProperty* property) {
-  return ReadText([&](WCHAR* buffer, ULONG* length) { return property->GetPropertyName(buffer, length); });
+  return testing::ReadText([&](WCHAR* buffer, ULONG* length) { return property->GetPropertyName(buffer, length); });
 }
 
 ULONG AttributeOf(IQProperty* property) {
@@ -64,169 +37,138 @@ ULONG AttributeOf(IQProperty* property) {
   return attribute;
 }
 
-class ChangeSnapshotTest : public ::testing::Test {
+QRef<IQProperty> Hold(IQProperty* property) { return QRef<IQProperty>::Retain(property); }
+
+// Level and Other report to recorders A and B, every change to the notify recorder.
+class ChangeSnapshotTest : public testing::MediatorTest {
  protected:
   void SetUp() override {
-    mediator_ = QRef<CQPropertyMediator>::Adopt(new CQPropertyMediator(&host_));
-    level_ = MakeLong("Level", kLevelId);
-    other_ = MakeLong("Other", kOtherId);
-    ASSERT_EQ(kResultOk, mediator_->RegisterDependency(kLevelId, &RunHook, &levelHook_, &handle_));
-    ASSERT_EQ(kResultOk, mediator_->RegisterDependency(kOtherId, &RunHook, &otherHook_, &handle_));
-    ASSERT_EQ(kResultOk, mediator_->RegisterDependencyNotifyCallback(&RunNotify, &notifyHook_));
+    Listen(kLevelId, a_);
+    Listen(kOtherId, b_);
+    ListenToNotify();
   }
 
-  void TearDown() override {
-    for (const QRef<CQLongProperty>& property : {level_, other_}) mediator_->UnRegisterProperty(property.get());
-    for (const QRef<CQLongProperty>& property : many_) mediator_->UnRegisterProperty(property.get());
-    many_.clear();
-    level_.reset();
-    other_.reset();
-    mediator_.reset();
-    EXPECT_EQ(0u, host_.Count()) << "services manager references leaked";
-  }
-
-  QRef<CQLongProperty> MakeLong(const char* name, ULONG id) {
-    auto property = QRef<CQLongProperty>::Adopt(
-        new CQLongProperty(name, "A level", 1, id, kDataTypeUInt32, 5, 5, 1, 1000, &host_, mediator_.get()));
-    EXPECT_EQ(kResultOk, mediator_->RegisterProperty(property.get()));
-    property->SetDirectCurValue(5);  // the named constructor's value was refused: it was not registered yet
-    return property;
-  }
-
-  // MakeMany registers `count` more long properties, numbered from `firstId`; TearDown unregisters them.
-  void MakeMany(ULONG count, ULONG firstId) {
-    for (ULONG i = 0; i < count; ++i) many_.push_back(MakeLong("More", firstId + i));
-  }
-
-  // AllocationsToChange counts what changing the properties of many_ at `which` (in that order) allocates.
-  std::size_t AllocationsToChange(std::initializer_list<std::size_t> which) {
-    std::vector<ULONG> values;  // read first: LongOf allocates
-    for (std::size_t at : which) values.push_back(LongOf(many_[at].get()) % 900 + 1);
+  // AllocationsToChange counts what changing `many[at]` for each `at` (in that order) allocates.
+  std::size_t AllocationsToChange(const std::vector<CQLongProperty*>& many, std::initializer_list<std::size_t> which) {
+    log_.clear();
+    log_.reserve(64);
     testing::AllocationFailure counting(static_cast<std::size_t>(-1));
-    std::size_t i = 0;
-    for (std::size_t at : which) EXPECT_RESULT(kResultOk, many_[at]->SetCurValue(values[i++]));
+    for (std::size_t at : which) EXPECT_RESULT(kResultOk, many[at]->SetCurValue(testing::WordOf(many[at]) % 900 + 1));
     return counting.Count();
   }
-
-  // Records the snapshots of every preview of Level; keeps a reference on them when `keep` is set.
-  void RecordLevel(std::vector<Seen>* seen, std::vector<QRef<IQProperty>>* kept = nullptr) {
-    levelHook_ = [seen, kept](IQProperty* previous, IQProperty* current, CModifiedPropIterator*,
-                              enumPropChangeStatus status) {
-      if (status != ePropChangePreview) return kResultOk;
-      seen->push_back(Seen{previous, current, LongOf(previous), LongOf(current)});
-      if (kept != nullptr) {
-        kept->push_back(QRef<IQProperty>::Retain(previous));
-        kept->push_back(QRef<IQProperty>::Retain(current));
-      }
-      return kResultOk;
-    };
+  std::vector<CQLongProperty*> Many(std::size_t count) {
+    std::vector<CQLongProperty*> many;
+    for (std::size_t i = 0; i < count; ++i) many.push_back(Long(static_cast<ULONG>(100 + i), true, "More"));
+    return many;
   }
 
-  CountingServicesManager host_;
-  QRef<CQPropertyMediator> mediator_;
-  QRef<CQLongProperty> level_;
-  QRef<CQLongProperty> other_;
-  std::vector<QRef<CQLongProperty>> many_;
-  Hook levelHook_ = [](IQProperty*, IQProperty*, CModifiedPropIterator*, enumPropChangeStatus) { return kResultOk; };
-  Hook otherHook_ = levelHook_;
-  NotifyHook notifyHook_ = [](IQProperty*, IQProperty*, CModifiedPropIterator*, ULONG) -> unsigned char { return 1; };
-  ULONG handle_ = 0;
+  CQLongProperty* level_ = Long(kLevelId);
+  CQLongProperty* other_ = Long(kOtherId, true, "Other");
 };
 
-TEST_F(ChangeSnapshotTest, EveryChangeSeesItsOwnOldAndNewValues) {
-  std::vector<Seen> seen;
-  RecordLevel(&seen);
+// Each change hands out two objects of the registered class, neither of them the property, with its own old
+// and new values, whatever the callback does to the registry: take the property out and put it back, or register
+// enough others to move the entries (the snapshots a change keeps go back to its entry). The snapshots are bound
+// to no mediator, so changing one tells nobody.
+TEST_F(ChangeSnapshotTest, EveryChangeSeesItsOwnSnapshotsOfTheRegisteredClass) {
+  int typed = 0;
+  a_.OnPreview([&](const Call& call) {
+    if (typed == 0) {
+      EXPECT_RESULT(kResultOk, mediator_->UnRegisterProperty(level_));
+      EXPECT_RESULT(kResultOk, mediator_->RegisterProperty(level_));
+    } else if (typed == 1) {
+      Many(64);
+    }
+    EXPECT_EQ(LongOf(call.previous), call.previousValue);
+    EXPECT_EQ(LongOf(call.current), call.currentValue);
+    QRef<IQLongProperty> old;
+    QRef<IQLongProperty> now;
+    typed += call.previous->QueryInterface(IID_IQLongProperty, old.PutVoid()) == kResultOk &&
+             call.current->QueryInterface(IID_IQLongProperty, now.PutVoid()) == kResultOk;
+    if (now) {
+      EXPECT_RESULT(kResultOk, now->SetCurValue(3));
+    }
+  });
   const ULONG values[] = {11, 12, 12, 900, 1, 77};
-  for (ULONG value : values) ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
-
-  ASSERT_EQ(seen.size(), sizeof(values) / sizeof(values[0]));
+  std::vector<Call> seen;
+  for (ULONG value : values) {
+    log_.clear();
+    ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
+    EXPECT_EQ("A2N0A0N1", Sequence());
+    EXPECT_EQ(LongOf(level_), value);
+    seen.push_back(log_[0]);
+  }
+  EXPECT_EQ(typed, 6);
   ULONG before = 5;
   for (std::size_t i = 0; i < seen.size(); ++i) {
     EXPECT_EQ(seen[i].previousValue, before) << "change " << i;
     EXPECT_EQ(seen[i].currentValue, values[i]) << "change " << i;
     EXPECT_NE(seen[i].previous, seen[i].current);
-    EXPECT_NE(seen[i].previous, static_cast<IQProperty*>(level_.get()));
-    EXPECT_NE(seen[i].current, static_cast<IQProperty*>(level_.get()));
+    EXPECT_NE(seen[i].previous, static_cast<IQProperty*>(level_));
+    EXPECT_NE(seen[i].current, static_cast<IQProperty*>(level_));
     before = values[i];
   }
-  EXPECT_EQ(LongOf(level_.get()), 77u);
 }
 
-TEST_F(ChangeSnapshotTest, SnapshotsAreOfTheRegisteredClassAndNotifyNobody) {
-  bool typed = false;
-  ULONG changedSnapshot = kResultNotAvailable;
-  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status != ePropChangePreview) return kResultOk;
-    QRef<IQLongProperty> old;
-    QRef<IQLongProperty> now;
-    typed = previous->QueryInterface(IID_IQLongProperty, old.PutVoid()) == kResultOk &&
-            current->QueryInterface(IID_IQLongProperty, now.PutVoid()) == kResultOk;
-    if (now) changedSnapshot = now->SetCurValue(3);  // a snapshot is bound to no mediator: nobody hears of it
-    return kResultOk;
-  };
-  for (ULONG value : {20u, 21u}) {
-    typed = false;
-    ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
-    EXPECT_TRUE(typed);
-    EXPECT_RESULT(kResultOk, changedSnapshot);
-    EXPECT_EQ(LongOf(level_.get()), value);
-  }
-}
-
-TEST_F(ChangeSnapshotTest, KeptSnapshotsAndPreviousStayAsTheyWere) {
-  std::vector<Seen> seen;
+// A callback keeps the snapshots of Level's first change (made anew) and of its third (refreshed, kept since
+// the second) while that change and the later ones pass the bound on kept snapshots; the notifier keeps the
+// first `previous` it sees. They all stay whole and unchanged, are never handed out again (the first pair to no
+// later change, the second to the changes after its own), and only the test holds them at the end.
+TEST_F(ChangeSnapshotTest, KeptSnapshotsStayAsTheyWereAndAreNotHandedOutAgain) {
+  const std::vector<CQLongProperty*> many = Many(kKept + 1);
   std::vector<QRef<IQProperty>> kept;
-  RecordLevel(&seen, &kept);
-  std::vector<QRef<IQProperty>> keptPrevious;
-  notifyHook_ = [&](IQProperty* previous, IQProperty*, CModifiedPropIterator*, ULONG stage) -> unsigned char {
-    if (stage == 0 && keptPrevious.empty()) keptPrevious.push_back(QRef<IQProperty>::Retain(previous));
-    return 1;
+  a_.OnPreview([&](const Call& call) {
+    if (call.currentValue != 30 && call.currentValue != 32) return;
+    kept.insert(kept.end(), {Hold(call.previous), Hold(call.current)});
+    if (call.currentValue != 32) return;
+    for (CQLongProperty* property : many) EXPECT_RESULT(kResultOk, property->SetCurValue(9));
+  });
+  notify_.during = [&](const Call& call) {
+    if (call.step == 0 && kept.size() == 2) kept.push_back(Hold(call.previous));
   };
-  ASSERT_RESULT(kResultOk, level_->SetCurValue(30));
-  RecordLevel(&seen);  // later changes keep nothing
-  for (ULONG value : {31u, 32u, 33u}) ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
-
-  ASSERT_EQ(kept.size(), 2u);
-  EXPECT_EQ(LongOf(kept[0].get()), 5u);
-  EXPECT_EQ(LongOf(kept[1].get()), 30u);
-  ASSERT_EQ(keptPrevious.size(), 1u);
-  EXPECT_EQ(LongOf(keptPrevious[0].get()), 5u);
-  for (std::size_t i = 1; i < seen.size(); ++i) {
-    EXPECT_NE(seen[i].previous, kept[0].get());
-    EXPECT_NE(seen[i].current, kept[1].get());
+  for (ULONG value : {30u, 31u, 32u, 33u, 34u}) {
+    ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
+    for (std::size_t i = 0; value == 32 && i < many.size(); ++i) ASSERT_RESULT(kResultOk, many[i]->SetCurValue(10));
   }
-  // Only this test holds them now: the mediator let go of what it handed out.
-  EXPECT_EQ(RefCount(kept[0].get()), 1u);
-  EXPECT_EQ(RefCount(kept[1].get()), 1u);
-  EXPECT_EQ(RefCount(keptPrevious[0].get()), 1u);
+
+  const ULONG values[] = {5, 30, 5, 31, 32};
+  ASSERT_EQ(kept.size(), 5u);
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    EXPECT_EQ(LongOf(kept[i].get()), values[i]) << i;
+    EXPECT_EQ(RefCount(kept[i].get()), 1u) << i;  // the mediator let go of what it handed out
+  }
+  const std::vector<Call> seen = Previews('A');
+  ASSERT_EQ(seen.size(), 5u);
+  for (std::size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_EQ(seen[i].previousValue, 29u + i);
+    for (std::size_t pair = 0; pair < (i < 3 ? 1u : 2u); ++pair) {
+      EXPECT_NE(seen[i].previous, kept[pair * 3].get()) << i;
+      EXPECT_NE(seen[i].current, kept[pair * 3 + 1].get()) << i;
+    }
+  }
   EXPECT_EQ(NameOf(kept[1].get()), "Level");
 }
 
 TEST_F(ChangeSnapshotTest, SnapshotsFollowTheAttributesOfTheirSource) {
-  std::vector<Seen> seen;
-  RecordLevel(&seen);
-  ASSERT_RESULT(kResultOk, level_->SetCurValue(40));
-
+  ASSERT_RESULT(kResultOk, level_->SetCurValue(40));  // the snapshots the changes below refresh
   ULONG minimum = 0;
   ULONG maximum = 0;
   std::string name;
   ULONG attribute = 0;
   ULONG defaults = 0;
   bool optional = false;
-  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status != ePropChangePreview) return kResultOk;
+  a_.OnPreview([&](const Call& call) {
     QRef<IQOptionalProperty> held;
-    optional = previous->QueryInterface(IID_IQOptionalProperty, held.PutVoid()) == kResultOk;
+    optional = call.previous->QueryInterface(IID_IQOptionalProperty, held.PutVoid()) == kResultOk;
     QRef<IQLongProperty> typed;
-    current->QueryInterface(IID_IQLongProperty, typed.PutVoid());
+    call.current->QueryInterface(IID_IQLongProperty, typed.PutVoid());
     typed->GetMinRange(&minimum);
     typed->GetMaxRange(&maximum);
-    name = NameOf(previous);
-    attribute = AttributeOf(current);
-    std::vector<unsigned char> bytes = testing::DefaultOf(current);
+    name = NameOf(call.previous);
+    attribute = AttributeOf(call.current);
+    std::vector<unsigned char> bytes = testing::DefaultOf(call.current);
     defaults = bytes.size() == 4 ? bytes[0] : 0xFFFFFFFF;
-    return kResultOk;
-  };
+  });
   QRef<IQPropertySerializer> serializer;
   ASSERT_EQ(kResultOk, level_->QueryInterface(IID_IQPropertySerializer, serializer.PutVoid()));
   serializer->SetPropertyName("Level, renamed");
@@ -253,229 +195,88 @@ TEST_F(ChangeSnapshotTest, SnapshotsFollowTheAttributesOfTheirSource) {
 }
 
 // Once a change has run, the next changes of the same property make no allocation at all: the snapshots and
-// the iterator are refreshed in place. A refused change and one whose callbacks record further changes too,
-// and the change after a refused one sees the value put back.
+// the iterator are refreshed in place. A refused change too, and the change after it sees the value put back.
 TEST_F(ChangeSnapshotTest, SteadyChangesAllocateNothing) {
-  // The callback reads the values without allocating, unlike LongOf.
-  auto word = [](IQProperty* property) {
-    ULONG value = 0;
-    ULONG length = sizeof(value);
-    property->GetPropertyData(&value, &length);
-    return value;
-  };
-  std::vector<Seen> seen;
-  seen.reserve(64);
-  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status == ePropChangePreview) seen.push_back(Seen{previous, current, word(previous), word(current)});
-    return kResultOk;
-  };
-  unsigned char answer = 1;
-  notifyHook_ = [&](IQProperty*, IQProperty*, CModifiedPropIterator*, ULONG stage) -> unsigned char {
-    return stage == 0 ? answer : 0;
-  };
   ASSERT_RESULT(kResultOk, level_->SetCurValue(100));
+  log_.reserve(256);
   {
     testing::AllocationFailure counting(static_cast<std::size_t>(-1));
     for (ULONG value = 101; value < 120; ++value) ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
-    answer = 0;
+    notify_.allow = 0;
     EXPECT_RESULT(kResultChangeRefused, level_->SetCurValue(7));
     EXPECT_EQ(counting.Count(), 0u);
   }
-  EXPECT_EQ(LongOf(level_.get()), 119u) << "the refused value was put back";
-  EXPECT_EQ(seen.back().currentValue, 7u);
-  EXPECT_EQ(seen.back().previousValue, 119u);
-  // The change after a refused one starts from the value put back.
-  answer = 1;
+  EXPECT_EQ(LongOf(level_), 119u) << "the refused value was put back";
+  EXPECT_EQ(Previews('A').back().currentValue, 7u);
+  EXPECT_EQ(Previews('A').back().previousValue, 119u);
+  notify_.allow = 1;
   ASSERT_RESULT(kResultOk, level_->SetCurValue(120));
-  EXPECT_EQ(seen.back().previousValue, 119u);
-  EXPECT_EQ(seen.back().currentValue, 120u);
+  EXPECT_EQ(Previews('A').back().previousValue, 119u);
+  EXPECT_EQ(Previews('A').back().currentValue, 120u);
 }
 
 // Only the entries changed most recently keep their snapshots: changes cycling through as many properties as are
 // kept allocate nothing, one more drops the snapshots of the entry changed least recently (and they are
 // released), and an unregistered entry gives its slot to the next.
 TEST_F(ChangeSnapshotTest, OnlyTheEntriesChangedLastKeepTheirSnapshots) {
-  constexpr std::size_t kKept = detail::KeptSnapshots::kKept;
-  MakeMany(kKept + 2, 100);
-  for (std::size_t i = 0; i <= kKept; ++i) ASSERT_RESULT(kResultOk, many_[i]->SetCurValue(7));  // 0 goes last
+  const std::vector<CQLongProperty*> many = Many(kKept + 2);
+  for (std::size_t i = 0; i <= kKept; ++i) ASSERT_RESULT(kResultOk, many[i]->SetCurValue(7));  // 0 goes last
   std::size_t cycle = 0;
   for (std::size_t round = 0; round < 2; ++round) {
-    for (std::size_t i = 1; i <= kKept; ++i) cycle += AllocationsToChange({i});
+    for (std::size_t i = 1; i <= kKept; ++i) cycle += AllocationsToChange(many, {i});
   }
   EXPECT_EQ(cycle, 0u) << "changes cycling through " << kKept << " properties allocated";
 
-  const std::size_t fresh = AllocationsToChange({0});  // made anew; 1, changed least recently, goes
+  const std::size_t fresh = AllocationsToChange(many, {0});  // made anew; 1, changed least recently, goes
   EXPECT_GT(fresh, 0u) << "more than " << kKept << " entries kept their snapshots";
-  EXPECT_EQ(AllocationsToChange({0}), 0u);
-  // Recency, not the order of first changes, decides: 2 changes again, so 3 goes for 1 and 2 stays.
-  EXPECT_EQ(AllocationsToChange({2}), 0u);
-  EXPECT_EQ(AllocationsToChange({1}), fresh);
-  EXPECT_EQ(AllocationsToChange({2}), 0u);
-  EXPECT_EQ(AllocationsToChange({3}), fresh);  // 4 goes for it: 5 is the oldest kept now
+  // Recency, not the order of first changes, decides: 2 changes again, so 3 goes for 1 and 2 stays; then 4
+  // goes for 3, and 5 is the oldest kept.
+  const std::size_t at[] = {0, 2, 1, 2, 3};
+  const std::size_t allocations[] = {0, 0, fresh, 0, fresh};
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(AllocationsToChange(many, {at[i]}), allocations[i]) << at[i];
 
   // Dropped snapshots were released: unregistering 4 releases no more of the copies' references to the
   // services manager, unregistering 2 releases its copies'.
   const std::size_t references = host_.Count();
-  ASSERT_RESULT(kResultOk, mediator_->UnRegisterProperty(many_[4].get()));
+  ASSERT_RESULT(kResultOk, mediator_->UnRegisterProperty(many[4]));
   EXPECT_EQ(host_.Count(), references);
-  ASSERT_RESULT(kResultOk, mediator_->UnRegisterProperty(many_[2].get()));
+  ASSERT_RESULT(kResultOk, mediator_->UnRegisterProperty(many[2]));
   EXPECT_LT(host_.Count(), references);
   // 2's slot is free: the never-changed last property takes it, and 5, the oldest kept, stays.
-  ASSERT_RESULT(kResultOk, many_[kKept + 1]->SetCurValue(7));
-  EXPECT_EQ(AllocationsToChange({5}), 0u);
+  ASSERT_RESULT(kResultOk, many[kKept + 1]->SetCurValue(7));
+  EXPECT_EQ(AllocationsToChange(many, {5}), 0u);
 }
 
-// A callback keeps the snapshots it was handed (refreshed ones, kept since the change before) while its own
-// change and later ones pass the bound on kept snapshots: they stay whole and unchanged, and are never handed
-// out again.
-TEST_F(ChangeSnapshotTest, HeldSnapshotsOutliveTheBound) {
-  constexpr std::size_t kKept = detail::KeptSnapshots::kKept;
-  MakeMany(kKept + 1, 100);
-  std::vector<Seen> seen;
-  std::vector<QRef<IQProperty>> held;
-  ASSERT_RESULT(kResultOk, level_->SetCurValue(20));  // the snapshots the next change refreshes
-  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status != ePropChangePreview) return kResultOk;
-    seen.push_back(Seen{previous, current, LongOf(previous), LongOf(current)});
-    if (!held.empty()) return kResultOk;
-    held.push_back(QRef<IQProperty>::Retain(previous));
-    held.push_back(QRef<IQProperty>::Retain(current));
-    for (const QRef<CQLongProperty>& property : many_) EXPECT_RESULT(kResultOk, property->SetCurValue(9));
-    return kResultOk;
-  };
-  ASSERT_RESULT(kResultOk, level_->SetCurValue(21));
-  for (const QRef<CQLongProperty>& property : many_) ASSERT_RESULT(kResultOk, property->SetCurValue(10));
-  for (ULONG value : {22u, 23u}) ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
-
-  ASSERT_EQ(held.size(), 2u);
-  EXPECT_EQ(LongOf(held[0].get()), 20u);
-  EXPECT_EQ(LongOf(held[1].get()), 21u);
-  EXPECT_EQ(RefCount(held[0].get()), 1u);
-  EXPECT_EQ(RefCount(held[1].get()), 1u);
-  ASSERT_EQ(seen.size(), 3u);
-  for (std::size_t i = 1; i < seen.size(); ++i) {
-    EXPECT_EQ(seen[i].previousValue, 20u + i);
-    EXPECT_NE(seen[i].previous, held[0].get());
-    EXPECT_NE(seen[i].current, held[1].get());
-  }
-}
-
+// A callback changes another registered property and, once, its own from inside its change: what it was handed
+// is untouched by them, and the nested changes store their values after the outer one has stored its own.
 TEST_F(ChangeSnapshotTest, NestedChangesHaveSnapshotsOfTheirOwn) {
-  std::vector<Seen> inner;
-  std::vector<Seen> outer;
-  otherHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status == ePropChangePreview) inner.push_back(Seen{previous, current, LongOf(previous), LongOf(current)});
-    return kResultOk;
-  };
   bool again = true;
-  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status != ePropChangePreview) return kResultOk;
-    const Seen mine{previous, current, LongOf(previous), LongOf(current)};
-    other_->SetCurValue(mine.currentValue + 100);  // another registered property
-    if (again) {                                   // and this one, once, from inside its own change
+  a_.OnPreview([&](const Call& call) {
+    other_->SetCurValue(call.currentValue + 100);
+    if (again) {
       again = false;
-      level_->SetCurValue(mine.currentValue + 1);
+      level_->SetCurValue(call.currentValue + 1);
     }
-    // What this call was handed is untouched by the changes it made.
-    EXPECT_EQ(LongOf(previous), mine.previousValue);
-    EXPECT_EQ(LongOf(current), mine.currentValue);
-    outer.push_back(mine);
-    return kResultOk;
-  };
+    EXPECT_EQ(LongOf(call.previous), call.previousValue);
+    EXPECT_EQ(LongOf(call.current), call.currentValue);
+  });
   ASSERT_RESULT(kResultOk, level_->SetCurValue(50));
 
-  ASSERT_EQ(outer.size(), 2u);  // the nested change of Level finishes first
-  EXPECT_EQ(outer[0].currentValue, 51u);
-  EXPECT_EQ(outer[0].previousValue, 50u);
-  EXPECT_EQ(outer[1].currentValue, 50u);
-  EXPECT_EQ(outer[1].previousValue, 5u);
+  const std::vector<Call> outer = Previews('A');
+  ASSERT_EQ(outer.size(), 2u);
+  EXPECT_EQ(outer[0].previousValue, 5u);
+  EXPECT_EQ(outer[0].currentValue, 50u);
+  EXPECT_EQ(outer[1].previousValue, 50u);
+  EXPECT_EQ(outer[1].currentValue, 51u);
   EXPECT_NE(outer[0].current, outer[1].current);
   EXPECT_NE(outer[0].previous, outer[1].previous);
+  const std::vector<Call> inner = Previews('B');
   ASSERT_EQ(inner.size(), 2u);
   EXPECT_EQ(inner[0].currentValue, 150u);
   EXPECT_EQ(inner[1].currentValue, 151u);
   EXPECT_EQ(inner[1].previousValue, 150u);
-  // The nested changes stored their values after the outer one had stored its own.
-  EXPECT_EQ(LongOf(level_.get()), 51u);
-  EXPECT_EQ(LongOf(other_.get()), 151u);
-}
-
-TEST_F(ChangeSnapshotTest, TheIteratorOfEveryChangeStartsEmptyAndLetsGo) {
-  const ULONG otherCount = RefCount(other_.get());
-  std::vector<int> itemsSeen;
-  levelHook_ = [&](IQProperty*, IQProperty*, CModifiedPropIterator* iterator, enumPropChangeStatus status) {
-    if (status == ePropChangePreview) iterator->AddToList(other_.get(), nullptr, 7);
-    return kResultOk;
-  };
-  notifyHook_ = [&](IQProperty*, IQProperty*, CModifiedPropIterator* iterator, ULONG stage) -> unsigned char {
-    if (stage != 0) return 0;
-    int items = 0;
-    QRef<IQProperty> first;
-    QRef<IQProperty> second;
-    ULONG status = 0;
-    for (ULONG rc = iterator->GetFirstModifiedProperty(first.Put(), second.Put(), &status); rc == kResultOk;
-         rc = iterator->GetNextModifiedProperty(first.Put(), second.Put(), &status)) {
-      ++items;
-    }
-    itemsSeen.push_back(items);
-    return 1;
-  };
-  for (ULONG value : {70u, 71u, 72u}) {
-    ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
-    EXPECT_EQ(RefCount(other_.get()), otherCount) << "the iterator still holds Other";
-  }
-  EXPECT_EQ(itemsSeen, (std::vector<int>{1, 1, 1}));
-}
-
-// The snapshots a change keeps go back to its registry entry. A callback that takes the property out of the
-// registry and puts it back, or registers enough others to move the entries, leaves what it was handed whole
-// and the changes after it right.
-TEST_F(ChangeSnapshotTest, ChangesOutliveTheRegistryMovingUnderThem) {
-  std::vector<QRef<CQLongProperty>> more;
-  std::vector<Seen> seen;
-  int step = 0;
-  levelHook_ = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status != ePropChangePreview) return kResultOk;
-    const Seen mine{previous, current, LongOf(previous), LongOf(current)};
-    if (step == 0) {
-      EXPECT_RESULT(kResultOk, mediator_->UnRegisterProperty(level_.get()));
-      EXPECT_RESULT(kResultOk, mediator_->RegisterProperty(level_.get()));
-    } else if (step == 1) {
-      for (ULONG i = 0; i < 64; ++i) more.push_back(MakeLong("More", 100 + i));
-    }
-    ++step;
-    EXPECT_EQ(LongOf(previous), mine.previousValue);
-    EXPECT_EQ(LongOf(current), mine.currentValue);
-    seen.push_back(mine);
-    return kResultOk;
-  };
-  const ULONG values[] = {80, 81, 82, 83};
-  for (ULONG value : values) ASSERT_RESULT(kResultOk, level_->SetCurValue(value));
-
-  ASSERT_EQ(seen.size(), 4u);
-  ULONG before = 5;
-  for (std::size_t i = 0; i < seen.size(); ++i) {
-    EXPECT_EQ(seen[i].previousValue, before) << "change " << i;
-    EXPECT_EQ(seen[i].currentValue, values[i]) << "change " << i;
-    before = values[i];
-  }
-  for (const QRef<CQLongProperty>& property : more) mediator_->UnRegisterProperty(property.get());
-}
-
-// A change is matched to its registry entry without a look-up while the property's identity is the one found
-// before; a new object ID is looked up again (and is not registered), the old one found again.
-TEST_F(ChangeSnapshotTest, AChangedIdentityIsLookedUpAgain) {
-  ASSERT_RESULT(kResultOk, level_->SetCurValue(90));
-  _QGUID original{};
-  ASSERT_RESULT(kResultOk, level_->GetObjectId(&original));
-  _QGUID moved = original;
-  moved.Data1 ^= 0x5A5A5A5Au;
-  level_->BaseProperty()->SetObjectId(moved);
-  EXPECT_RESULT(kResultNotRegistered, level_->SetCurValue(91));
-  EXPECT_EQ(LongOf(level_.get()), 90u);
-  level_->BaseProperty()->SetObjectId(original);
-  EXPECT_RESULT(kResultOk, level_->SetCurValue(92));
-  EXPECT_EQ(LongOf(level_.get()), 92u);
+  EXPECT_EQ(LongOf(level_), 51u);
+  EXPECT_EQ(LongOf(other_), 151u);
 }
 
 // A host class derived from the library's long property, which counts its clones.
@@ -496,51 +297,35 @@ class CountingLong : public CQLongProperty {
   int* clones_;
 };
 
-TEST_F(ChangeSnapshotTest, HostDerivedClassesAreClonedOnEveryChange) {
-  int clones = 0;
-  auto counted = QRef<CountingLong>::Adopt(new CountingLong(&host_, mediator_.get(), &clones));
-  ASSERT_EQ(kResultOk, mediator_->RegisterProperty(counted.get()));
-  bool derived = false;
-  Hook hook = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status == ePropChangePreview) {
-      derived = dynamic_cast<CountingLong*>(previous) != nullptr && dynamic_cast<CountingLong*>(current) != nullptr;
-    }
-    return kResultOk;
-  };
-  ULONG handle = 0;
-  ASSERT_EQ(kResultOk, mediator_->RegisterDependency(kLevelId + 10, &RunHook, &hook, &handle));
-  clones = 0;
-  for (ULONG value : {80u, 81u, 82u}) ASSERT_RESULT(kResultOk, counted->SetCurValue(value));
-  EXPECT_EQ(clones, 6);  // an old and a new snapshot per change
-  EXPECT_TRUE(derived);
-  mediator_->UnRegisterDependency(handle);
-  mediator_->UnRegisterProperty(counted.get());
-}
-
-TEST_F(ChangeSnapshotTest, HostPropertiesAreClonedOnEveryChange) {
+// A host's classes, derived from the library's or written against the interface alone, are cloned through
+// their own CloneProperty on every change (a HostProperty clones itself once more for its own `previous`).
+TEST_F(ChangeSnapshotTest, HostClassesAreClonedOnEveryChange) {
   constexpr ULONG kHostId = 60;
   constexpr _QGUID kHostObject = {0x600D, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
-  int clones = 0;
-  auto hosted = QRef<testing::HostProperty>::Adopt(
-      new testing::HostProperty({"", "", kHostId, 0, kDataTypeUInt32, 1, kHostObject}, 5, mediator_.get(), &clones));
+  int derivedClones = 0;
+  int hostClones = 0;
+  auto counted = QRef<CountingLong>::Adopt(new CountingLong(&host_, mediator_.get(), &derivedClones));
+  auto hosted = QRef<testing::HostProperty>::Adopt(new testing::HostProperty(
+      {"", "", kHostId, 0, kDataTypeUInt32, 1, kHostObject}, 5, mediator_.get(), &hostClones));
+  ASSERT_EQ(kResultOk, mediator_->RegisterProperty(counted.get()));
+  counted->SetDirectCurValue(5);
   ASSERT_EQ(kResultOk, mediator_->RegisterProperty(hosted.get()));
+  int derived = 0;
+  c_.OnPreview([&](const Call& call) {
+    derived += dynamic_cast<CountingLong*>(call.previous) != nullptr && dynamic_cast<CountingLong*>(call.current);
+  });
+  Listen(kLevelId + 10, c_);
+  Listen(kHostId, c_);
+  derivedClones = 0;
+  for (ULONG value : {80u, 81u, 82u}) ASSERT_RESULT(kResultOk, counted->SetCurValue(value));
+  for (ULONG value : {90u, 91u}) ASSERT_RESULT(kResultOk, hosted->SetPropertyData(&value, 4));
+  EXPECT_EQ(derivedClones, 6);  // an old and a new snapshot per change
+  EXPECT_EQ(derived, 3);
+  EXPECT_EQ(hostClones, 6);  // per change: the host's own snapshot, then the mediator's old and new ones
   std::vector<ULONG> seen;
-  Hook hook = [&](IQProperty* previous, IQProperty* current, CModifiedPropIterator*, enumPropChangeStatus status) {
-    if (status == ePropChangePreview) {
-      seen.push_back(LongOf(previous));
-      seen.push_back(LongOf(current));
-    }
-    return kResultOk;
-  };
-  ULONG handle = 0;
-  ASSERT_EQ(kResultOk, mediator_->RegisterDependency(kHostId, &RunHook, &hook, &handle));
-  for (ULONG value : {90u, 91u}) {
-    ASSERT_RESULT(kResultOk, hosted->SetPropertyData(&value, 4));
-  }
-  // Per change: the host's own snapshot, then the mediator's old and new ones, all through CloneProperty.
-  EXPECT_EQ(clones, 6);
-  EXPECT_EQ(seen, (std::vector<ULONG>{5, 90, 90, 91}));
-  mediator_->UnRegisterDependency(handle);
+  for (const Call& call : Previews('C')) seen.insert(seen.end(), {call.previousValue, call.currentValue});
+  EXPECT_EQ(seen, (std::vector<ULONG>{5, 80, 80, 81, 81, 82, 5, 90, 90, 91}));
+  mediator_->UnRegisterProperty(counted.get());
   mediator_->UnRegisterProperty(hosted.get());
 }
 

@@ -6,14 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qenproperties/frame/qref.h"
-#include "qenproperties/frame/result_codes.h"
-#include "qenproperties/mediator/modified_prop_iterator_interface.h"
-#include "qenproperties/mediator/property_mediator.h"
-#include "qenproperties/scalar/long_property.h"
-#include "qenproperties/testing/counting_services_manager.h"
-#include "qenproperties/testing/property_values.h"
-#include "qenproperties/testing/result_matchers.h"
+#include "qenproperties/testing/change_recorder.h"
 
 #if defined(__SANITIZE_THREAD__)
 // The lock-order detector sees only pairs of locks. Inside a change every bound property's locks are taken
@@ -29,9 +22,7 @@ extern "C" const char* __tsan_default_suppressions() {
 namespace Quenneth {
 namespace {
 
-using testing::CountingServicesManager;
 using testing::LongOf;
-using testing::RefCount;
 
 constexpr int kThreads = 4;
 constexpr int kProperties = 4;
@@ -40,11 +31,14 @@ constexpr int kIterations = 300;
 // it, so every chain started at a multiple of eight ends after at most seven further changes.
 constexpr ULONG kChainBlock = 8;
 
+struct Counts {
+  std::atomic<int> applies{0};
+  std::atomic<int> nestedChanges{0};
+  std::atomic<int> failures{0};
+};
 struct Link {
-  CQLongProperty* target = nullptr;
-  std::atomic<int>* applies = nullptr;
-  std::atomic<int>* nestedChanges = nullptr;
-  std::atomic<int>* failures = nullptr;
+  CQLongProperty* target;
+  Counts* counts;
 };
 
 ULONG PassOn(IQProperty*, IQProperty* current, CModifiedPropIterator* iterator, void* user,
@@ -54,10 +48,10 @@ ULONG PassOn(IQProperty*, IQProperty* current, CModifiedPropIterator* iterator, 
   const bool passes = value % kChainBlock != kChainBlock - 1;
   if (status == ePropChangePreview && passes) iterator->AddToList(link->target, nullptr, value + 1);
   if (status == ePropChangeApply) {
-    ++*link->applies;
+    ++link->counts->applies;
     if (passes) {
-      ++*link->nestedChanges;
-      if (link->target->SetCurValue(value + 1) != kResultOk) ++*link->failures;
+      ++link->counts->nestedChanges;
+      if (link->target->SetCurValue(value + 1) != kResultOk) ++link->counts->failures;
     }
   }
   return kResultOk;
@@ -65,74 +59,57 @@ ULONG PassOn(IQProperty*, IQProperty* current, CModifiedPropIterator* iterator, 
 
 // Walking the list the previews filled is what a host does before it allows a change.
 unsigned char AllowAfterReading(IQProperty*, IQProperty*, CModifiedPropIterator* iterator, void*, ULONG stage) {
-  if (stage != 0) return 1;
-  IQProperty* first = nullptr;
-  IQProperty* second = nullptr;
-  ULONG status = 0;
-  for (ULONG r = iterator->GetFirstModifiedProperty(&first, &second, &status); r == kResultOk;
-       r = iterator->GetNextModifiedProperty(&first, &second, &status)) {
-    if (first != nullptr) first->Release();
-    if (second != nullptr) second->Release();
-  }
+  if (stage == 0) testing::CountItems(iterator);
   return 1;
 }
 
-// Every thread starts chains on every property, and chains cross from one property to the next, so without
-// the mediator's change lock two threads would take a property's locks and the mediator's in opposite orders.
-TEST(MediatorThreadsTest, CrossingChainsOnSeveralThreadsNeitherDeadlockNorLeak) {
-  CountingServicesManager host;
-  auto mediator = QRef<CQPropertyMediator>::Adopt(new CQPropertyMediator(&host));
-  ASSERT_RESULT(kResultOk, mediator->RegisterDependencyNotifyCallback(&AllowAfterReading, nullptr));
-
-  std::vector<QRef<CQLongProperty>> properties;
-  for (int i = 0; i < kProperties; ++i) {
-    properties.push_back(QRef<CQLongProperty>::Adopt(new CQLongProperty(
-        "Link", "chained", 0, static_cast<ULONG>(100 + i), kDataTypeUInt32, 0, 0, 0, 0, &host, mediator.get())));
-    ASSERT_RESULT(kResultOk, mediator->RegisterProperty(properties.back().get()));
-  }
-  std::atomic<int> applies{0};
-  std::atomic<int> nestedChanges{0};
-  std::atomic<int> failures{0};
-  std::vector<Link> links(kProperties);
-  for (int i = 0; i < kProperties; ++i) {
-    links[i] = Link{properties[(i + 1) % kProperties].get(), &applies, &nestedChanges, &failures};
-    ULONG handle = 0;
-    ASSERT_RESULT(kResultOk, mediator->RegisterDependency(static_cast<ULONG>(100 + i), &PassOn, &links[i], &handle));
-  }
-
-  std::atomic<int> directChanges{0};
+// OnThreads runs `work(t)` on kThreads threads started together, so that their changes overlap from the first.
+template <class Work>
+void OnThreads(Work work) {
   std::atomic<int> ready{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
-      // All threads start together, so their chains overlap from the first change.
       ++ready;
       while (ready.load() < kThreads) std::this_thread::yield();
-      for (int n = 0; n < kIterations; ++n) {
-        CQLongProperty* property = properties[(t + n) % kProperties].get();
-        // Some chains start mid-block and are shorter.
-        const ULONG start = static_cast<ULONG>(n) * kChainBlock + static_cast<ULONG>((t + n) % 3);
-        if (property->SetCurValue(start) != kResultOk) ++failures;
-        ++directChanges;
-      }
+      work(t);
     });
   }
   for (std::thread& thread : threads) thread.join();
+}
 
-  EXPECT_EQ(0, failures.load());
+// Every thread starts chains on every property, and chains cross from one property to the next, so without
+// the mediator's change lock two threads would take a property's locks and the mediator's in opposite orders.
+// The fixture's TearDown checks that the iterators gave back every reference they recorded.
+using MediatorThreadsTest = testing::MediatorTest;
+
+TEST_F(MediatorThreadsTest, CrossingChainsOnSeveralThreadsNeitherDeadlockNorLeak) {
+  ASSERT_RESULT(kResultOk, mediator_->RegisterDependencyNotifyCallback(&AllowAfterReading, nullptr));
+  std::vector<CQLongProperty*> properties;
+  for (int i = 0; i < kProperties; ++i) properties.push_back(Long(static_cast<ULONG>(100 + i), true, "Link"));
+  Counts counts;
+  std::vector<Link> links(kProperties);
+  for (int i = 0; i < kProperties; ++i) {
+    links[i] = Link{properties[(i + 1) % kProperties], &counts};
+    ULONG handle = 0;
+    ASSERT_RESULT(kResultOk, mediator_->RegisterDependency(static_cast<ULONG>(100 + i), &PassOn, &links[i], &handle));
+  }
+
+  std::atomic<int> directChanges{0};
+  OnThreads([&](int t) {
+    for (int n = 0; n < kIterations; ++n) {
+      // Some chains start mid-block and are shorter.
+      const ULONG start = static_cast<ULONG>(n) * kChainBlock + static_cast<ULONG>((t + n) % 3);
+      if (properties[(t + n) % kProperties]->SetCurValue(start) != kResultOk) ++counts.failures;
+      ++directChanges;
+    }
+  });
+
+  EXPECT_EQ(0, counts.failures.load());
   EXPECT_EQ(kThreads * kIterations, directChanges.load());
   // Every change, direct or made by a callback, reached exactly one apply call.
-  EXPECT_EQ(directChanges.load() + nestedChanges.load(), applies.load());
-  EXPECT_GT(nestedChanges.load(), directChanges.load());
-
-  for (auto& property : properties) {
-    EXPECT_RESULT(kResultOk, mediator->UnRegisterProperty(property.get()));
-    EXPECT_EQ(1u, RefCount(property.get()));  // the iterators gave back every reference they recorded
-  }
-  properties.clear();
-  EXPECT_EQ(1u, RefCount(mediator.get()));
-  mediator.reset();
-  EXPECT_EQ(0u, host.Count());
+  EXPECT_EQ(directChanges.load() + counts.nestedChanges.load(), counts.applies.load());
+  EXPECT_GT(counts.nestedChanges.load(), directChanges.load());
 }
 
 // KeepSome keeps every fourth snapshot pair it previews, with the values it saw, in a queue that another
@@ -161,69 +138,45 @@ ULONG KeepSome(IQProperty* previous, IQProperty* current, CModifiedPropIterator*
 
 // Snapshots kept by a callback are read and let go on another thread while the changes go on: whatever the
 // mediator reuses, a kept snapshot still holds the values its callback saw.
-TEST(MediatorThreadsTest, SnapshotsKeptAndReleasedOnAnotherThreadStayAsTheyWere) {
-  CountingServicesManager host;
-  auto mediator = QRef<CQPropertyMediator>::Adopt(new CQPropertyMediator(&host));
+TEST_F(MediatorThreadsTest, SnapshotsKeptAndReleasedOnAnotherThreadStayAsTheyWere) {
   KeptQueue queue;
-  std::vector<QRef<CQLongProperty>> properties;
+  std::vector<CQLongProperty*> properties;
   for (int i = 0; i < kThreads; ++i) {
     const auto id = static_cast<ULONG>(200 + i);
-    properties.push_back(QRef<CQLongProperty>::Adopt(
-        new CQLongProperty("Kept", "kept", 0, id, kDataTypeUInt32, 0, 0, 0, 0, &host, mediator.get())));
-    ASSERT_RESULT(kResultOk, mediator->RegisterProperty(properties.back().get()));
+    properties.push_back(Long(id, true, "Kept"));
     ULONG handle = 0;
-    ASSERT_RESULT(kResultOk, mediator->RegisterDependency(id, &KeepSome, &queue, &handle));
+    ASSERT_RESULT(kResultOk, mediator_->RegisterDependency(id, &KeepSome, &queue, &handle));
   }
 
   std::atomic<bool> done{false};
   std::atomic<int> wrong{0};
   std::atomic<int> checked{0};
   std::thread reader([&] {
-    for (;;) {
-      Kept kept;
-      bool any = false;
+    for (bool last = false; !last; std::this_thread::yield()) {
+      last = done.load();  // read before the queue is: once the changes are done it holds all there is
+      std::deque<Kept> items;
       {
         std::lock_guard<std::mutex> guard(queue.mutex);
-        if (!queue.items.empty()) {
-          kept = std::move(queue.items.front());
-          queue.items.pop_front();
-          any = true;
-        }
+        items.swap(queue.items);
       }
-      if (!any) {
-        if (done.load()) return;
-        std::this_thread::yield();
-        continue;
+      for (const Kept& kept : items) {
+        wrong += LongOf(kept.previous.get()) != kept.previousValue || LongOf(kept.current.get()) != kept.currentValue;
+        ++checked;
       }
-      if (LongOf(kept.previous.get()) != kept.previousValue || LongOf(kept.current.get()) != kept.currentValue) {
-        ++wrong;
-      }
-      ++checked;
-    }  // `kept` lets go here, on this thread
+    }  // the kept snapshots let go here, on this thread
   });
-  std::vector<std::thread> threads;
   std::atomic<int> failures{0};
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      for (int n = 1; n <= kIterations; ++n) {
-        if (properties[t]->SetCurValue(static_cast<ULONG>(n * 10 + t)) != kResultOk) ++failures;
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
+  OnThreads([&](int t) {
+    for (int n = 1; n <= kIterations; ++n) {
+      if (properties[t]->SetCurValue(static_cast<ULONG>(n * 10 + t)) != kResultOk) ++failures;
+    }
+  });
   done = true;
   reader.join();
 
   EXPECT_EQ(0, failures.load());
   EXPECT_EQ(0, wrong.load());
   EXPECT_EQ(kThreads * kIterations / 4, checked.load());
-  for (auto& property : properties) {
-    EXPECT_RESULT(kResultOk, mediator->UnRegisterProperty(property.get()));
-    EXPECT_EQ(1u, RefCount(property.get()));
-  }
-  properties.clear();
-  mediator.reset();
-  EXPECT_EQ(0u, host.Count());
 }
 
 }  // namespace

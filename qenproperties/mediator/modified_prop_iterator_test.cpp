@@ -18,24 +18,23 @@ namespace {
 using testing::CountingServicesManager;
 using testing::RefCount;
 
-// Reads one item and gives back the references the getter handed out, so counts stay comparable.
+// Item: the out-parameters of one read, starting as `preset`; it gives back the references the getter handed out,
+// so counts stay comparable (a getter that left a preset pointer in place makes it give back one too many).
 struct Item {
-  IQProperty* first = nullptr;
-  IQProperty* second = nullptr;
-  ULONG status = 0xDEADBEEF;
-  void Drop() {
+  explicit Item(IQProperty* preset = nullptr) : first(preset), second(preset) {}
+  Item(const Item&) = delete;
+  Item& operator=(const Item&) = delete;
+  ~Item() {
     if (first != nullptr) first->Release();
     if (second != nullptr) second->Release();
   }
+  IQProperty* first;
+  IQProperty* second;
+  ULONG status = 0xDEADBEEF;
 };
 
 class ModifiedPropIteratorTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (ULONG i = 0; i < 3; ++i) {
-      props_[i] = QRef<CQLongProperty>::Adopt(new CQLongProperty(&host_, nullptr));
-    }
-  }
   void TearDown() override {
     owned_.reset();  // gives back what the tests left stored
     for (auto& p : props_) {
@@ -45,77 +44,73 @@ class ModifiedPropIteratorTest : public ::testing::Test {
     EXPECT_EQ(0u, host_.Count());
   }
   IQProperty* P(int i) { return props_[i].get(); }
+  ULONG First(Item& item, CQModifiedPropIterator* it = nullptr) {
+    return (it != nullptr ? *it : it_).GetFirstModifiedProperty(&item.first, &item.second, &item.status);
+  }
+  ULONG Next(Item& item) { return it_.GetNextModifiedProperty(&item.first, &item.second, &item.status); }
+  ULONG Nth(ULONG n, Item& item) { return it_.GetNtheProperty(n, &item.first, &item.second, &item.status); }
 
   CountingServicesManager host_;
-  QRef<CQLongProperty> props_[3];
+  QRef<CQLongProperty> props_[3] = {QRef<CQLongProperty>::Adopt(new CQLongProperty(&host_, nullptr)),
+                                    QRef<CQLongProperty>::Adopt(new CQLongProperty(&host_, nullptr)),
+                                    QRef<CQLongProperty>::Adopt(new CQLongProperty(&host_, nullptr))};
   std::unique_ptr<CQModifiedPropIterator> owned_{new CQModifiedPropIterator()};
   CQModifiedPropIterator& it_ = *owned_;
 };
 
-// A null pair is stored and handed back like any other.
+// A null pair is stored and handed back like any other; a missing out-parameter is refused without moving the
+// cursor, and a new first read starts from the head again.
 TEST_F(ModifiedPropIteratorTest, PlainListReadsInInsertionOrderThenEnds) {
   IQProperty* const pairs[4][2] = {{P(0), P(1)}, {P(1), P(2)}, {P(2), P(0)}, {nullptr, nullptr}};
   for (ULONG n = 0; n < 4; ++n) EXPECT_RESULT(kResultOk, it_.AddToList(pairs[n][0], pairs[n][1], 10 + n));
 
   for (ULONG n = 0; n < 4; ++n) {
-    Item item{P(2), P(2)};  // every read overwrites these, the null pair with nulls
-    ASSERT_RESULT(kResultOk, n == 0 ? it_.GetFirstModifiedProperty(&item.first, &item.second, &item.status)
-                                    : it_.GetNextModifiedProperty(&item.first, &item.second, &item.status));
+    Item item(P(2));  // every read overwrites these, the null pair with nulls
+    if (n == 0) {
+      EXPECT_RESULT(kResultNullPointer, it_.GetFirstModifiedProperty(nullptr, &item.second, &item.status));
+      EXPECT_RESULT(kResultNullPointer, it_.GetFirstModifiedProperty(&item.first, nullptr, &item.status));
+      EXPECT_RESULT(kResultNullPointer, it_.GetFirstModifiedProperty(&item.first, &item.second, nullptr));
+    } else {
+      EXPECT_RESULT(kResultNullPointer, it_.GetNextModifiedProperty(&item.first, nullptr, &item.status));
+    }
+    ASSERT_RESULT(kResultOk, n == 0 ? First(item) : Next(item));
     EXPECT_EQ(pairs[n][0], item.first) << n;
     EXPECT_EQ(pairs[n][1], item.second) << n;
     EXPECT_EQ(10 + n, item.status) << n;
-    item.Drop();
   }
   Item end;
-  EXPECT_RESULT(kResultNotAvailable, it_.GetNextModifiedProperty(&end.first, &end.second, &end.status));
+  EXPECT_RESULT(kResultNotAvailable, Next(end));
   EXPECT_EQ(nullptr, end.first);
   EXPECT_EQ(0xDEADBEEFu, end.status);
-
-  // A new first read starts from the head again.
   Item again;
-  ASSERT_RESULT(kResultOk, it_.GetFirstModifiedProperty(&again.first, &again.second, &again.status));
+  ASSERT_RESULT(kResultOk, First(again));
   EXPECT_EQ(10u, again.status);
-  again.Drop();
-}
-
-TEST_F(ModifiedPropIteratorTest, MissingOutParametersAreRefusedWithoutMovingTheCursor) {
-  it_.AddToList(P(0), nullptr, 1);
-  it_.AddToList(P(1), nullptr, 2);
-  Item item;
-  EXPECT_RESULT(kResultNullPointer, it_.GetFirstModifiedProperty(nullptr, &item.second, &item.status));
-  EXPECT_RESULT(kResultNullPointer, it_.GetFirstModifiedProperty(&item.first, nullptr, &item.status));
-  EXPECT_RESULT(kResultNullPointer, it_.GetFirstModifiedProperty(&item.first, &item.second, nullptr));
-  ASSERT_RESULT(kResultOk, it_.GetFirstModifiedProperty(&item.first, &item.second, &item.status));
-  item.Drop();
-  EXPECT_RESULT(kResultNullPointer, it_.GetNextModifiedProperty(&item.first, nullptr, &item.status));
-  ASSERT_RESULT(kResultOk, it_.GetNextModifiedProperty(&item.first, &item.second, &item.status));
-  EXPECT_EQ(2u, item.status);
-  item.Drop();
 }
 
 TEST_F(ModifiedPropIteratorTest, TheTwoCollectionsStartEmptyAndDoNotSeeEachOther) {
   Item item;
-  EXPECT_RESULT(kResultNotAvailable, it_.GetFirstModifiedProperty(&item.first, &item.second, &item.status));
-  EXPECT_RESULT(kResultNotAvailable, it_.GetNextModifiedProperty(&item.first, &item.second, &item.status));
-  EXPECT_RESULT(kResultIndexOutOfRange, it_.GetNtheProperty(0, &item.first, &item.second, &item.status));
+  EXPECT_RESULT(kResultNotAvailable, First(item));
+  EXPECT_RESULT(kResultNotAvailable, Next(item));
+  EXPECT_RESULT(kResultIndexOutOfRange, Nth(0, item));
   EXPECT_EQ(nullptr, item.first);
   EXPECT_EQ(0xDEADBEEFu, item.status) << "a fresh iterator writes nothing";
 
   it_.AddToList(P(0), P(1), 1);
-  EXPECT_RESULT(kResultIndexOutOfRange, it_.GetNtheProperty(0, &item.first, &item.second, &item.status));
+  EXPECT_RESULT(kResultIndexOutOfRange, Nth(0, item));
 
   CQModifiedPropIterator indexedOnly;
   indexedOnly.AddToListWithIndex(4, P(0), P(1), 1);
-  EXPECT_RESULT(kResultNotAvailable, indexedOnly.GetFirstModifiedProperty(&item.first, &item.second, &item.status));
+  EXPECT_RESULT(kResultNotAvailable, First(item, &indexedOnly));
   EXPECT_RESULT(kResultIndexOutOfRange, indexedOnly.GetNtheProperty(1, nullptr, nullptr, nullptr));
   EXPECT_RESULT(kResultOk, indexedOnly.GetNtheProperty(0, nullptr, nullptr, nullptr));
 }
 
+// Sorting compares indices unsigned and moves the pointers without touching their counts.
 TEST_F(ModifiedPropIteratorTest, SortOrdersTheIndexedSequenceByIndex) {
   EXPECT_RESULT(kResultOk, it_.SortIterator());  // empty sorts to empty
   it_.AddToListWithIndex(5, P(0), nullptr, 50);
   it_.AddToListWithIndex(1, P(1), nullptr, 10);
-  it_.AddToListWithIndex(0xFFFFFFFF, nullptr, P(0), 99);  // compared unsigned: goes last
+  it_.AddToListWithIndex(0xFFFFFFFF, nullptr, P(0), 99);
   it_.AddToListWithIndex(3, P(2), nullptr, 30);
   EXPECT_RESULT(kResultOk, it_.SortIterator());
 
@@ -123,36 +118,31 @@ TEST_F(ModifiedPropIteratorTest, SortOrdersTheIndexedSequenceByIndex) {
   IQProperty* const expectedFirst[] = {P(1), P(2), P(0), nullptr};
   for (ULONG n = 0; n < 4; ++n) {
     Item item;
-    ASSERT_RESULT(kResultOk, it_.GetNtheProperty(n, &item.first, &item.second, &item.status));
+    ASSERT_RESULT(kResultOk, Nth(n, item));
     EXPECT_EQ(expectedStatus[n], item.status) << n;
     EXPECT_EQ(expectedFirst[n], item.first) << n;
-    item.Drop();
   }
-  // Sorting moves the pointers without touching their counts: each is held once per stored pointer.
-  EXPECT_EQ(3u, RefCount(P(0)));
-  EXPECT_EQ(2u, RefCount(P(1)));
-  EXPECT_EQ(2u, RefCount(P(2)));
+  const ULONG held[] = {3, 2, 2};  // the creator's, and one per stored pointer
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(held[i], RefCount(P(i))) << i;
 }
 
 TEST_F(ModifiedPropIteratorTest, EveryReadAndEveryStoredPointerHoldsOneReference) {
   it_.AddToList(P(0), P(1), 0);
   it_.AddToListWithIndex(0, P(2), nullptr, 0);
   EXPECT_EQ(2u, RefCount(P(0)));
-
-  Item a, b;
-  it_.GetFirstModifiedProperty(&a.first, &a.second, &a.status);
-  it_.GetFirstModifiedProperty(&b.first, &b.second, &b.status);
-  EXPECT_EQ(4u, RefCount(P(0)));
-  EXPECT_EQ(4u, RefCount(P(1)));
-
-  IQProperty* onlyFirst = nullptr;
-  EXPECT_RESULT(kResultOk, it_.GetNtheProperty(0, &onlyFirst, nullptr, nullptr));
-  EXPECT_EQ(3u, RefCount(P(2)));
-  onlyFirst->Release();
-  a.Drop();
-  b.Drop();
+  {
+    Item a;
+    Item b;
+    First(a);
+    First(b);
+    EXPECT_EQ(4u, RefCount(P(0)));
+    EXPECT_EQ(4u, RefCount(P(1)));
+    IQProperty* onlyFirst = nullptr;
+    EXPECT_RESULT(kResultOk, it_.GetNtheProperty(0, &onlyFirst, nullptr, nullptr));
+    EXPECT_EQ(3u, RefCount(P(2)));
+    onlyFirst->Release();
+  }
   EXPECT_EQ(2u, RefCount(P(0)));
-
   {
     CQModifiedPropIterator local;  // on top of the creator's and it_'s reference to each property
     local.AddToList(P(0), nullptr, 0);
@@ -160,13 +150,10 @@ TEST_F(ModifiedPropIteratorTest, EveryReadAndEveryStoredPointerHoldsOneReference
     local.AddToList(P(0), P(0), 0);  // duplicates are two items, each holding its own references
     local.AddToListWithIndex(2, P(2), nullptr, 0);
     local.AddToListWithIndex(1, nullptr, P(2), 0);
-    EXPECT_EQ(5u, RefCount(P(0)));
-    EXPECT_EQ(3u, RefCount(P(1)));
-    EXPECT_EQ(4u, RefCount(P(2)));
+    const ULONG held[] = {5, 3, 4};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(held[i], RefCount(P(i))) << i;
   }
-  EXPECT_EQ(2u, RefCount(P(0))) << "destruction gives back exactly what was stored";
-  EXPECT_EQ(2u, RefCount(P(1)));
-  EXPECT_EQ(2u, RefCount(P(2)));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(2u, RefCount(P(i))) << "destruction gives back exactly what was stored";
 }
 
 TEST_F(ModifiedPropIteratorTest, FailedAppendHoldsNoReference) {
