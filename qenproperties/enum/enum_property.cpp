@@ -404,9 +404,11 @@ ULONG CQEnumProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*length*/) {
   // The text is the caller's, read before the locks are taken; the list grows and the selection is stored
   // under them.
   long long id = 0;
-  iUTF16StringStream stream(text);
-  stream >> id;
-  if (stream.fail()) return kResultUnreadablePreset;
+  if (!detail::ReadPlainDecimal(text, id)) {
+    iUTF16StringStream stream(text);
+    stream >> id;
+    if (stream.fail()) return kResultUnreadablePreset;
+  }
   SetterGuard guard(*this);
   // The entry a load adds always has the same text, so every load shares one immutable copy of it instead of
   // converting and allocating it again (AddEnumString64 with the narrow text would store the same units).

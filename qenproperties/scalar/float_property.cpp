@@ -264,9 +264,11 @@ ULONG CQFloatProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
   if (text == nullptr) return kResultNullPointer;
   // The text is the caller's: it is read with no lock held, and the store takes this object's locks.
   double value = 0.0;
-  iUTF16StringStream stream(text);
-  stream >> value;
-  if (stream.fail()) return kResultNotFound;
+  if (!detail::ReadPlainReal(text, value)) {
+    iUTF16StringStream stream(text);
+    stream >> value;
+    if (stream.fail()) return kResultNotFound;
+  }
   return SetDirectCurValue(value);
 }
 
