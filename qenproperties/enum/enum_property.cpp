@@ -273,14 +273,14 @@ ULONG CQEnumProperty::ChangeCurSelString(const WCHAR* text) {
 ULONG CQEnumProperty::StoreIndex(ULONG index, bool notify) {
   ValueGuard guard(*this);
   if (index >= entries_.size()) return kResultIndexOutOfRange;
-  return StoreWord(index, notify);
+  return StoreWord(guard, index, notify);
 }
 
 ULONG CQEnumProperty::StoreIndex64(long long value, bool notify) {
   ValueGuard guard(*this);
   if (value < 0 || static_cast<unsigned long long>(value) >= entries_.size()) return kResultIndexOutOfRange;
   const auto bytes = detail::StoreLE64(static_cast<std::uint64_t>(value));
-  return StoreValue(bytes.data(), 8, notify);
+  return StoreValue(guard, bytes.data(), 8, notify);
 }
 
 ULONG CQEnumProperty::SelectById(long long id, bool lowBitsOnly, bool notify) {

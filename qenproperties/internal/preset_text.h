@@ -123,21 +123,19 @@ inline bool ReadPlainReal(const WCHAR* text, double& value) {
     if (*text == '-') field[size++] = '-';
     ++text;
   }
-  bool digit = false;
-  bool point = false;
+  // The field is measured first, then narrowed in one plain copy.
+  const WCHAR* const start = text;
+  std::size_t points = 0;
   for (;; ++text) {
-    const WCHAR c = *text;
-    if (static_cast<unsigned>(c) - '0' < 10u) {
-      digit = true;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-    if (size == kPlainRealRoom) return false;
-    field[size++] = static_cast<char>(c);
+    const unsigned c = *text;
+    if (c - '0' < 10u) continue;
+    if (c != '.') break;
+    ++points;
   }
-  if (*text != 0 || !digit) return false;
+  const auto units = static_cast<std::size_t>(text - start);
+  if (*text != 0 || points > 1 || units == points || size + units > kPlainRealRoom) return false;
+  for (std::size_t i = 0; i < units; ++i) field[size + i] = static_cast<char>(start[i]);
+  size += units;
   double read = 0.0;
   const std::from_chars_result result = std::from_chars(field, field + size, read);
   if (result.ec != std::errc() || result.ptr != field + size) return false;

@@ -247,12 +247,20 @@ class PropertyShell : public CountedCore<Derived, IPrimary, Extra...>, public Sn
   // refuse) or the direct one.
   ULONG StoreValue(const void* bytes, ULONG length, bool notify) {
     ValueGuard guard(*this);  // mostly held by the caller already: then it is only re-entered
-    return notify ? base_->NotifyHeld(guard.ChangeLock(), bytes, length) : base_->StoreHeld(bytes, length);
+    return StoreValue(guard, bytes, length, notify);
+  }
+  // The same for a caller that holds `held` (a SetterGuard is one), which is then not entered again.
+  ULONG StoreValue(const ValueGuard& held, const void* bytes, ULONG length, bool notify) {
+    return notify ? base_->NotifyHeld(held.ChangeLock(), bytes, length) : base_->StoreHeld(bytes, length);
   }
   // StoreWord stores the 4 little-endian bytes of `word`, notifying or direct.
   ULONG StoreWord(ULONG word, bool notify) {
     const auto bytes = StoreLE32(word);
     return StoreValue(bytes.data(), 4, notify);
+  }
+  ULONG StoreWord(const ValueGuard& held, ULONG word, bool notify) {
+    const auto bytes = StoreLE32(word);
+    return StoreValue(held, bytes.data(), 4, notify);
   }
   // StoreDefaultWord makes the 4 little-endian bytes of `word` the default; the mediator is not told.
   ULONG StoreDefaultWord(ULONG word) {
