@@ -273,14 +273,14 @@ ULONG CQEnumProperty::ChangeCurSelString(const WCHAR* text) {
 ULONG CQEnumProperty::StoreIndex(ULONG index, bool notify) {
   ValueGuard guard(*this);
   if (index >= entries_.size()) return kResultIndexOutOfRange;
-  return StoreWord(index, notify);
+  return StoreWord(guard, index, notify);
 }
 
 ULONG CQEnumProperty::StoreIndex64(long long value, bool notify) {
   ValueGuard guard(*this);
   if (value < 0 || static_cast<unsigned long long>(value) >= entries_.size()) return kResultIndexOutOfRange;
   const auto bytes = detail::StoreLE64(static_cast<std::uint64_t>(value));
-  return StoreValue(bytes.data(), 8, notify);
+  return StoreValue(guard, bytes.data(), 8, notify);
 }
 
 ULONG CQEnumProperty::SelectById(long long id, bool lowBitsOnly, bool notify) {
@@ -404,9 +404,11 @@ ULONG CQEnumProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*length*/) {
   // The text is the caller's, read before the locks are taken; the list grows and the selection is stored
   // under them.
   long long id = 0;
-  iUTF16StringStream stream(text);
-  stream >> id;
-  if (stream.fail()) return kResultUnreadablePreset;
+  if (!detail::ReadPlainDecimal(text, id)) {
+    iUTF16StringStream stream(text);
+    stream >> id;
+    if (stream.fail()) return kResultUnreadablePreset;
+  }
   SetterGuard guard(*this);
   // The entry a load adds always has the same text, so every load shares one immutable copy of it instead of
   // converting and allocating it again (AddEnumString64 with the narrow text would store the same units).

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "qenproperties/foundation/encoding.h"
+#include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
 namespace {
@@ -147,7 +148,13 @@ ULONG CQGroupProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
 ULONG CQGroupProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG size) {
   SetterGuard guard(*this);
   if (!base_) return kResultNotAvailable;
-  const ULONG result = base_->LoadDirectDataFromPreset(text, size);
+  // The text a save writes, the record's 16 digits, is decoded here and stored as the base property would store
+  // it (it is the library's own, so its store is the notifying one); other text takes the base property's load.
+  unsigned char decoded[sizeof(grPropData)];
+  const bool plain =
+      text != nullptr && detail::ReadHexBytes(text, sizeof decoded, decoded) && text[2 * sizeof decoded] == 0;
+  const ULONG result = plain ? base_->NotifyHeld(guard.ChangeLock(), decoded, sizeof decoded)
+                             : base_->LoadDirectDataFromPreset(text, size);
   if (result != kResultOk) return result;
   // The stored length and bytes are read together, in one entry of the base property's lock.
   unsigned char bytes[8];

@@ -1,4 +1,5 @@
-// preset_text.h: writing a number's preset text straight into the caller's buffer (internal).
+// preset_text.h: writing a number's preset text straight into the caller's buffer, and reading the plain forms
+// of preset text without the general number stream (internal).
 //
 // A preset pass calls GetPropertyDataToSave twice per property (length, then text). Building a UTF-16 string
 // for each call cost two heap allocations per property; these helpers write straight into the caller's buffer
@@ -9,6 +10,10 @@
 // The length query only counts the digits: the digits are made once per property, for the text itself.
 #ifndef QENPROPERTIES_INTERNAL_PRESET_TEXT_H_
 #define QENPROPERTIES_INTERNAL_PRESET_TEXT_H_
+
+#include <charconv>
+#include <cstddef>
+#include <system_error>
 
 #include "qenproperties/frame/types.h"
 
@@ -81,6 +86,89 @@ inline void PutDecimalText(long long value, WCHAR* text, ULONG* length) {
   text[0] = '-';
   text[*length] = 0;
   WriteDigitsBefore(magnitude, text + *length);
+}
+
+// The readers below take the plain forms a preset save writes, without the general number stream. Each
+// answers false, reading nothing, for any other text (white space, a number too long for the fast form, anything
+// after the number); the caller then reads that text the general way. Text they take reads to the same value
+// the number stream gives for it.
+
+// ReadPlainDecimal reads text that is exactly an optional sign and 1 to 18 ASCII digits, then the terminator.
+inline bool ReadPlainDecimal(const WCHAR* text, long long& value) {
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  const WCHAR* const first = text;
+  unsigned long long magnitude = 0;
+  // Up to 18 digits cannot overflow; a longer run is refused once it ends.
+  for (unsigned digit = 0; (digit = static_cast<unsigned>(*text) - '0') < 10u; ++text) {
+    magnitude = magnitude * 10u + digit;
+  }
+  const auto count = text - first;
+  if (*text != 0 || count == 0 || count > 18) return false;
+  value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+  return true;
+}
+
+// kPlainRealRoom: the longest text ReadPlainReal takes, in code units. No decimal number of that length
+// overflows a double or underflows it to zero, so the conversion's answer needs no further reading.
+constexpr std::size_t kPlainRealRoom = 63;
+
+// ReadPlainReal reads text that is exactly an optional sign and ASCII digits with at most one point among them
+// (at least one digit), then the terminator, at most kPlainRealRoom code units.
+inline bool ReadPlainReal(const WCHAR* text, double& value) {
+  char field[kPlainRealRoom];
+  std::size_t size = 0;
+  // The conversion refuses a leading plus, which changes nothing about the value.
+  if (*text == '-' || *text == '+') {
+    if (*text == '-') field[size++] = '-';
+    ++text;
+  }
+  // The field is measured first, then narrowed in one plain copy.
+  const WCHAR* const start = text;
+  std::size_t points = 0;
+  for (;; ++text) {
+    const unsigned c = *text;
+    if (c - '0' < 10u) continue;
+    if (c != '.') break;
+    ++points;
+  }
+  const auto units = static_cast<std::size_t>(text - start);
+  if (*text != 0 || points > 1 || units == points || size + units > kPlainRealRoom) return false;
+  for (std::size_t i = 0; i < units; ++i) field[size + i] = static_cast<char>(start[i]);
+  size += units;
+  double read = 0.0;
+  const std::from_chars_result result = std::from_chars(field, field + size, read);
+  if (result.ec != std::errc() || result.ptr != field + size) return false;
+  value = read;
+  return true;
+}
+
+// ReadHexBytes decodes `2 * count` code units of hexadecimal digits (either case), high digit first, into
+// `count` bytes; false at the first unit that is no such digit, the terminator included (the bytes are then
+// undefined).
+inline bool ReadHexBytes(const WCHAR* text, std::size_t count, unsigned char* bytes) {
+  static constexpr unsigned char kNone = 0xFF;
+  static constexpr unsigned char kValues[128] = {
+      kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+      kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+      kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+      0,     1,     2,     3,     4,     5,     6,     7,     8,     9,     kNone, kNone, kNone, kNone, kNone, kNone,
+      kNone, 10,    11,    12,    13,    14,    15,    kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+      kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+      kNone, 10,    11,    12,    13,    14,    15,    kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+      kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone};
+  // A unit is read only after the one before it was a digit, so a shorter text is never read past its end.
+  for (std::size_t i = 0; i < 2 * count; ++i) {
+    const WCHAR unit = text[i];
+    const unsigned char digit = unit < 128 ? kValues[unit] : kNone;
+    if (digit == kNone) return false;
+    if (i % 2 == 0) {
+      bytes[i / 2] = static_cast<unsigned char>(digit << 4);
+    } else {
+      bytes[i / 2] = static_cast<unsigned char>(bytes[i / 2] | digit);
+    }
+  }
+  return true;
 }
 
 }  // namespace detail

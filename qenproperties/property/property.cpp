@@ -367,13 +367,19 @@ ULONG CQProperty::SetDirectData(const void* data, ULONG length) {
 
 ULONG CQProperty::StoreHeld(const void* data, ULONG length) {
   if (data == nullptr && length != 0) return kResultInvalidArgument;
-  valueLength_ = length;
-  // A value held inside the object needs no allocation, and the library's own flag store none either.
+  // A value held inside the object needs no allocation, and the library's own flag store none either. The
+  // other stores are out of line, so that this one saves no registers.
   if (length <= detail::ByteBuffer::kInlineCapacity && typeid(*this) == typeid(CQProperty)) {
+    valueLength_ = length;
     value_.Assign(data, length);
     flags_.store(flags_.load(std::memory_order_relaxed) | kFlagValueSet, std::memory_order_relaxed);
     return kResultOk;
   }
+  return StoreAllocating(data, length);
+}
+
+ULONG CQProperty::StoreAllocating(const void* data, ULONG length) {
+  valueLength_ = length;
   // A failed allocation leaves no value bytes and the new length recorded.
   return detail::OutOfMemoryAs(kResultStorageFailed, [&] {
     value_.Assign(data, length);
@@ -396,7 +402,10 @@ ULONG CQProperty::NotifyHeld(detail::QLock* changeLock, const void* data, ULONG 
   if (MediatorChangeLock() != changeLock) return SetPropertyData(data, length);
   if (data == nullptr && length != 0) return kResultInvalidArgument;
   if (!mediator_) return StoreHeld(data, length);
+  return NotifyMediator(data, length);
+}
 
+ULONG CQProperty::NotifyMediator(const void* data, ULONG length) {
   // A snapshot that cannot be made is passed as null; the mediator refuses it and the store is undone. It is
   // kept again on every way out, while this property's lock is still held.
   Snapshot snapshot(*this);

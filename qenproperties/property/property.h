@@ -183,6 +183,10 @@ class QEN_API CQProperty : public detail::CountedCore<CQProperty, IQProperty, IQ
   // Snapshot: the copy of itself with the old value that a change hands the mediator (property.cpp).
   class QEN_LOCAL Snapshot;
   QRef<IQPropertyMediator> BindMediator(QRef<IQPropertyMediator> mediator);
+  // The parts of StoreHeld and NotifyHeld that a plain store does not run: a value held on the heap or a store
+  // through a derived class's flag setter, and a change told to the bound mediator.
+  QEN_LOCAL ULONG StoreAllocating(const void* data, ULONG length);
+  QEN_LOCAL ULONG NotifyMediator(const void* data, ULONG length);
   ULONG StoreText(detail::SharedText& target, const char* text);
 
   // What a preset text's read or store of a value of up to 8 bytes touches lies in the 60 bytes after the

@@ -27,6 +27,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <typeinfo>
 #include <utility>
 
@@ -228,9 +229,16 @@ class PropertyShell : public CountedCore<Derived, IPrimary, Extra...>, public Sn
     ULONG held = 0;
     base_->ReadFirst8(bytes, &held);
     if (held == 0) return false;
-    // ReadFirst8 clears every byte past those held, so the word read whole and cut to the width is the value
-    // zero-extended; reading all 8 bytes at once takes one load where a count known only now took a loop.
+      // ReadFirst8 clears every byte past those held, so the word read whole and cut to the width is the value
+      // zero-extended; reading all 8 bytes at once takes one load where a count known only now took a loop. On a
+      // little-endian host the bytes are the word as they lie; assembling it byte by byte cost some 20
+      // instructions on every read of a value.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     const std::uint64_t word = LoadLE(bytes, 8);
+#else
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+#endif
     value = width >= 8 ? word : word & ((std::uint64_t{1} << (8 * width)) - 1);
     return true;
   }
@@ -239,12 +247,20 @@ class PropertyShell : public CountedCore<Derived, IPrimary, Extra...>, public Sn
   // refuse) or the direct one.
   ULONG StoreValue(const void* bytes, ULONG length, bool notify) {
     ValueGuard guard(*this);  // mostly held by the caller already: then it is only re-entered
-    return notify ? base_->NotifyHeld(guard.ChangeLock(), bytes, length) : base_->StoreHeld(bytes, length);
+    return StoreValue(guard, bytes, length, notify);
+  }
+  // The same for a caller that holds `held` (a SetterGuard is one), which is then not entered again.
+  ULONG StoreValue(const ValueGuard& held, const void* bytes, ULONG length, bool notify) {
+    return notify ? base_->NotifyHeld(held.ChangeLock(), bytes, length) : base_->StoreHeld(bytes, length);
   }
   // StoreWord stores the 4 little-endian bytes of `word`, notifying or direct.
   ULONG StoreWord(ULONG word, bool notify) {
     const auto bytes = StoreLE32(word);
     return StoreValue(bytes.data(), 4, notify);
+  }
+  ULONG StoreWord(const ValueGuard& held, ULONG word, bool notify) {
+    const auto bytes = StoreLE32(word);
+    return StoreValue(held, bytes.data(), 4, notify);
   }
   // StoreDefaultWord makes the 4 little-endian bytes of `word` the default; the mediator is not told.
   ULONG StoreDefaultWord(ULONG word) {

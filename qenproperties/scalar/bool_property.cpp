@@ -62,14 +62,14 @@ ULONG CQBoolProperty::GetCurValue(unsigned char* value) {
 
 ULONG CQBoolProperty::SetCurValue(unsigned char value) {
   SetterGuard guard(*this);
-  return StoreValue(&value, 1, true);
+  return StoreValue(guard, &value, 1, true);
 }
 
 ULONG CQBoolProperty::SetPropertyData(unsigned char value) { return SetCurValue(value); }
 
 ULONG CQBoolProperty::SetDirectCurValue(unsigned char value) {
   SetterGuard guard(*this);
-  return StoreValue(&value, 1, false);
+  return StoreValue(guard, &value, 1, false);
 }
 
 ULONG CQBoolProperty::SetPropertyDefaultData(unsigned char value) {

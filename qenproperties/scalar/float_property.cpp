@@ -153,13 +153,13 @@ ULONG CQFloatProperty::GetCurValue(double* value) {
   return kResultOk;
 }
 
-ULONG CQFloatProperty::Store(double value, bool notify) {
+ULONG CQFloatProperty::Store(const ValueGuard& held, double value, bool notify) {
   const QDataType type = base_->DataType();
   if (type == kDataTypeFloat) {
     const float single = ToSingle(value);
-    return StoreValue(&single, sizeof(single), notify);
+    return StoreValue(held, &single, sizeof(single), notify);
   }
-  if (type == kDataTypeDouble) return StoreValue(&value, sizeof(value), notify);
+  if (type == kDataTypeDouble) return StoreValue(held, &value, sizeof(value), notify);
   return kResultOk;
 }
 
@@ -172,20 +172,20 @@ ULONG CQFloatProperty::SetCurValue(double value) {
     if (value < minimum) value = minimum;
     if (value > maximum) value = maximum;
   }
-  return Store(value, true);
+  return Store(guard, value, true);
 }
 
 ULONG CQFloatProperty::SetPropertyData(double value) {
   SetterGuard guard(*this);
   if (value > maximum_.load() || value < minimum_.load()) return kResultOutOfRange;
-  return Store(value, true);
+  return Store(guard, value, true);
 }
 
 // Only the value changes, so the attributes' stamp stays.
 ULONG CQFloatProperty::SetDirectCurValue(double value) {
   ValueGuard guard(*this);
   if (RangeActive() && (value < minimum_.load() || value > maximum_.load())) return kResultOutOfRange;
-  return Store(value, false);
+  return Store(guard, value, false);
 }
 
 ULONG CQFloatProperty::SetPropertyDefaultData(double value) {
@@ -264,9 +264,11 @@ ULONG CQFloatProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
   if (text == nullptr) return kResultNullPointer;
   // The text is the caller's: it is read with no lock held, and the store takes this object's locks.
   double value = 0.0;
-  iUTF16StringStream stream(text);
-  stream >> value;
-  if (stream.fail()) return kResultNotFound;
+  if (!detail::ReadPlainReal(text, value)) {
+    iUTF16StringStream stream(text);
+    stream >> value;
+    if (stream.fail()) return kResultNotFound;
+  }
   return SetDirectCurValue(value);
 }
 

@@ -88,7 +88,8 @@ class QEN_API CQFloatProperty : public detail::TypedProperty<CQFloatProperty, IQ
   static Copied TakeCopy(CQFloatProperty& source);
   void PutCopy(Copied&& copied);
   bool RangeActive() const;
-  ULONG Store(double value, bool notify);
+  // Store runs under the caller's guard `held`.
+  ULONG Store(const ValueGuard& held, double value, bool notify);
 
   std::atomic<double> minimum_;
   std::atomic<double> maximum_;

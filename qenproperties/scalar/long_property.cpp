@@ -179,8 +179,13 @@ ULONG CQLongProperty::LoadDirectDataFromPreset(WCHAR* text, ULONG /*size*/) {
   if (text == nullptr) return kResultNullPointer;
   ValueGuard guard(*this);
   std::int32_t value = 0;
-  iUTF16StringStream stream(text);
-  stream >> value;  // text that is no number loads 0, unreported
+  long long plain = 0;
+  if (detail::ReadPlainDecimal(text, plain) && plain >= INT32_MIN && plain <= INT32_MAX) {
+    value = static_cast<std::int32_t>(plain);
+  } else {
+    iUTF16StringStream stream(text);
+    stream >> value;  // text that is no number loads 0, unreported
+  }
   // The size word gives the stored length; bytes beyond the 4 of the value are zeros, never read past it.
   unsigned char bytes[8] = {};
   const auto encoded = detail::StoreLE32(static_cast<ULONG>(value));

@@ -58,7 +58,7 @@ ULONG CQWStringProperty::Store(const WCHAR* text, bool notify) {
   ValueGuard guard(*this);
   const ULONG bytes = ByteLength(text);
   if (bytes == 0) return kResultInvalidArgument;
-  return StoreValue(text, bytes, notify);
+  return StoreValue(guard, text, bytes, notify);
 }
 
 ULONG CQWStringProperty::SetCurString(WCHAR const* text) { return Store(text, true); }
