@@ -27,7 +27,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <typeinfo>
 #include <utility>
 
@@ -229,16 +228,9 @@ class PropertyShell : public CountedCore<Derived, IPrimary, Extra...>, public Sn
     ULONG held = 0;
     base_->ReadFirst8(bytes, &held);
     if (held == 0) return false;
-      // ReadFirst8 clears every byte past those held, so the word read whole and cut to the width is the value
-      // zero-extended; reading all 8 bytes at once takes one load where a count known only now took a loop. On a
-      // little-endian host the bytes are the word as they lie; assembling it byte by byte cost some 20
-      // instructions on every read of a value.
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    const std::uint64_t word = LoadLE(bytes, 8);
-#else
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, sizeof word);
-#endif
+    // ReadFirst8 clears every byte past those held, so the word read whole and cut to the width is the value
+    // zero-extended; reading all 8 bytes at once takes one load where a count known only now took a loop.
+    const std::uint64_t word = LoadLE64(bytes);
     value = width >= 8 ? word : word & ((std::uint64_t{1} << (8 * width)) - 1);
     return true;
   }
