@@ -1,4 +1,6 @@
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -110,6 +112,57 @@ TEST_F(MediatorThreadsTest, CrossingChainsOnSeveralThreadsNeitherDeadlockNorLeak
   // Every change, direct or made by a callback, reached exactly one apply call.
   EXPECT_EQ(directChanges.load() + counts.nestedChanges.load(), counts.applies.load());
   EXPECT_GT(counts.nestedChanges.load(), directChanges.load());
+}
+
+// OrderScene: the apply callback of the first property's change, holding the mediator's change lock, lets
+// another thread start a change of the second property, waits a while, then sets the second property itself.
+struct OrderScene {
+  CQLongProperty* second;
+  std::atomic<bool> applying{false};
+  std::atomic<ULONG> result{0};
+};
+
+ULONG SetSecondWhileAnotherThreadWaits(IQProperty*, IQProperty*, CModifiedPropIterator*, void* user,
+                                       enumPropChangeStatus status) {
+  auto* scene = static_cast<OrderScene*>(user);
+  if (status != ePropChangeApply) return kResultOk;
+  scene->applying = true;
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the other thread's set is waiting by now
+  scene->result = scene->second->SetCurValue(7);
+  return kResultOk;
+}
+
+// A set takes the mediator's change lock before its property's own, so a set waiting for a change under way
+// holds no property lock that the change's callbacks might need. Taken the other way round, the two threads
+// would wait for each other for ever: a set that has not ended after ten seconds fails the test (and ends the
+// program, whose threads cannot be joined then).
+TEST_F(MediatorThreadsTest, ASetWaitingForAChangeHoldsNoLockItsCallbacksNeed) {
+  CQLongProperty* first = Long(200);
+  OrderScene scene{Long(201)};
+  ULONG handle = 0;
+  ASSERT_RESULT(kResultOk, mediator_->RegisterDependency(200, &SetSecondWhileAnotherThreadWaits, &scene, &handle));
+  std::atomic<int> finished{0};
+  std::thread changer([&] {
+    first->SetCurValue(6);
+    ++finished;
+  });
+  std::thread waiter([&] {
+    while (!scene.applying.load()) std::this_thread::yield();
+    scene.second->SetCurValue(9);
+    ++finished;
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (finished.load() < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (finished.load() < 2) {
+    ADD_FAILURE() << "the two sets wait for each other";
+    std::abort();
+  }
+  changer.join();
+  waiter.join();
+  EXPECT_EQ(kResultOk, scene.result.load());
+  EXPECT_EQ(9u, LongOf(scene.second));  // the waiting set went through after the change
 }
 
 // KeepSome keeps every fourth snapshot pair it previews, with the values it saw, in a queue that another
