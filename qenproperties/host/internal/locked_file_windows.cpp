@@ -251,6 +251,19 @@ void RemoveStaleTemps(const Target& target) {
   for (const std::wstring& file : stale) ::DeleteFileW(Join(target.dir, file).c_str());  // a link, not its target
 }
 
+// StillNamed tells whether `path` still names the file open as `handle`. Where a handle cannot tell that the
+// file's deletion is pending (some compatibility layers always answer no), a waiter may get the lock of a lock
+// file whose name a fresh one already took, while another process holds that one's: opening the name again
+// tells the two apart (a doomed name cannot be opened, a fresh one is another file).
+bool StillNamed(HANDLE handle, const std::wstring& path) {
+  BY_HANDLE_FILE_INFORMATION held{};
+  BY_HANDLE_FILE_INFORMATION named{};
+  const OwnedHandle again = OpenExisting(path, false);
+  return again.Valid() && ::GetFileInformationByHandle(handle, &held) &&
+         ::GetFileInformationByHandle(again.Get(), &named) && held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+         held.nFileIndexHigh == named.nFileIndexHigh && held.nFileIndexLow == named.nFileIndexLow;
+}
+
 // LockLockFile opens the lock file at `lockPath` (creating it when missing) and waits for its lock.
 bool LockLockFile(const std::wstring& lockPath, OwnedHandle* held, std::string* error) {
   for (int pending = 0;;) {
@@ -271,7 +284,12 @@ bool LockLockFile(const std::wstring& lockPath, OwnedHandle* held, std::string* 
       *error = "cannot lock " + Narrow(lockPath) + ": " + Reason(::GetLastError());
       return false;
     }
-    if (DeletePending(lock.Get())) continue;  // a former holder's, on its way out: start again
+    // A former holder's, on its way out, or no longer the one the name leads to: start again.
+    if (DeletePending(lock.Get()) || !StillNamed(lock.Get(), lockPath)) {
+      if (++pending < kPendingRetries) continue;
+      *error = "cannot lock " + Narrow(lockPath) + ": it keeps being replaced";
+      return false;
+    }
     *held = std::move(lock);
     return true;
   }
