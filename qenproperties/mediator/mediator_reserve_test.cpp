@@ -5,45 +5,29 @@
 
 #include <gtest/gtest.h>
 
-#include "qenproperties/frame/qref.h"
-#include "qenproperties/frame/result_codes.h"
-#include "qenproperties/mediator/property_mediator.h"
-#include "qenproperties/scalar/long_property.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/property_values.h"
+#include "qenproperties/testing/change_recorder.h"
 
 namespace Quenneth {
 namespace {
 
 using testing::LongOf;
 
-QRef<CQLongProperty> MakeLong(IQPropertyMediator* mediator, ULONG id) {
-  return QRef<CQLongProperty>::Adopt(
-      new CQLongProperty("Level", "", 0, id, kDataTypeUInt32, 0, 0, 0, 0, nullptr, mediator));
-}
-
-class MediatorReserveTest : public ::testing::Test {
+class MediatorReserveTest : public testing::MediatorTest {
  protected:
   void SetUp() override {
-    for (ULONG id = 1; id <= 20; ++id) {
-      properties_.push_back(MakeLong(mediator_.get(), id));
-      ASSERT_EQ(mediator_->RegisterProperty(properties_.back().get()), kResultOk);
-    }
-  }
-  void TearDown() override {
-    for (const auto& property : properties_) mediator_->UnRegisterProperty(property.get());
+    for (ULONG id = 1; id <= 20; ++id) properties_.push_back(Long(id));
   }
 
   // Every property is still found: a change of each goes through, and registering it again is refused.
   void ExpectAllRegistered() {
     for (const auto& property : properties_) {
-      EXPECT_EQ(property->SetCurValue(LongOf(property.get()) + 1), kResultOk);
-      EXPECT_EQ(mediator_->RegisterProperty(property.get()), kResultAlreadyRegistered);
+      EXPECT_EQ(property->SetCurValue(LongOf(property) + 1), kResultOk);
+      EXPECT_EQ(mediator_->RegisterProperty(property), kResultAlreadyRegistered);
     }
   }
 
-  QRef<CQPropertyMediator> mediator_ = QRef<CQPropertyMediator>::Adopt(new CQPropertyMediator(nullptr));
-  std::vector<QRef<CQLongProperty>> properties_;
+  std::vector<CQLongProperty*> properties_;
 };
 
 TEST_F(MediatorReserveTest, KeepsEveryEntryAndRefusesWhatCannotBeHad) {
@@ -76,7 +60,7 @@ TEST_F(MediatorReserveTest, ReservingFromACallbackDuringAChangeIsSafe) {
   ASSERT_EQ(mediator_->RegisterDependency(3, reserve, &during, &handle), kResultOk);
   for (ULONG value = 1; value <= 3; ++value) {
     EXPECT_EQ(properties_[2]->SetCurValue(value), kResultOk);
-    EXPECT_EQ(LongOf(properties_[2].get()), value);
+    EXPECT_EQ(LongOf(properties_[2]), value);
   }
   EXPECT_EQ(during.calls, 6);  // preview and apply, three times
   EXPECT_EQ(mediator_->UnRegisterDependency(handle), kResultOk);
