@@ -247,8 +247,8 @@ class PropertyShell : public CountedCore<Derived, IPrimary, Extra...>, public Sn
   }
   // StoreWord stores the 4 little-endian bytes of `word`, notifying or direct.
   ULONG StoreWord(ULONG word, bool notify) {
-    const auto bytes = StoreLE32(word);
-    return StoreValue(bytes.data(), 4, notify);
+    ValueGuard guard(*this);  // mostly held by the caller already: then it is only re-entered
+    return StoreWord(guard, word, notify);
   }
   ULONG StoreWord(const ValueGuard& held, ULONG word, bool notify) {
     const auto bytes = StoreLE32(word);
