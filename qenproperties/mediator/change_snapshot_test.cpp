@@ -16,6 +16,7 @@
 namespace Quenneth {
 namespace {
 
+using testing::AttributeOf;
 using testing::Call;
 using testing::LongOf;
 using testing::RefCount;
@@ -26,15 +27,6 @@ constexpr std::size_t kKept = detail::KeptSnapshots::kKept;
 
 std::string NameOf(IQProperty* property) {
   return testing::ReadText([&](WCHAR* buffer, ULONG* length) { return property->GetPropertyName(buffer, length); });
-}
-
-ULONG AttributeOf(IQProperty* property) {
-  QRef<IQPropertyAdvanced> advanced;
-  ULONG attribute = 0xFFFFFFFF;
-  if (property->QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid()) == kResultOk) {
-    advanced->GetAttribute(&attribute);
-  }
-  return attribute;
 }
 
 QRef<IQProperty> Hold(IQProperty* property) { return QRef<IQProperty>::Retain(property); }

@@ -74,13 +74,14 @@ void MakeSnapshot(IQProperty* registered, detail::SnapshotFace* face, std::uint6
   }
 }
 
-// RecordSpan is the run of dependency records one change calls, wherever they were copied.
-struct RecordSpan {
-  DependencyRecord* first;
-  std::size_t count;
-  const DependencyRecord* begin() const { return first; }
-  const DependencyRecord* end() const { return first + count; }
-};
+// ShowsAlready tells whether the spare `snapshot` shows the value of `previous` (a base property's copy of
+// itself, of exactly the library's class) as MakeSnapshot would make it show it, with the stamp `stamp`.
+bool ShowsAlready(const detail::SpareSnapshot& snapshot, std::uint64_t stamp, IQProperty* previous) {
+  if (snapshot.face == nullptr || snapshot.stamp != stamp || typeid(*previous) != typeid(CQProperty)) return false;
+  // A store sets kFlagValueSet, as the refresh adds it.
+  return snapshot.face->SnapshotUnshared() &&
+         snapshot.face->SnapshotBase()->ShowsValueOf(*static_cast<CQProperty*>(previous), kFlagValueSet);
+}
 
 }  // namespace
 
@@ -144,21 +145,36 @@ void CQPropertyMediator::RememberStamp(const Registered& entry, IQProperty* repo
   lastFoundStamp_ = stamp;
 }
 
-const CQPropertyMediator::DependencyRange& CQPropertyMediator::DependenciesOf(ULONG propertyId) {
+// RecordsOf gives the records of `propertyId`: the mediator's copy of them when they are few, refilled first
+// (out of line) if it holds another ID's, or stale ones, and no change is calling from it; otherwise a copy on
+// the caller's `stack` when they are few (a nested change), or in `heap`.
+inline CQPropertyMediator::RecordSpan CQPropertyMediator::RecordsOf(ULONG propertyId, RecordCopies& stack,
+                                                                    std::vector<DependencyRecord>& heap) {
+  const DependencyRange& cached = lastDependencies_;
+  if (cached.valid && cached.propertyId == propertyId) return RecordSpan{cached.copies, cached.count};
+  return LookUpRecords(propertyId, stack, heap);
+}
+
+CQPropertyMediator::RecordSpan CQPropertyMediator::LookUpRecords(ULONG propertyId, RecordCopies& stack,
+                                                                 std::vector<DependencyRecord>& heap) {
   DependencyRange& cached = lastDependencies_;
-  if (!cached.valid || cached.propertyId != propertyId) {
-    auto range = dependencies_.equal_range(propertyId);
+  const auto range = dependencies_.equal_range(propertyId);
+  const auto count = static_cast<std::size_t>(std::distance(range.first, range.second));
+  DependencyRecord* target = nullptr;
+  if (count > DependencyRange::kCopied) {
+    heap.resize(count);
+    target = heap.data();
+  } else if (cached.readers != 0) {
+    target = stack;
+  } else {
+    target = cached.copies;
     cached.propertyId = propertyId;
-    cached.first = range.first;
-    cached.last = range.second;
-    cached.count = static_cast<std::size_t>(std::distance(range.first, range.second));
+    cached.count = count;
     cached.valid = true;
-    if (cached.count <= DependencyRange::kCopied) {
-      std::size_t i = 0;
-      for (auto it = range.first; it != range.second; ++it) cached.copies[i++] = it->second;
-    }
   }
-  return cached;
+  std::size_t i = 0;
+  for (auto it = range.first; it != range.second; ++it) target[i++] = it->second;
+  return RecordSpan{target, count};
 }
 
 ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* current) {
@@ -198,7 +214,9 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
     detail::SpareSnapshot newSnapshot;
     detail::SpareSnapshot oldSnapshot;
     std::unique_ptr<CQModifiedPropIterator> iterator;
+    bool readsRecords = false;  // calls its records from the mediator's copy of them
     ~Leftovers() {
+      if (readsRecords) --mediator.lastDependencies_.readers;
       if (iterator) {
         iterator->Clear();
         if (!mediator.spareIterator_) mediator.spareIterator_ = std::move(iterator);
@@ -210,39 +228,39 @@ ULONG CQPropertyMediator::PropertyChanged(IQProperty* previous, IQProperty* curr
       detail::KeepSnapshot(newSnapshot, kept.next);
       detail::KeepSnapshot(oldSnapshot, kept.previous);
     }
-  } change{*this, registered, registryVersion_, {}, {}, nullptr};
+  } change{*this, registered, registryVersion_, {}, {}, nullptr, false};
   // The spares leave their slot while the change runs: a nested change of the same property makes its own.
+  // Their parts turn: the last change's new snapshot shows what is the old value now, mostly (not when the
+  // property was stored to without a change, or its flags or attribute word moved, since), and is then handed
+  // out as it is; the last old one is refreshed as the new one.
   if (detail::KeptSnapshots::Pair* kept = kept_.Find(registered->serial, registered->keptAt)) {
-    change.newSnapshot.TakeFrom(kept->next);
-    change.oldSnapshot.TakeFrom(kept->previous);
+    change.newSnapshot.TakeFrom(kept->previous);
+    change.oldSnapshot.TakeFrom(kept->next);
   }
   detail::SnapshotFace* const face = registered->face;
   // The face's stamp is its base property's.
   const std::uint64_t stamp = registered->base != nullptr ? registered->base->Stamp() : 0;
   IQProperty* const entry = registered->property.get();
   MakeSnapshot(entry, face, stamp, registered->base, current, change.newSnapshot);
-  MakeSnapshot(entry, face, stamp, registered->base, previous, change.oldSnapshot);
+  if (!ShowsAlready(change.oldSnapshot, stamp, previous)) {
+    MakeSnapshot(entry, face, stamp, registered->base, previous, change.oldSnapshot);
+  }
   if (!change.newSnapshot.object || !change.oldSnapshot.object) return kResultNotRegistered;
   IQProperty* newSnapshot = change.newSnapshot.object.get();
   IQProperty* oldSnapshot = change.oldSnapshot.object.get();
   std::unique_ptr<CQModifiedPropIterator>& iterator = change.iterator;
-  // The records are copied before any is called: a callback may unregister records, its own among them. A few
-  // records (the usual case) are copied to the stack; more go to the heap.
-  DependencyRecord stackRecords[DependencyRange::kCopied];
+  // The records are fixed before any is called: a callback may unregister records, its own among them. A few
+  // records (the usual case) are called from the mediator's copy of them, which stays as it is while this
+  // change runs, or, in a nested change that finds the copy holding other records, from a copy on the stack;
+  // more are copied to the heap.
+  RecordCopies stackRecords;
   std::vector<DependencyRecord> heapRecords;
-  RecordSpan records{stackRecords, 0};
+  RecordSpan records{nullptr, 0};
   result = detail::OutOfMemoryAs(kResultOutOfMemory, [&] {
     iterator = spareIterator_ ? std::move(spareIterator_) : std::make_unique<CQModifiedPropIterator>();
-    const DependencyRange& range = DependenciesOf(currentId);
-    if (range.count <= DependencyRange::kCopied) {
-      // Record by record: a change has a few, and a loop copies those without a call.
-      records = RecordSpan{stackRecords, range.count};
-      for (std::size_t i = 0; i < range.count; ++i) stackRecords[i] = range.copies[i];
-      return kResultOk;
-    }
-    heapRecords.resize(range.count);
-    records.first = heapRecords.data();
-    for (auto it = range.first; it != range.last; ++it) records.first[records.count++] = it->second;
+    records = RecordsOf(currentId, stackRecords, heapRecords);
+    change.readsRecords = records.first == lastDependencies_.copies;
+    if (change.readsRecords) ++lastDependencies_.readers;
     return kResultOk;
   });
   if (result != kResultOk) return result;

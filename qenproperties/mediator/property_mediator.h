@@ -15,8 +15,9 @@
 //
 // A change in steady state allocates nothing: the snapshots of a change are kept for its registered entry (and
 // the iterator with the mediator) when it ends and refreshed in place by the next change of the same property
-// (internal/snapshot_pool.h says when that is safe). Only the 64 entries changed most recently keep theirs
-// (internal/kept_snapshots.h), so what a mediator keeps does not grow with the properties it has seen change.
+// (internal/snapshot_pool.h says when that is safe); the new one is handed out as that change's old one as it
+// is while it shows the old value, flags and attribute word already. Only the 64 entries changed most recently keep
+// theirs (internal/kept_snapshots.h), so what a mediator keeps does not grow with the properties it has seen change.
 // Snapshots of a host's own property, or of a class derived from a library class, are made by its CloneProperty
 // every time.
 #ifndef QENPROPERTIES_MEDIATOR_PROPERTY_MEDIATOR_H_
@@ -118,18 +119,30 @@ class QEN_API CQPropertyMediator final : public detail::Counted<CQPropertyMediat
   detail::KeptSnapshots kept_;
 
   using DependencyRegistry = std::multimap<ULONG, DependencyRecord>;
-  // DependencyRange: the records of one property ID, as the last change looked them up (with a copy of them
-  // when they are few); forgotten whenever a record is added or removed.
+  // DependencyRange: a copy of the records of one property ID as the last change looked them up, when they are
+  // few; forgotten (`valid` cleared) whenever a record is added or removed. The changes under way on this
+  // mediator's thread (`readers`) call the records from this copy, so it is refilled only while none is: a
+  // callback that unregisters records, or a nested change of another property, leaves the outer change's
+  // records as they were when it began.
   struct QEN_LOCAL DependencyRange {
     static constexpr std::size_t kCopied = 8;
     ULONG propertyId = 0;
-    DependencyRegistry::iterator first;
-    DependencyRegistry::iterator last;
     std::size_t count = 0;
     bool valid = false;
+    std::size_t readers = 0;
     DependencyRecord copies[kCopied] = {};
   };
-  const DependencyRange& DependenciesOf(ULONG propertyId);
+
+  // RecordSpan is the run of dependency records one change calls, wherever they lie.
+  struct QEN_LOCAL RecordSpan {
+    const DependencyRecord* first;
+    std::size_t count;
+    const DependencyRecord* begin() const { return first; }
+    const DependencyRecord* end() const { return first + count; }
+  };
+  using RecordCopies = DependencyRecord[DependencyRange::kCopied];
+  RecordSpan RecordsOf(ULONG propertyId, RecordCopies& stack, std::vector<DependencyRecord>& heap);
+  RecordSpan LookUpRecords(ULONG propertyId, RecordCopies& stack, std::vector<DependencyRecord>& heap);
 
   DependencyRegistry dependencies_;
   DependencyRange lastDependencies_;

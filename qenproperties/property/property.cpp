@@ -265,6 +265,29 @@ void CQProperty::ShowValueOf(const CQProperty& source, ULONG extraFlags) {
   Snapshot::ShowAttribute(*this, attribute);
 }
 
+bool CQProperty::ShowsValueOf(const CQProperty& source, ULONG extraFlags) const {
+  detail::QLockGuard guard(source.pooled_ && source.Unshared() ? nullptr : &source.ObjectLock());
+  const ULONG size = value_.size();
+  if (valueLength_ != source.valueLength_ || size != source.value_.size() ||
+      flags_.load(std::memory_order_relaxed) != (source.flags_.load(std::memory_order_relaxed) | extraFlags)) {
+    return false;
+  }
+  // Bytes past the size are never read, so they need not match. The widths of the typed values are compared
+  // in place; a call to the library's comparison costs more than they do.
+  const unsigned char* const own = value_.data();
+  const unsigned char* const other = source.value_.data();
+  bool same = true;
+  switch (size) {
+    case 0: break;
+    case 1: same = std::memcmp(own, other, 1) == 0; break;
+    case 2: same = std::memcmp(own, other, 2) == 0; break;
+    case 4: same = std::memcmp(own, other, 4) == 0; break;
+    case 8: same = std::memcmp(own, other, 8) == 0; break;
+    default: same = std::memcmp(own, other, size) == 0; break;
+  }
+  return same && advanced_->Attribute() == (source.advanced_ ? source.advanced_->Attribute() : 0);
+}
+
 void CQProperty::CopyFrom(const CQProperty& source) { InstallCopy(source.StageCopy()); }
 
 // BindMediator swaps the binding and hands back the previous mediator. The caller releases it (and adds the new

@@ -134,6 +134,9 @@ class QEN_API CQProperty : public detail::CountedCore<CQProperty, IQProperty, IQ
   std::uint64_t Stamp() const { return stamp_.load(std::memory_order_acquire); }
   void Touch();
   void ShowValueOf(const CQProperty& source, ULONG extraFlags);
+  // ShowsValueOf tells whether this object, a snapshot nobody else holds, shows already what ShowValueOf would
+  // make it show (the same value bytes, length, flags and attribute word), so that it need not be refreshed.
+  bool ShowsValueOf(const CQProperty& source, ULONG extraFlags) const;
   void ShowAllOf(const CQProperty& source);
   // MakePooled makes the copy of `source` that is kept as a snapshot (see ShowValueOf).
   static CQProperty* MakePooled(CQProperty& source);

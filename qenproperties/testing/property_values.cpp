@@ -2,6 +2,9 @@
 
 #include <cstddef>
 
+#include "qenproperties/frame/interface_ids.h"
+#include "qenproperties/property/property_advanced_interface.h"
+
 namespace Quenneth {
 namespace testing {
 namespace {
@@ -42,6 +45,15 @@ ULONG FlagsOf(IQProperty* property) {
   ULONG flags = 0xDEADBEEF;
   property->GetPropertyFlags(&flags);
   return flags;
+}
+
+ULONG AttributeOf(IQProperty* property) {
+  QRef<IQPropertyAdvanced> advanced;
+  ULONG attribute = 0xFFFFFFFF;
+  if (property->QueryInterface(IID_IQPropertyAdvanced, advanced.PutVoid()) == kResultOk) {
+    advanced->GetAttribute(&attribute);
+  }
+  return attribute;
 }
 
 QDataType TypeOf(IQProperty* property) {

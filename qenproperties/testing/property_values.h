@@ -35,6 +35,8 @@ ULONG LongOf(IQProperty* property);
 ULONG FlagsOf(IQProperty* property);
 QDataType TypeOf(IQProperty* property);
 _QGUID ObjectIdOf(IQProperty* property);
+// AttributeOf: the attribute word of the property's advanced attribute object (0xFFFFFFFF when it has none).
+ULONG AttributeOf(IQProperty* property);
 
 // PresetOf: the preset text as ASCII. "<error>" when the length query is refused, "<no terminator>" when the
 // unit after the reported length is not 0. `length`, when given, receives the reported length.
