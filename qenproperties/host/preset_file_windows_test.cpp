@@ -2,8 +2,11 @@
 // goes with its holder.
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -111,6 +114,60 @@ TEST_F(WindowsFilesTest, TheLockFileGoesWithItsHolderAndALeftOverOneWithTheNext)
   EXPECT_THAT(Names(), ElementsAre("p.json"));
 }
 
+// FileId identifies the file open as `handle` on its volume.
+std::pair<DWORD, ULONGLONG> FileId(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  EXPECT_TRUE(::GetFileInformationByHandle(handle, &info));
+  return {info.dwVolumeSerialNumber, (ULONGLONG{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+TEST_F(WindowsFilesTest, AWaiterLeftWithTheLockOfAReleasedLockFileHoldsNothing) {
+  // A waiter opened the lock file and is still waiting when its holder lets go. However long its handle keeps
+  // that file alive, the next writer must not find the lock there, or the waiter would get the lock as well.
+  const std::string path = PathOf("p.json");
+  const std::wstring lockName = (dir_ / ".p.json.lock").wstring();
+  std::string error;
+  auto holder = PresetFile::Open(path, &error);
+  ASSERT_TRUE(holder) << error;
+  const HANDLE waiter =
+      ::CreateFileW(lockName.c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(waiter, INVALID_HANDLE_VALUE);
+  const auto released = FileId(waiter);
+  holder.reset();
+  // Renamed beside the preset (not into the current directory), kept only by the waiter's handle.
+  const std::vector<std::string> kept = Names();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].rfind(".p.json.tmp-", 0), 0u) << kept[0];
+  OVERLAPPED whole{};
+  ASSERT_TRUE(::LockFileEx(waiter, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole));
+
+  // The next writer must not wait for the waiter: when it does, the waiter lets go after a while so that the
+  // test ends.
+  std::unique_ptr<PresetFile> next;
+  std::atomic<bool> returned{false};
+  std::thread writer([&] {
+    next = PresetFile::Open(path, &error);
+    returned = true;
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!returned && std::chrono::steady_clock::now() < deadline) ::Sleep(10);
+  const bool waited = !returned;
+  ::UnlockFileEx(waiter, 0, 1, 0, &whole);
+  writer.join();
+  EXPECT_FALSE(waited) << "the next writer waited for the lock of the released lock file";
+  ASSERT_TRUE(next) << error;
+  const HANDLE current =
+      ::CreateFileW(lockName.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(current, INVALID_HANDLE_VALUE);
+  EXPECT_NE(FileId(current), released);
+  ::CloseHandle(current);
+  ::CloseHandle(waiter);
+  next.reset();
+  EXPECT_THAT(Names(), ::testing::IsEmpty());
+}
+
 // The child's part of the test below: run with QEN_INCREMENT_FILE set, it counts up the number in that file
 // QEN_INCREMENT_TIMES times, each time under the lock.
 TEST(WindowsFilesChild, Increment) {
@@ -130,8 +187,9 @@ TEST(WindowsFilesChild, Increment) {
 }
 
 TEST_F(WindowsFilesTest, ProcessesCountingInOneFileLoseNothing) {
-  constexpr int kChildren = 4;
-  constexpr int kTimes = 15;
+  // Enough processes that several wait on each lock file when its holder lets go.
+  constexpr int kChildren = 10;
+  constexpr int kTimes = 10;
   const std::string path = PathOf("counter");
   Put(path, "0");
   wchar_t self[MAX_PATH] = {};

@@ -49,8 +49,9 @@ chain() {
     pa=$!
     "$tool" --panel panel.json --preset p.json set "B$c=$r" >/dev/null 2>>"errors-$c.txt" &
     pb=$!
-    wait "$pa" || failed=$((failed + 1))
-    wait "$pb" || failed=$((failed + 1))
+    # The exit status goes with the messages: a process that fails without a word still says how it ended.
+    wait "$pa" || { echo "set A$c=$r: exit $?" >>"errors-$c.txt" && failed=$((failed + 1)); }
+    wait "$pb" || { echo "set B$c=$r: exit $?" >>"errors-$c.txt" && failed=$((failed + 1)); }
   done
   echo "$lost $failed" >"chain-$c.txt"
 }

@@ -2,13 +2,20 @@
 //
 // What the lock is taken on. Windows refuses to rename a file over one that any handle holds open, so the
 // preset itself cannot carry the lock across a replace as it does on POSIX. The lock is LockFileEx on a lock
-// file beside the target, ".NAME.lock", which no rename touches. Its holder deletes it when letting go, so none
-// stays beside the preset:
-//  - the holder marks the lock file for deletion while it still holds the lock, then unlocks and closes it;
-//  - a waiter that then gets the lock sees the file's deletion pending, lets go, and starts again; the name
-//    cannot be opened until every handle to the doomed file is closed, after which a fresh lock file is made.
-// At most one lock file exists at a time and at most one handle holds its lock, so writers serialize whether
-// or not the target exists yet. A lock file left by a killed holder is locked and deleted by the next one.
+// file beside the target, ".NAME.lock", which no replace touches. Its holder takes it away when letting go, so
+// none stays beside the preset, and it does so by a rename rather than by deleting it under its name:
+//  - a holder is a process that has the lock of the file the name ".NAME.lock" leads to, checked after
+//    locking: a waiter that gets the lock of a file no longer so named lets go and starts again;
+//  - the holder, while it still holds the lock, renames its lock file to a temporary name of the target, marks
+//    it for deletion there, then unlocks and closes it.
+// Only the holder of a file's lock renames it, so from the check on the name leads to the holder's file until
+// the holder lets go: two holders would have to hold the lock of one file at once. This depends on no deletion
+// semantics, which differ between Windows and compatibility layers (whether a handle shows a pending deletion,
+// whether a doomed name can still be opened, whether it goes with the handle that doomed it or with the last
+// one). Deleting the lock file under its own name depends on them all: where the name goes with the handle
+// that doomed it, a waiter can check the name just before it goes and a newcomer lock a fresh file just after,
+// and both hold "the" lock. A lock file left by a killed holder keeps its name and serves the next one; a
+// renamed one left by a holder killed before marking it has the pattern of a temporary file and goes with them.
 //
 // The preset is opened, without any lock, with FILE_SHARE_DELETE and only for a moment, so readers never block
 // a writer's rename for long; the rename is retried for a while when they do.
@@ -229,7 +236,8 @@ bool Resolve(const std::string& narrow, Target* target, bool* exists, std::strin
   return true;
 }
 
-// DeletePending tells whether the lock file open as `handle` is marked for deletion by a former holder.
+// DeletePending tells whether the lock file open as `handle` is marked for deletion: renamed away by a former
+// holder, or deleted under its name by a build that let go that way.
 bool DeletePending(HANDLE handle) {
   FILE_STANDARD_INFO info{};
   return ::GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof(info)) && info.DeletePending;
@@ -251,10 +259,7 @@ void RemoveStaleTemps(const Target& target) {
   for (const std::wstring& file : stale) ::DeleteFileW(Join(target.dir, file).c_str());  // a link, not its target
 }
 
-// StillNamed tells whether `path` still names the file open as `handle`. Where a handle cannot tell that the
-// file's deletion is pending (some compatibility layers always answer no), a waiter may get the lock of a lock
-// file whose name a fresh one already took, while another process holds that one's: opening the name again
-// tells the two apart (a doomed name cannot be opened, a fresh one is another file).
+// StillNamed tells whether `path` still names the file open as `handle`.
 bool StillNamed(HANDLE handle, const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION held{};
   BY_HANDLE_FILE_INFORMATION named{};
@@ -271,7 +276,8 @@ bool LockLockFile(const std::wstring& lockPath, OwnedHandle* held, std::string* 
                                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!lock.Valid()) {
       const DWORD code = ::GetLastError();
-      // A lock file whose deletion is pending cannot be opened until its last handle closes.
+      // A lock file whose deletion is pending (a build that deleted it under its name) cannot be opened until
+      // its last handle closes.
       if ((code == ERROR_ACCESS_DENIED || code == ERROR_DELETE_PENDING) && ++pending < kPendingRetries) {
         ::Sleep(kRetryMillis);
         continue;
@@ -284,7 +290,8 @@ bool LockLockFile(const std::wstring& lockPath, OwnedHandle* held, std::string* 
       *error = "cannot lock " + Narrow(lockPath) + ": " + Reason(::GetLastError());
       return false;
     }
-    // A former holder's, on its way out, or no longer the one the name leads to: start again.
+    // Renamed away by the holder it waited for, or doomed: let go without touching it, and start again. Each
+    // time another writer finished, so the bound only stops a file system that never answers the same.
     if (DeletePending(lock.Get()) || !StillNamed(lock.Get(), lockPath)) {
       if (++pending < kPendingRetries) continue;
       *error = "cannot lock " + Narrow(lockPath) + ": it keeps being replaced";
@@ -293,6 +300,37 @@ bool LockLockFile(const std::wstring& lockPath, OwnedHandle* held, std::string* 
     *held = std::move(lock);
     return true;
   }
+}
+
+// NtPath gives the native form of a full path (with a drive, the \\?\ prefix or a server share), which a
+// rename by handle takes: the Win32 form is not converted there.
+std::wstring NtPath(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\", 0) == 0) return L"\\??\\" + path.substr(4);
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\??\\UNC\\" + path.substr(2);
+  return L"\\??\\" + path;
+}
+
+// RenameAway gives the held lock file a fresh temporary name of the target in the target's directory. False
+// leaves it where it is, which is safe: it then serves the next holder.
+bool RenameAway(HANDLE lock, const Target& target) {
+  for (int attempt = 0; attempt < kMaxTempAttempts; ++attempt) {
+    std::wstring name;
+    std::string ignored;
+    if (!Widen(NewTempName(Narrow(target.name)), &name, &ignored)) return false;
+    // A full path: a bare name is taken relative to the current directory by some implementations, and some
+    // refuse a directory handle as the root.
+    name = NtPath(Join(target.dir, name));
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), rename->FileName);
+    if (::SetFileInformationByHandle(lock, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) return true;
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
 }
 
 }  // namespace
@@ -307,10 +345,12 @@ LockedFile::LockedFile(std::unique_ptr<State> state) : state_(std::move(state)) 
 
 LockedFile::~LockedFile() {
   if (!state_->lock.Valid()) return;
-  // Marked for deletion before the lock goes, so that the next holder can tell a doomed lock file.
-  FILE_DISPOSITION_INFO dispose{};
-  dispose.DeleteFile = TRUE;
-  ::SetFileInformationByHandle(state_->lock.Get(), FileDispositionInfo, &dispose, sizeof(dispose));
+  // Renamed and marked while the lock is still held, so that the next one to get it knows to start again.
+  if (RenameAway(state_->lock.Get(), state_->target)) {
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    ::SetFileInformationByHandle(state_->lock.Get(), FileDispositionInfo, &dispose, sizeof(dispose));
+  }
   OVERLAPPED whole{};
   ::UnlockFileEx(state_->lock.Get(), 0, 1, 0, &whole);
 }
