@@ -229,10 +229,10 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   ULONG digits = 0;
   result = GetSignificantDigitAfterPoint(&digits);
   if (result != kResultOk) return result;
-  // The stream's precision is an int; a larger count asks for more digits than any text could hold anyway.
   // The usual values and digit counts take the exact fixed-point writer, which counts the text for the length
   // query and writes it for the text query, each time from the value.
   if (detail::PutFixedText(value, digits, text, length)) return kResultOk;
+  // The stream's precision is an int; a larger count asks for more digits than any text could hold anyway.
   const int precision = digits > static_cast<ULONG>(INT_MAX) ? INT_MAX : static_cast<int>(digits);
   // The other usual digit counts are formatted on the stack, by the same conversion the stream makes for them (fixed
   // notation with that precision), so a preset pass allocates nothing; very long texts take the stream.
