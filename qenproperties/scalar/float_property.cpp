@@ -13,6 +13,7 @@
 
 #include "qenproperties/foundation/string_utils.h"
 #include "qenproperties/foundation/utf16_stream.h"
+#include "qenproperties/internal/fixed_text.h"
 #include "qenproperties/internal/preset_text.h"
 
 namespace Quenneth {
@@ -228,9 +229,12 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   ULONG digits = 0;
   result = GetSignificantDigitAfterPoint(&digits);
   if (result != kResultOk) return result;
+  // The usual values and digit counts take the exact fixed-point writer, which counts the text for the length
+  // query and writes it for the text query, each time from the value.
+  if (detail::PutFixedText(value, digits, text, length)) return kResultOk;
   // The stream's precision is an int; a larger count asks for more digits than any text could hold anyway.
   const int precision = digits > static_cast<ULONG>(INT_MAX) ? INT_MAX : static_cast<int>(digits);
-  // The usual digit counts are formatted on the stack, by the same conversion the stream makes for them (fixed
+  // The other usual digit counts are formatted on the stack, by the same conversion the stream makes for them (fixed
   // notation with that precision), so a preset pass allocates nothing; very long texts take the stream.
   if (precision <= kStackPrecision) {
     // A preset save asks for the length, then for the text: the text formatted for the first call is kept (per
