@@ -8,6 +8,7 @@
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
+#include "qenproperties/testing/enum_list_checks.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -73,23 +74,16 @@ TEST_F(EnumPropertyTest, NamedFormsHaveAZeroDefaultOfTheFormsWidth) {
   EXPECT_TRUE(testing::DefaultOf(bare.get()).empty());
 }
 
-TEST_F(EnumPropertyTest, NarrowAndWideAddsTreatEmptyTextDifferently) {
+TEST_F(EnumPropertyTest, SharesTheEntryListRulesAndKeepsThirtyTwoBitIdsWhole) {
+  testing::ExpectEntryListRules(Make(kDataTypeUInt32, {}).get());
   auto p = Make(kDataTypeUInt32, {});
-  auto empty = Wide("");
-  EXPECT_RESULT(kResultOk, p->AddEnumString(empty.data(), 1));
-  EXPECT_TRUE(EntriesOf(*p).empty()) << "the wide add skips empty text";
-  EXPECT_RESULT(kResultOk, p->AddEnumString("", 2));
-  EXPECT_EQ((Entries{{"", 2}}), EntriesOf(*p));
-  EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString(static_cast<const char*>(nullptr), 3));
   EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString64(static_cast<const WCHAR*>(nullptr), 3));
   EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString("\xC3", 4)) << "malformed UTF-8 adds nothing";
-  EXPECT_EQ(1u, EntriesOf(*p).size());
-
   EXPECT_RESULT(kResultOk, p->AddEnumString(Wide("hi").data(), 0xFFFFFFFFu));
-  EXPECT_EQ(4294967295LL, EntriesOf(*p).back().second) << "32-bit IDs are zero-extended";
+  EXPECT_EQ((Entries{{"hi", 4294967295LL}}), EntriesOf(*p)) << "32-bit IDs are zero-extended; failed adds add nothing";
   ULONG bytes = 0;
   ULONG id = 0;
-  EXPECT_RESULT(kResultOk, p->GetEnumString(1, nullptr, &bytes, &id));
+  EXPECT_RESULT(kResultOk, p->GetEnumString(0, nullptr, &bytes, &id));
   EXPECT_EQ(4u, bytes) << "two bytes per code unit, terminator not counted";
   EXPECT_EQ(0xFFFFFFFFu, id);
 }
@@ -249,55 +243,19 @@ TEST_F(EnumPropertyTest, LoadAppendsThePlaceholderAndSelectsIndexZero) {
   EXPECT_EQ("-9000000000", PresetOf(p.get())) << "stored 0 matches no entry and falls back to the first";
 }
 
-TEST_F(EnumPropertyTest, ListChangesKeepTheStoredIndex) {
-  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
-  p->SetCurSel(1);
-  EXPECT_RESULT(kResultOk, p->RemoveAllEnumStrings());
-  EXPECT_TRUE(EntriesOf(*p).empty());
-  EXPECT_EQ(1u, Index(*p));
-  ULONG id = 0;
-  EXPECT_RESULT(kResultNoSelection, p->GetCurSelId(&id));
-  EXPECT_EQ("<none>", SelectedText(*p));
-
-  p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
-  auto renamed = Wide("first");
-  EXPECT_RESULT(kResultOk, p->ChangeCurSelString(renamed.data())) << "no value: index 0 is renamed";
-  EXPECT_EQ("first", EntriesOf(*p)[0].first);
-  EXPECT_TRUE(ValueOf(p.get()).empty());
-  EXPECT_RESULT(kResultNullPointer, p->ChangeCurSelString(nullptr));
-  p->SetPropertyData(ULONG{2});
-  EXPECT_RESULT(kResultIndexOutOfRange, p->ChangeCurSelString(renamed.data()));
-}
-
 TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntriesAndSharesTheOptionalProperty) {
+  testing::ExpectHoldsOptionalProperty(Make(kDataTypeUInt32, {}).get(), Make(kDataTypeUInt32, {}).get(), optional_);
   auto source = Make(kDataTypeEnum64, {{"a", 1}, {"", 7}, {"b", 2}});
   source->SetCurSelById64(2);
-  source->SetOptionalProperty(&optional_);
+  source->SetOptionalProperty(&optional_);  // the fixture checks that the clone and the target give it back
   auto target = Make(kDataTypeUInt32, {{"c", 3}});
   *target = *source;
   EXPECT_EQ((Entries{{"c", 3}, {"a", 1}, {"b", 2}}), EntriesOf(*target)) << "empty texts are not carried over";
   EXPECT_EQ(kDataTypeEnum64, testing::Out<QDataType>(target.get(), &CQEnumProperty::GetPropertySubDataType));
   EXPECT_EQ("2", PresetOf(target.get()));
-  EXPECT_EQ(2u, optional_.count);
-
   QRef<IQProperty> owned;
   EXPECT_RESULT(kResultOk, source->CloneProperty(owned.Put()));
   EXPECT_EQ((Entries{{"a", 1}, {"b", 2}}), EntriesOf(*static_cast<CQEnumProperty*>(owned.get())));
-  owned.reset();
-  source->SetOptionalProperty(nullptr);
-  target->SetOptionalProperty(nullptr);
-  EXPECT_EQ(0u, optional_.count) << "clone, source and target each gave their reference back";
-
-  auto p = Make(kDataTypeUInt32, {});
-  void* out = nullptr;
-  EXPECT_RESULT(kResultNoInterface, p->QueryInterface(IID_IQOptionalProperty, &out));
-  EXPECT_RESULT(kResultOk, p->SetOptionalProperty(&optional_));
-  EXPECT_RESULT(kResultOk, p->QueryInterface(IID_IQOptionalProperty, &out));
-  EXPECT_EQ(static_cast<IQOptionalProperty*>(&optional_), out);
-  EXPECT_EQ(2u, optional_.count);
-  optional_.Release();
-  EXPECT_RESULT(kResultOk, p->SetOptionalProperty(nullptr));
-  EXPECT_EQ(0u, optional_.count);
 }
 
 TEST_F(EnumPropertyTest, OutOfMemoryWhileAddingLeavesTheListAlone) {
