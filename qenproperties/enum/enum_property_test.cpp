@@ -8,7 +8,7 @@
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
-#include "qenproperties/testing/enum_list_checks.h"
+#include "qenproperties/testing/enum_checks.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -17,6 +17,7 @@ namespace Quenneth {
 namespace {
 
 using testing::AllocationFailure;
+using testing::OkOut;
 using testing::PresetOf;
 using testing::ValueOf;
 using testing::Wide;
@@ -64,9 +65,8 @@ TEST_F(EnumPropertyTest, NamedFormsHaveAZeroDefaultOfTheFormsWidth) {
   EXPECT_EQ(kDataTypeEnum, testing::TypeOf(narrow.get()));
   EXPECT_TRUE(ValueOf(narrow.get()).empty());
 
-  ULONG id = 0xDEADBEEF;
-  EXPECT_RESULT(kResultOk, narrow->GetCurSelId(&id));
-  EXPECT_EQ(0xDEADBEEFu, id) << "no value stored: nothing written";
+  EXPECT_EQ(0xDEADBEEFu, OkOut<ULONG>(narrow.get(), &CQEnumProperty::GetCurSelId, ULONG{0xDEADBEEF}))
+      << "no value stored: nothing written";
   EXPECT_EQ("0", PresetOf(narrow.get()));
   EXPECT_EQ("0", PresetOf(wide.get()));
 
@@ -105,9 +105,7 @@ TEST_F(EnumPropertyTest, IdAndStringSelectionTakeTheFirstMatchByTheFormsBits) {
   EXPECT_TRUE(ValueOf(p.get()).empty());
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(5));
   EXPECT_EQ(1u, Index(*p));
-  ULONG id = 0;
-  EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
-  EXPECT_EQ(5u, id) << "the low 32 bits of the ID";
+  EXPECT_EQ(5u, OkOut<ULONG>(p.get(), &CQEnumProperty::GetCurSelId)) << "the low 32 bits of the ID";
   EXPECT_EQ("big", SelectedText(*p));
 }
 
@@ -182,9 +180,7 @@ TEST_F(EnumPropertyTest, SixtyFourBitFormStoresAndReadsIds) {
   EXPECT_RESULT(kResultOk, p->GetCurSel(&out.index));
   EXPECT_EQ(1u, out.index);
   EXPECT_EQ(0xCAFEF00Du, out.guard);
-  ULONG selected = 0;
-  EXPECT_RESULT(kResultOk, p->GetCurSelId(&selected));
-  EXPECT_EQ(9u, selected);
+  EXPECT_EQ(9u, OkOut<ULONG>(p.get(), &CQEnumProperty::GetCurSelId));
 }
 
 TEST_F(EnumPropertyTest, StoredValuesOfAnyLengthAreNeverReadPast) {

@@ -7,7 +7,7 @@
 #include "qenproperties/enum/ratio_property.h"
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/qref.h"
-#include "qenproperties/testing/enum_list_checks.h"
+#include "qenproperties/testing/enum_checks.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -15,6 +15,7 @@
 namespace Quenneth {
 namespace {
 
+using testing::OkOut;
 using testing::Out;
 using testing::PresetOf;
 using testing::Wide;
@@ -169,9 +170,7 @@ TEST_F(RatioPropertyTest, MalformedPresetTextsNeverCrashAndKeepTheRatio) {
     p->SetCustomRatio(4, 5);
     auto text = Wide(c.text);
     EXPECT_RESULT(kResultOk, p->LoadDirectDataFromPreset(text.data(), 0));
-    ULONG id = 0x77;
-    EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
-    EXPECT_EQ(c.id, id);
+    EXPECT_EQ(c.id, OkOut<ULONG>(p.get(), &CQRatioProperty::GetCurSelId, ULONG{0x77}));
     EXPECT_EQ(std::make_pair(4u, 5u), Ratio(p.get()));
   }
   auto p = Make();

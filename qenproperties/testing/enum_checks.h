@@ -1,6 +1,6 @@
-// enum_list_checks.h: checks of what the enum and ratio properties share, each on fresh properties.
-#ifndef QENPROPERTIES_TESTING_ENUM_LIST_CHECKS_H_
-#define QENPROPERTIES_TESTING_ENUM_LIST_CHECKS_H_
+// enum_checks.h: checks that the enum-like properties share, and a getter reader that also checks its result.
+#ifndef QENPROPERTIES_TESTING_ENUM_CHECKS_H_
+#define QENPROPERTIES_TESTING_ENUM_CHECKS_H_
 
 #include <string>
 
@@ -13,6 +13,14 @@
 
 namespace Quenneth {
 namespace testing {
+
+// OkOut: what a getter of one pointer argument writes (`unset` when it writes nothing), expecting it to succeed.
+template <class T, class Object, class Getter>
+T OkOut(Object* object, Getter getter, T unset = T{}) {
+  T out = unset;
+  EXPECT_RESULT(kResultOk, (object->*getter)(&out));
+  return out;
+}
 
 template <class P>
 std::string EntryText(const P* p, ULONG index) {
@@ -73,4 +81,4 @@ void ExpectHoldsOptionalProperty(P* p, P* copy, CountingOptional& optional) {
 }  // namespace testing
 }  // namespace Quenneth
 
-#endif  // QENPROPERTIES_TESTING_ENUM_LIST_CHECKS_H_
+#endif  // QENPROPERTIES_TESTING_ENUM_CHECKS_H_
