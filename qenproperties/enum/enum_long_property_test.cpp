@@ -80,13 +80,9 @@ TEST_F(EnumLongPropertyTest, SelectionChecksTheCountAndTakesTheFirstMatch) {
 
 TEST_F(EnumLongPropertyTest, OnlyTheNotifyingSettersTellTheMediator) {
   auto p = Make({1, 2, 3}, &mediator_);
-  EXPECT_RESULT(kResultOk, p->SetCurSelIndex(1));
-  EXPECT_RESULT(kResultOk, p->SetCurSelLongValue(3));
-  EXPECT_RESULT(kResultOk, p->SetPropertyData(ULONG{0}));
+  testing::ExpectAllOk({p->SetCurSelIndex(1), p->SetCurSelLongValue(3), p->SetPropertyData(ULONG{0})});
   EXPECT_EQ(3u, mediator_.calls.size());
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelIndex(1));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelLongValue(3));
-  EXPECT_RESULT(kResultOk, p->Reset());
+  testing::ExpectAllOk({p->SetDirectCurSelIndex(1), p->SetDirectCurSelLongValue(3), p->Reset()});
   EXPECT_EQ(3u, mediator_.calls.size());
 
   mediator_.answer = kResultChangeRefused;

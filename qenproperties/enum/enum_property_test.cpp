@@ -131,22 +131,13 @@ TEST_F(EnumPropertyTest, IndexSelectionChecksTheCount) {
 TEST_F(EnumPropertyTest, NotifyingAndDirectSettersReachTheMediatorAsNamed) {
   auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}}, &mediator_);
   auto b = Wide("b");
-  EXPECT_RESULT(kResultOk, p->SetCurSel(1));
-  EXPECT_RESULT(kResultOk, p->SetCurSel64(0));
-  EXPECT_RESULT(kResultOk, p->SetCurSelById(2));
-  EXPECT_RESULT(kResultOk, p->SetCurSelById64(1));
-  EXPECT_RESULT(kResultOk, p->SetCurSelString(b.data()));
-  EXPECT_RESULT(kResultOk, p->SetPropertyData(ULONG{0}));
-  EXPECT_RESULT(kResultOk, p->SetPropertyData64(1));
+  // A braced list calls them in order.
+  testing::ExpectAllOk({p->SetCurSel(1), p->SetCurSel64(0), p->SetCurSelById(2), p->SetCurSelById64(1),
+                        p->SetCurSelString(b.data()), p->SetPropertyData(ULONG{0}), p->SetPropertyData64(1)});
   EXPECT_EQ(7u, mediator_.calls.size());
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSel(1));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSel64(0));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(2));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelById64(1));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelString(b.data()));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelString("a"));
-  EXPECT_RESULT(kResultOk, p->ChangeCurSelString(b.data()));
-  EXPECT_RESULT(kResultOk, p->Reset());
+  testing::ExpectAllOk({p->SetDirectCurSel(1), p->SetDirectCurSel64(0), p->SetDirectCurSelById(2),
+                        p->SetDirectCurSelById64(1), p->SetDirectCurSelString(b.data()), p->SetDirectCurSelString("a"),
+                        p->ChangeCurSelString(b.data()), p->Reset()});
   EXPECT_EQ(7u, mediator_.calls.size());
 
   p->SetDirectCurSel(1);

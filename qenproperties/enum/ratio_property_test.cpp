@@ -148,21 +148,11 @@ TEST_F(RatioPropertyTest, MalformedPresetTextsNeverCrashAndKeepTheRatio) {
     const char* text;
     ULONG id;
   };
-  const Case cases[] = {
-      {"", 0},
-      {"abc", 0},
-      {"#", 0},
-      {"###", 0},
-      {"3#", 3},
-      {"3#16", 3},
-      {"3#16#", 3},
-      {"3#x#9", 3},
-      {"3##9", 3},
-      {"3#16#y", 3},
-      {"3#99999999999#9", 3},
-      {"99999999999#1#1", 0},
-      {"3#1#-99999999999", 3},
-  };
+  // clang-format off
+  const Case cases[] = {{"", 0}, {"abc", 0}, {"#", 0}, {"###", 0}, {"3#", 3}, {"3#16", 3}, {"3#16#", 3}, {"3#x#9", 3},
+                        {"3##9", 3}, {"3#16#y", 3}, {"3#99999999999#9", 3}, {"99999999999#1#1", 0},
+                        {"3#1#-99999999999", 3}};
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     auto p = Make();

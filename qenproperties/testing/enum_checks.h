@@ -2,6 +2,7 @@
 #ifndef QENPROPERTIES_TESTING_ENUM_CHECKS_H_
 #define QENPROPERTIES_TESTING_ENUM_CHECKS_H_
 
+#include <initializer_list>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -20,6 +21,12 @@ T OkOut(Object* object, Getter getter, T unset = T{}) {
   T out = unset;
   EXPECT_RESULT(kResultOk, (object->*getter)(&out));
   return out;
+}
+
+// ExpectAllOk: each of the results, in call order, is success.
+inline void ExpectAllOk(std::initializer_list<ULONG> results) {
+  int call = 0;
+  for (ULONG result : results) EXPECT_RESULT(kResultOk, result) << "call " << call++;
 }
 
 template <class P>
