@@ -108,6 +108,7 @@ TEST_F(RatioPropertyTest, SharesTheEntryListRulesAndReadsAStoredIndexOutsideTheL
   std::vector<WCHAR> text(4, 0xEEEE);
   ULONG size = 0x99;
   EXPECT_RESULT(kResultOk, p->GetCurSelString(text.data(), &size));
+  EXPECT_EQ(0x99u, size);
   EXPECT_EQ(0xEEEE, text[0]);
   EXPECT_EQ("<error>", PresetOf(p.get()));
   ULONG id = 0;
