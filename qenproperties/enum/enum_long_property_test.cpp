@@ -6,6 +6,7 @@
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
+#include "qenproperties/testing/enum_checks.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -14,6 +15,7 @@ namespace Quenneth {
 namespace {
 
 using testing::AllocationFailure;
+using testing::OkOut;
 using testing::PresetOf;
 using testing::ValueOf;
 using testing::Wide;
@@ -62,9 +64,7 @@ TEST_F(EnumLongPropertyTest, SelectionChecksTheCountAndTakesTheFirstMatch) {
   EXPECT_TRUE(ValueOf(p.get()).empty());
   EXPECT_RESULT(kResultOk, p->SetCurSelIndex(1));
   EXPECT_EQ(1u, Index(*p));
-  ULONG value = 0;
-  EXPECT_RESULT(kResultOk, p->GetCurSelLongValue(&value));
-  EXPECT_EQ(9u, value);
+  EXPECT_EQ(9u, OkOut<ULONG>(p.get(), &CQEnumLongProperty::GetCurSelLongValue));
   EXPECT_EQ("9", PresetOf(p.get()));
 
   p = Make({4, 9, 9});
@@ -80,13 +80,9 @@ TEST_F(EnumLongPropertyTest, SelectionChecksTheCountAndTakesTheFirstMatch) {
 
 TEST_F(EnumLongPropertyTest, OnlyTheNotifyingSettersTellTheMediator) {
   auto p = Make({1, 2, 3}, &mediator_);
-  EXPECT_RESULT(kResultOk, p->SetCurSelIndex(1));
-  EXPECT_RESULT(kResultOk, p->SetCurSelLongValue(3));
-  EXPECT_RESULT(kResultOk, p->SetPropertyData(ULONG{0}));
+  testing::ExpectAllOk({p->SetCurSelIndex(1), p->SetCurSelLongValue(3), p->SetPropertyData(ULONG{0})});
   EXPECT_EQ(3u, mediator_.calls.size());
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelIndex(1));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelLongValue(3));
-  EXPECT_RESULT(kResultOk, p->Reset());
+  testing::ExpectAllOk({p->SetDirectCurSelIndex(1), p->SetDirectCurSelLongValue(3), p->Reset()});
   EXPECT_EQ(3u, mediator_.calls.size());
 
   mediator_.answer = kResultChangeRefused;

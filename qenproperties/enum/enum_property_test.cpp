@@ -8,6 +8,7 @@
 
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
+#include "qenproperties/testing/enum_checks.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -16,6 +17,7 @@ namespace Quenneth {
 namespace {
 
 using testing::AllocationFailure;
+using testing::OkOut;
 using testing::PresetOf;
 using testing::ValueOf;
 using testing::Wide;
@@ -63,9 +65,8 @@ TEST_F(EnumPropertyTest, NamedFormsHaveAZeroDefaultOfTheFormsWidth) {
   EXPECT_EQ(kDataTypeEnum, testing::TypeOf(narrow.get()));
   EXPECT_TRUE(ValueOf(narrow.get()).empty());
 
-  ULONG id = 0xDEADBEEF;
-  EXPECT_RESULT(kResultOk, narrow->GetCurSelId(&id));
-  EXPECT_EQ(0xDEADBEEFu, id) << "no value stored: nothing written";
+  EXPECT_EQ(0xDEADBEEFu, OkOut<ULONG>(narrow.get(), &CQEnumProperty::GetCurSelId, ULONG{0xDEADBEEF}))
+      << "no value stored: nothing written";
   EXPECT_EQ("0", PresetOf(narrow.get()));
   EXPECT_EQ("0", PresetOf(wide.get()));
 
@@ -73,23 +74,16 @@ TEST_F(EnumPropertyTest, NamedFormsHaveAZeroDefaultOfTheFormsWidth) {
   EXPECT_TRUE(testing::DefaultOf(bare.get()).empty());
 }
 
-TEST_F(EnumPropertyTest, NarrowAndWideAddsTreatEmptyTextDifferently) {
+TEST_F(EnumPropertyTest, SharesTheEntryListRulesAndKeepsThirtyTwoBitIdsWhole) {
+  testing::ExpectEntryListRules(Make(kDataTypeUInt32, {}).get());
   auto p = Make(kDataTypeUInt32, {});
-  auto empty = Wide("");
-  EXPECT_RESULT(kResultOk, p->AddEnumString(empty.data(), 1));
-  EXPECT_TRUE(EntriesOf(*p).empty()) << "the wide add skips empty text";
-  EXPECT_RESULT(kResultOk, p->AddEnumString("", 2));
-  EXPECT_EQ((Entries{{"", 2}}), EntriesOf(*p));
-  EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString(static_cast<const char*>(nullptr), 3));
   EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString64(static_cast<const WCHAR*>(nullptr), 3));
   EXPECT_RESULT(kResultInvalidArgument, p->AddEnumString("\xC3", 4)) << "malformed UTF-8 adds nothing";
-  EXPECT_EQ(1u, EntriesOf(*p).size());
-
   EXPECT_RESULT(kResultOk, p->AddEnumString(Wide("hi").data(), 0xFFFFFFFFu));
-  EXPECT_EQ(4294967295LL, EntriesOf(*p).back().second) << "32-bit IDs are zero-extended";
+  EXPECT_EQ((Entries{{"hi", 4294967295LL}}), EntriesOf(*p)) << "32-bit IDs are zero-extended; failed adds add nothing";
   ULONG bytes = 0;
   ULONG id = 0;
-  EXPECT_RESULT(kResultOk, p->GetEnumString(1, nullptr, &bytes, &id));
+  EXPECT_RESULT(kResultOk, p->GetEnumString(0, nullptr, &bytes, &id));
   EXPECT_EQ(4u, bytes) << "two bytes per code unit, terminator not counted";
   EXPECT_EQ(0xFFFFFFFFu, id);
 }
@@ -111,9 +105,7 @@ TEST_F(EnumPropertyTest, IdAndStringSelectionTakeTheFirstMatchByTheFormsBits) {
   EXPECT_TRUE(ValueOf(p.get()).empty());
   EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(5));
   EXPECT_EQ(1u, Index(*p));
-  ULONG id = 0;
-  EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
-  EXPECT_EQ(5u, id) << "the low 32 bits of the ID";
+  EXPECT_EQ(5u, OkOut<ULONG>(p.get(), &CQEnumProperty::GetCurSelId)) << "the low 32 bits of the ID";
   EXPECT_EQ("big", SelectedText(*p));
 }
 
@@ -139,22 +131,13 @@ TEST_F(EnumPropertyTest, IndexSelectionChecksTheCount) {
 TEST_F(EnumPropertyTest, NotifyingAndDirectSettersReachTheMediatorAsNamed) {
   auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}}, &mediator_);
   auto b = Wide("b");
-  EXPECT_RESULT(kResultOk, p->SetCurSel(1));
-  EXPECT_RESULT(kResultOk, p->SetCurSel64(0));
-  EXPECT_RESULT(kResultOk, p->SetCurSelById(2));
-  EXPECT_RESULT(kResultOk, p->SetCurSelById64(1));
-  EXPECT_RESULT(kResultOk, p->SetCurSelString(b.data()));
-  EXPECT_RESULT(kResultOk, p->SetPropertyData(ULONG{0}));
-  EXPECT_RESULT(kResultOk, p->SetPropertyData64(1));
+  // A braced list calls them in order.
+  testing::ExpectAllOk({p->SetCurSel(1), p->SetCurSel64(0), p->SetCurSelById(2), p->SetCurSelById64(1),
+                        p->SetCurSelString(b.data()), p->SetPropertyData(ULONG{0}), p->SetPropertyData64(1)});
   EXPECT_EQ(7u, mediator_.calls.size());
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSel(1));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSel64(0));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelById(2));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelById64(1));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelString(b.data()));
-  EXPECT_RESULT(kResultOk, p->SetDirectCurSelString("a"));
-  EXPECT_RESULT(kResultOk, p->ChangeCurSelString(b.data()));
-  EXPECT_RESULT(kResultOk, p->Reset());
+  testing::ExpectAllOk({p->SetDirectCurSel(1), p->SetDirectCurSel64(0), p->SetDirectCurSelById(2),
+                        p->SetDirectCurSelById64(1), p->SetDirectCurSelString(b.data()), p->SetDirectCurSelString("a"),
+                        p->ChangeCurSelString(b.data()), p->Reset()});
   EXPECT_EQ(7u, mediator_.calls.size());
 
   p->SetDirectCurSel(1);
@@ -188,9 +171,7 @@ TEST_F(EnumPropertyTest, SixtyFourBitFormStoresAndReadsIds) {
   EXPECT_RESULT(kResultOk, p->GetCurSel(&out.index));
   EXPECT_EQ(1u, out.index);
   EXPECT_EQ(0xCAFEF00Du, out.guard);
-  ULONG selected = 0;
-  EXPECT_RESULT(kResultOk, p->GetCurSelId(&selected));
-  EXPECT_EQ(9u, selected);
+  EXPECT_EQ(9u, OkOut<ULONG>(p.get(), &CQEnumProperty::GetCurSelId));
 }
 
 TEST_F(EnumPropertyTest, StoredValuesOfAnyLengthAreNeverReadPast) {
@@ -249,55 +230,19 @@ TEST_F(EnumPropertyTest, LoadAppendsThePlaceholderAndSelectsIndexZero) {
   EXPECT_EQ("-9000000000", PresetOf(p.get())) << "stored 0 matches no entry and falls back to the first";
 }
 
-TEST_F(EnumPropertyTest, ListChangesKeepTheStoredIndex) {
-  auto p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
-  p->SetCurSel(1);
-  EXPECT_RESULT(kResultOk, p->RemoveAllEnumStrings());
-  EXPECT_TRUE(EntriesOf(*p).empty());
-  EXPECT_EQ(1u, Index(*p));
-  ULONG id = 0;
-  EXPECT_RESULT(kResultNoSelection, p->GetCurSelId(&id));
-  EXPECT_EQ("<none>", SelectedText(*p));
-
-  p = Make(kDataTypeUInt32, {{"a", 1}, {"b", 2}});
-  auto renamed = Wide("first");
-  EXPECT_RESULT(kResultOk, p->ChangeCurSelString(renamed.data())) << "no value: index 0 is renamed";
-  EXPECT_EQ("first", EntriesOf(*p)[0].first);
-  EXPECT_TRUE(ValueOf(p.get()).empty());
-  EXPECT_RESULT(kResultNullPointer, p->ChangeCurSelString(nullptr));
-  p->SetPropertyData(ULONG{2});
-  EXPECT_RESULT(kResultIndexOutOfRange, p->ChangeCurSelString(renamed.data()));
-}
-
 TEST_F(EnumPropertyTest, AssignmentAppendsTheSourceEntriesAndSharesTheOptionalProperty) {
+  testing::ExpectHoldsOptionalProperty(Make(kDataTypeUInt32, {}).get(), Make(kDataTypeUInt32, {}).get(), optional_);
   auto source = Make(kDataTypeEnum64, {{"a", 1}, {"", 7}, {"b", 2}});
   source->SetCurSelById64(2);
-  source->SetOptionalProperty(&optional_);
+  source->SetOptionalProperty(&optional_);  // the fixture checks that the clone and the target give it back
   auto target = Make(kDataTypeUInt32, {{"c", 3}});
   *target = *source;
   EXPECT_EQ((Entries{{"c", 3}, {"a", 1}, {"b", 2}}), EntriesOf(*target)) << "empty texts are not carried over";
   EXPECT_EQ(kDataTypeEnum64, testing::Out<QDataType>(target.get(), &CQEnumProperty::GetPropertySubDataType));
   EXPECT_EQ("2", PresetOf(target.get()));
-  EXPECT_EQ(2u, optional_.count);
-
   QRef<IQProperty> owned;
   EXPECT_RESULT(kResultOk, source->CloneProperty(owned.Put()));
   EXPECT_EQ((Entries{{"a", 1}, {"b", 2}}), EntriesOf(*static_cast<CQEnumProperty*>(owned.get())));
-  owned.reset();
-  source->SetOptionalProperty(nullptr);
-  target->SetOptionalProperty(nullptr);
-  EXPECT_EQ(0u, optional_.count) << "clone, source and target each gave their reference back";
-
-  auto p = Make(kDataTypeUInt32, {});
-  void* out = nullptr;
-  EXPECT_RESULT(kResultNoInterface, p->QueryInterface(IID_IQOptionalProperty, &out));
-  EXPECT_RESULT(kResultOk, p->SetOptionalProperty(&optional_));
-  EXPECT_RESULT(kResultOk, p->QueryInterface(IID_IQOptionalProperty, &out));
-  EXPECT_EQ(static_cast<IQOptionalProperty*>(&optional_), out);
-  EXPECT_EQ(2u, optional_.count);
-  optional_.Release();
-  EXPECT_RESULT(kResultOk, p->SetOptionalProperty(nullptr));
-  EXPECT_EQ(0u, optional_.count);
 }
 
 TEST_F(EnumPropertyTest, OutOfMemoryWhileAddingLeavesTheListAlone) {

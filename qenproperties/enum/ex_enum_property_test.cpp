@@ -8,6 +8,7 @@
 #include "qenproperties/frame/interface_ids.h"
 #include "qenproperties/frame/qref.h"
 #include "qenproperties/testing/allocation_failure.h"
+#include "qenproperties/testing/enum_checks.h"
 #include "qenproperties/testing/property_values.h"
 #include "qenproperties/testing/reference_balance_fixture.h"
 #include "qenproperties/testing/result_matchers.h"
@@ -16,6 +17,7 @@ namespace Quenneth {
 namespace {
 
 using testing::FlagsOf;
+using testing::OkOut;
 using testing::Out;
 using testing::ValueOf;
 using testing::Wide;
@@ -81,9 +83,7 @@ TEST_F(ExEnumPropertyTest, ConstructorStoresInitialRecord) {
   EXPECT_EQ(Record(28, 8, 4, 7, 7, 0xFFFFFFFF, {0, 0, 0, 0}), ValueOf(p.get()));
   EXPECT_EQ(kDataTypeExEnum, testing::TypeOf(p.get()));
 
-  ULONG index = 0;
-  EXPECT_RESULT(kResultOk, p->GetCurSel(&index));
-  EXPECT_EQ(0xFFFFFFFFu, index);
+  EXPECT_EQ(0xFFFFFFFFu, OkOut<ULONG>(p.get(), &CQExEnumProperty::GetCurSel));
   ULONG size = 0;
   EXPECT_RESULT(kResultNotAvailable, p->GetCurSelString(nullptr, &size));
   ULONG id = 0;
@@ -118,9 +118,7 @@ TEST_F(ExEnumPropertyTest, SelectionRewritesRecordAndNotifiesOnlyWhenAsked) {
   EXPECT_RESULT(kResultOk, p->SetCurSelString(Wide("off").data()));
   const auto record = ValueOf(p.get());
   EXPECT_EQ(Record(28, 8, 0, 7, 2, 2, BytesOf(2.5f)), record);
-  ULONG id = 0;
-  EXPECT_RESULT(kResultOk, p->GetCurSelId(&id));
-  EXPECT_EQ(2u, id);
+  EXPECT_EQ(2u, OkOut<ULONG>(p.get(), &CQExEnumProperty::GetCurSelId));
 
   EXPECT_RESULT(kResultIndexOutOfRange, p->SetCurSel(3));
   EXPECT_RESULT(kResultInvalidArgument, p->SetCurSelById(99));
@@ -155,17 +153,13 @@ TEST_F(ExEnumPropertyTest, SizeQueriesGiveTheSubDataTypesWidthWrittenLittleEndia
     EXPECT_EQ(24u + w.valueField, ValueOf(p.get()).size());
   }
 
-  auto p = Make(1, kDataTypeInt64);
-  auto v = BytesOf<long long>(0x0102030405060708LL);
-  p->AddEnumStringAndSubData("big", 1, v.data(), 8);
-  EXPECT_RESULT(kResultOk, p->SetCurSel(0));
-  EXPECT_EQ((std::vector<unsigned char>{8, 7, 6, 5, 4, 3, 2, 1}), Tail(ValueOf(p.get())));
-
-  auto s = Make(1, kDataTypeUInt16);
-  auto w = BytesOf<short>(0x1234);
-  s->AddEnumStringAndSubData("word", 1, w.data(), 2);
-  s->SetCurSel(0);
-  EXPECT_EQ((std::vector<unsigned char>{0x34, 0x12}), Tail(ValueOf(s.get())));
+  for (auto [type, sub] : {std::make_pair(kDataTypeInt64, BytesOf<long long>(0x0102030405060708LL)),
+                           std::make_pair(kDataTypeUInt16, BytesOf<short>(0x1234))}) {
+    auto p = Make(1, type);
+    p->AddEnumStringAndSubData("x", 1, sub.data(), static_cast<ULONG>(sub.size()));
+    EXPECT_RESULT(kResultOk, p->SetCurSel(0));
+    EXPECT_EQ(sub, Tail(ValueOf(p.get()))) << "the value field holds the entry's bytes as given";
+  }
 }
 
 TEST_F(ExEnumPropertyTest, SubDataOfOtherThanWidthNeverOverrunsEitherBuffer) {
@@ -245,9 +239,7 @@ TEST_F(ExEnumPropertyTest, ValuesWithoutWholeRecordChangeNothing) {
   EXPECT_RESULT(kResultOk, p->Reset());
   const auto four = ValueOf(p.get());
   ASSERT_EQ(4u, four.size());
-  ULONG index = 0x1234;
-  EXPECT_RESULT(kResultOk, p->GetCurSel(&index));
-  EXPECT_EQ(0x1234u, index);
+  EXPECT_EQ(0x1234u, OkOut<ULONG>(p.get(), &CQExEnumProperty::GetCurSel, ULONG{0x1234}));
   EXPECT_NE(kResultOk, p->SetCurSel(0));
   const float v = 1.0f;
   EXPECT_RESULT(kResultNotAvailable, p->SetCustomData(&v, 4));
@@ -316,9 +308,7 @@ TEST_F(ExEnumPropertyTest, MalformedPresetsLeaveNoEntriesAndNoCrash) {
     p->LoadDirectDataFromPreset(text.data(), static_cast<ULONG>(text.size() - 1));
     EXPECT_EQ(0u, Count(p.get()));
     const auto stored = ValueOf(p.get());
-    ULONG index = 0x55;
-    EXPECT_RESULT(kResultOk, p->GetCurSel(&index));
-    EXPECT_EQ(0x55u, index);
+    EXPECT_EQ(0x55u, OkOut<ULONG>(p.get(), &CQExEnumProperty::GetCurSel, ULONG{0x55}));
     p->AddEnumStringAndSubData("x", 7, nullptr, 0);
     EXPECT_NE(kResultOk, p->SetCurSel(0));
     const float v = 1.0f;
@@ -347,7 +337,7 @@ TEST_F(ExEnumPropertyTest, CopyAppendsEntriesAndTakesRecord) {
   EXPECT_EQ("custom", CurSelString(typed.get()));
 }
 
-TEST_F(ExEnumPropertyTest, FlagsAndSerializerSlots) {
+TEST_F(ExEnumPropertyTest, FlagsNullArgumentsAndFailedAdds) {
   auto p = Make(0, kDataTypeFloat);
   EXPECT_RESULT(kResultOk, p->SetPropertyFlagBit(0x20));
   EXPECT_EQ(0x29u, FlagsOf(p.get()));
@@ -359,19 +349,13 @@ TEST_F(ExEnumPropertyTest, FlagsAndSerializerSlots) {
   EXPECT_RESULT(kResultInvalidArgument, p->GetEnumCount(nullptr));
   ULONG size = 0;
   EXPECT_RESULT(kResultIndexOutOfRange, p->GetEnumStringAndSubData(0, nullptr, &size, nullptr, nullptr, nullptr));
-}
-
-TEST_F(ExEnumPropertyTest, FailedAddLeavesListUnchanged) {
-  auto p = MakeFloats();
   unsigned char data[4] = {};
-  ULONG result = kResultOk;
   {
     testing::AllocationFailure fail(1);
-    result = p->AddEnumStringAndSubData("new one that is long enough", 9, data, 4);
+    EXPECT_RESULT(kResultOutOfMemory, p->AddEnumStringAndSubData("new one that is long enough", 9, data, 4));
     ASSERT_TRUE(fail.Triggered());
   }
-  EXPECT_RESULT(kResultOutOfMemory, result);
-  EXPECT_EQ(3u, Count(p.get()));
+  EXPECT_EQ(0u, Count(p.get())) << "a failed add leaves the list unchanged";
 }
 
 }  // namespace

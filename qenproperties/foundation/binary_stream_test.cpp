@@ -14,6 +14,14 @@
 namespace Quenneth {
 namespace {
 
+// ReadOk: the next value of type T, expecting the read to succeed.
+template <class T>
+T ReadOk(CReadStream& in, ULONG (CReadStream::*read)(T&)) {
+  T value{};
+  EXPECT_EQ((in.*read)(value), kResultOk);
+  return value;
+}
+
 class BinaryStreamTest : public ::testing::Test {
  protected:
   // A heap block of exactly the port's size, so any access past it is reported by the address sanitizer.
@@ -57,24 +65,13 @@ TEST_F(BinaryStreamTest, ExtremeValuesRoundTripInBothOrders) {
     ASSERT_FALSE(out.Failed());
 
     CReadStream in(*port, order, 64, 0, 0);
-    unsigned char b = 0;
-    short s = 0;
-    std::int32_t i = 0;
-    long long l = 0;
-    float f = 1;
-    double d = 0;
-    EXPECT_EQ(in.ReadByte(b), kResultOk);
-    EXPECT_EQ(in.ReadShort(s), kResultOk);
-    EXPECT_EQ(in.ReadInt(i), kResultOk);
-    EXPECT_EQ(in.ReadInt(l), kResultOk);
-    EXPECT_EQ(in.ReadFloat(f), kResultOk);
-    EXPECT_EQ(in.ReadDouble(d), kResultOk);
-    EXPECT_EQ(b, 0xFF);
-    EXPECT_EQ(s, std::numeric_limits<short>::min());
-    EXPECT_EQ(i, std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(l, std::numeric_limits<long long>::min());
+    EXPECT_EQ(ReadOk(in, &CReadStream::ReadByte), 0xFF);
+    EXPECT_EQ(ReadOk(in, &CReadStream::ReadShort), std::numeric_limits<short>::min());
+    EXPECT_EQ(ReadOk<std::int32_t>(in, &CReadStream::ReadInt), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(ReadOk<long long>(in, &CReadStream::ReadInt), std::numeric_limits<long long>::min());
+    const float f = ReadOk(in, &CReadStream::ReadFloat);
     EXPECT_TRUE(f == 0.0f && std::signbit(f));
-    EXPECT_EQ(d, std::numeric_limits<double>::denorm_min());
+    EXPECT_EQ(ReadOk(in, &CReadStream::ReadDouble), std::numeric_limits<double>::denorm_min());
     EXPECT_EQ(in.Position(), 27u);
     EXPECT_FALSE(in.Failed());
   }

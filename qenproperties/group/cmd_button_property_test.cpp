@@ -110,51 +110,47 @@ TEST_F(CmdButtonPropertyTest, ClickRunsProcedureThenCallbackWithItsResult) {
   EXPECT_EQ(1u, callbackLog_.events.size()) << "without a procedure nothing is called";
 }
 
+// The caption and the description text: each falls back to the base property's text, is read by the length
+// protocol, which refuses a length without a buffer, and loses its old text whether a null text is taken or not.
 TEST_F(CmdButtonPropertyTest, CaptionAndDescriptionFallBackToNameAndDescription) {
-  auto button = Make();
-  EXPECT_EQ("Apply", Caption(button.get()));
-  ASSERT_RESULT(kResultOk, button->SetButtonCaption(Wide("Apply now").data()));
-  EXPECT_EQ("Apply now", Caption(button.get()));
-  ASSERT_RESULT(kResultOk, button->SetButtonCaption(nullptr));
-  EXPECT_EQ("Apply", Caption(button.get()));
+  struct Slot {
+    std::string fallback;
+    ULONG (CQCmdButtonProperty::*get)(WCHAR*, ULONG*);
+    ULONG (CQCmdButtonProperty::*set)(const WCHAR*);
+    ULONG nullResult;
+  };
+  const Slot slots[] = {
+      {"Apply", &CQCmdButtonProperty::GetButtonCaption, &CQCmdButtonProperty::SetButtonCaption, kResultOk},
+      {"Applies the changes", &CQCmdButtonProperty::GetDescriptionText, &CQCmdButtonProperty::SetDescriptionText,
+       kResultNullPointer}};
+  for (const Slot& slot : slots) {
+    SCOPED_TRACE(slot.fallback);
+    auto button = Make();
+    const auto get = [&](WCHAR* buffer, ULONG* length) { return (button.get()->*slot.get)(buffer, length); };
+    EXPECT_EQ(slot.fallback, ReadText(get));
+    ASSERT_RESULT(kResultOk, (button.get()->*slot.set)(Wide("OK").data()));
+    EXPECT_EQ("OK", ReadText(get));
+    ULONG length = 5;
+    EXPECT_RESULT(kResultNullPointer, get(nullptr, &length));
+    EXPECT_RESULT(kResultNullPointer, get(nullptr, nullptr));
+    EXPECT_RESULT(slot.nullResult, (button.get()->*slot.set)(nullptr));
+    length = 0;
+    EXPECT_RESULT(kResultOk, get(nullptr, &length));
+    EXPECT_EQ(slot.fallback.size(), length) << "the fallback is read by the same protocol";
 
-  EXPECT_EQ("Applies the changes", Description(button.get()));
-  const auto text = Wide("Wide text");
-  ASSERT_RESULT(kResultOk, button->SetDescriptionText(text.data()));
-  EXPECT_EQ("Wide text", Description(button.get()));
+    const WCHAR empty[] = {0};
+    (button.get()->*slot.set)(empty);
+    WCHAR buffer[4] = {0x41, 0x41, 0x41, 0x41};
+    length = 4;
+    EXPECT_RESULT(kResultOk, get(buffer, &length));
+    EXPECT_EQ(0u, length);
+    EXPECT_EQ(0x41, buffer[0]) << "an empty text writes nothing";
+  }
+  auto button = Make();
   ASSERT_RESULT(kResultOk, button->SetDescriptionText("Narrow text"));
   EXPECT_EQ("Narrow text", Description(button.get()));
   EXPECT_RESULT(kResultOk, button->SetDescriptionText(static_cast<const char*>(nullptr)));
   EXPECT_EQ("Applies the changes", Description(button.get()));
-  button->SetDescriptionText(text.data());
-  EXPECT_RESULT(kResultNullPointer, button->SetDescriptionText(static_cast<const WCHAR*>(nullptr)));
-  EXPECT_EQ("Applies the changes", Description(button.get())) << "the old text is gone all the same";
-}
-
-TEST_F(CmdButtonPropertyTest, LengthProtocolRefusesLengthWithoutBuffer) {
-  auto button = Make();
-  button->SetButtonCaption(Wide("OK").data());
-  ULONG length = 5;
-  EXPECT_RESULT(kResultNullPointer, button->GetButtonCaption(nullptr, &length));
-  EXPECT_RESULT(kResultNullPointer, button->GetDescriptionText(nullptr, &length));
-  EXPECT_RESULT(kResultNullPointer, button->GetButtonCaption(nullptr, nullptr));
-  EXPECT_RESULT(kResultNullPointer, button->GetDescriptionText(nullptr, nullptr));
-  length = 0;
-  EXPECT_RESULT(kResultOk, button->GetButtonCaption(nullptr, &length));
-  EXPECT_EQ(2u, length);
-  // The name stands in with the same protocol.
-  button->SetButtonCaption(nullptr);
-  length = 0;
-  EXPECT_RESULT(kResultOk, button->GetButtonCaption(nullptr, &length));
-  EXPECT_EQ(5u, length);
-
-  const WCHAR empty[] = {0};
-  button->SetButtonCaption(empty);
-  WCHAR buffer[4] = {0x41, 0x41, 0x41, 0x41};
-  length = 4;
-  EXPECT_RESULT(kResultOk, button->GetButtonCaption(buffer, &length));
-  EXPECT_EQ(0u, length);
-  EXPECT_EQ(0x41, buffer[0]) << "an empty caption writes nothing";
 }
 
 // The caption, the description text and the procedure belong to the object: a clone or a fresh copy starts

@@ -1,5 +1,6 @@
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -18,15 +19,7 @@ namespace {
 using testing::PresetTextOf;
 using testing::ValueOf;
 
-struct Words {
-  ULONG attribute;
-  ULONG state;
-  bool operator==(const Words& other) const { return attribute == other.attribute && state == other.state; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Words& words) {
-  return out << "{" << words.attribute << ", " << words.state << "}";
-}
+using Words = std::pair<ULONG, ULONG>;  // {attribute, state}
 
 // The 8 record bytes read back as words; a value of any other length reads as {~0, ~0}.
 Words AsWords(const std::vector<unsigned char>& bytes) {
@@ -41,8 +34,8 @@ Words Default(IQProperty* property) { return AsWords(testing::DefaultOf(property
 
 Words Reported(IQGroupProperty* group) {
   Words words{0xDEADBEEF, 0xDEADBEEF};
-  group->GetGroupAttribute(&words.attribute);
-  group->GetGroupState(&words.state);
+  group->GetGroupAttribute(&words.first);
+  group->GetGroupState(&words.second);
   return words;
 }
 
