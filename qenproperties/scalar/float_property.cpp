@@ -24,22 +24,6 @@ namespace {
 constexpr int kStackPrecision = 100;
 constexpr std::size_t kStackTextSize = 512;
 
-// RecentText: the last preset text a thread formatted, and what it shows.
-struct RecentText {
-  std::uint64_t bits;  // the value's bit pattern: -0 and 0, or two NaNs, are told apart
-  int precision;
-  std::size_t size;  // 0 while it holds nothing
-  char text[kStackTextSize];
-};
-
-// ThreadRecentText gives the calling thread's RecentText. A thread-local in a shared library is found through a
-// call into the loader; kept out of line, that call is made once per request, where inlined it was made again
-// at each use.
-[[gnu::noinline]] RecentText& ThreadRecentText() {
-  thread_local RecentText recent;
-  return recent;
-}
-
 // ToSingle rounds to the nearest single as the IEEE conversion does, but spells out the overflow, which the
 // language leaves undefined: beyond the largest single by half a unit or more the result is an infinity.
 float ToSingle(double value) {
@@ -234,23 +218,16 @@ ULONG CQFloatProperty::GetPropertyDataToSave(WCHAR* text, ULONG* length) {
   if (detail::PutFixedText(value, digits, text, length)) return kResultOk;
   // The stream's precision is an int; a larger count asks for more digits than any text could hold anyway.
   const int precision = digits > static_cast<ULONG>(INT_MAX) ? INT_MAX : static_cast<int>(digits);
-  // The other usual digit counts are formatted on the stack, by the same conversion the stream makes for them (fixed
-  // notation with that precision), so a preset pass allocates nothing; very long texts take the stream.
+  // Other values with up to kStackPrecision digits are formatted on the stack, by the same conversion the stream
+  // makes for them (fixed notation with that precision), so a preset pass allocates nothing; they are rare enough
+  // (beyond 2^52 units of the last digit, or on a unit that keeps wider intermediates) to be formatted again for
+  // the text query. Very long texts take the stream.
   if (precision <= kStackPrecision) {
-    // A preset save asks for the length, then for the text: the text formatted for the first call is kept (per
-    // thread, with the value and precision it shows) and copied by the second.
-    RecentText& recent = ThreadRecentText();
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof(bits));
-    if (recent.size == 0 || recent.bits != bits || recent.precision != precision) {
-      const std::to_chars_result converted =
-          std::to_chars(recent.text, recent.text + sizeof recent.text, value, std::chars_format::fixed, precision);
-      recent.size = converted.ec == std::errc() ? static_cast<std::size_t>(converted.ptr - recent.text) : 0;
-      recent.bits = bits;
-      recent.precision = precision;
-    }
-    if (recent.size != 0) {
-      detail::PutAsciiText(recent.text, recent.text + recent.size, text, length);
+    char formatted[kStackTextSize];
+    const std::to_chars_result converted =
+        std::to_chars(formatted, formatted + sizeof formatted, value, std::chars_format::fixed, precision);
+    if (converted.ec == std::errc()) {
+      detail::PutAsciiText(formatted, converted.ptr, text, length);
       return kResultOk;
     }
   }
